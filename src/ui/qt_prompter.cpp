@@ -1,0 +1,97 @@
+#include "ui/qt_prompter.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+#include "ui/qtext.h"
+
+namespace examora {
+namespace {
+
+QMessageBox::StandardButtons ButtonsOf(MessageButtons buttons) {
+  switch (buttons) {
+    case MessageButtons::Ok:
+      return QMessageBox::Ok;
+    case MessageButtons::OkCancel:
+      return QMessageBox::Ok | QMessageBox::Cancel;
+    case MessageButtons::YesNo:
+      return QMessageBox::Yes | QMessageBox::No;
+    case MessageButtons::YesNoCancel:
+      return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+  }
+  return QMessageBox::Ok;
+}
+
+QMessageBox::Icon IconOf(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::None:
+      return QMessageBox::NoIcon;
+    case MessageIcon::Information:
+      return QMessageBox::Information;
+    case MessageIcon::Warning:
+      return QMessageBox::Warning;
+    case MessageIcon::Critical:
+      return QMessageBox::Critical;
+    case MessageIcon::Question:
+      return QMessageBox::Question;
+  }
+  return QMessageBox::NoIcon;
+}
+
+MessageAnswer AnswerOf(int button) {
+  switch (button) {
+    case QMessageBox::Yes:
+      return MessageAnswer::Yes;
+    case QMessageBox::No:
+      return MessageAnswer::No;
+    case QMessageBox::Cancel:
+      return MessageAnswer::Cancel;
+    default:
+      return MessageAnswer::Ok;
+  }
+}
+
+// Message texts separate lines with CR LF; Qt wants LF alone.
+QString ShownText(const std::string& text) {
+  return ToQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+}  // namespace
+
+MessageAnswer QtPrompter::ShowMessage(const std::string& title, const std::string& text,
+                                      MessageButtons buttons, MessageIcon icon) {
+  QMessageBox box(IconOf(icon), ToQString(title), ShownText(text), ButtonsOf(buttons), parent_);
+  const int pressed = box.exec();
+  // Closing the box with Escape or the window's close button counts as its safe answer.
+  if (buttons == MessageButtons::YesNo && pressed != QMessageBox::Yes) return MessageAnswer::No;
+  return AnswerOf(pressed);
+}
+
+std::optional<std::string> QtPrompter::AskInput(const std::string& title, const std::string& prompt,
+                                                const std::string& initial) {
+  bool ok = false;
+  const QString text = QInputDialog::getText(parent_, ToQString(title), ShownText(prompt),
+                                             QLineEdit::Normal, ToQString(initial), &ok);
+  if (!ok) return std::nullopt;
+  return FromQString(text);
+}
+
+std::optional<std::string> QtPrompter::ChooseOpenFile(const std::string& title,
+                                                      const std::string& filter) {
+  const QString name =
+      QFileDialog::getOpenFileName(parent_, ToQString(title), QString(), ToQString(filter));
+  if (name.isEmpty()) return std::nullopt;
+  return name.toStdString();  // native paths stay in the system's encoding (UTF-8)
+}
+
+std::optional<std::string> QtPrompter::ChooseSaveFile(const std::string& title,
+                                                      const std::string& filter,
+                                                      const std::string& suggested) {
+  const QString name = QFileDialog::getSaveFileName(
+      parent_, ToQString(title), QString::fromStdString(suggested), ToQString(filter));
+  if (name.isEmpty()) return std::nullopt;
+  return name.toStdString();
+}
+
+}  // namespace examora
