@@ -62,8 +62,8 @@ TEST(CliUsage, MistakesExitWithTwoAndSayWhy) {
       {{"encrypt-text", "--key", "xyz"}, "hexadecimal"},
       {{"encrypt-text", "--key", std::string(114, 'a')}, "hexadecimal"},
       {{"encrypt-text", "--wrong", "1"}, "unknown option"},
-      {{"encrypt"}, "takes 1 file name"},
-      {{"decrypt", "a", "b"}, "takes 1 file name"},
+      {{"encrypt"}, "takes 1 argument"},
+      {{"decrypt", "a", "b"}, "takes 1 argument"},
   };
   for (const auto& row : rows) {
     const CliRun run = Cli(row.args);
@@ -109,6 +109,72 @@ TEST(CliFiles, FileProblemsExitWithOneAndNameTheFile) {
   const CliRun notEnciphered = Cli({"decrypt", (dir / "plain.eqb").string()});
   EXPECT_EQ(notEnciphered.code, 1);
   EXPECT_NE(notEnciphered.err.find("first at line 1"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace examora
+
+namespace examora {
+namespace {
+
+TEST(CliFormulas, EvalPrintsValuesOrNumberedErrors) {
+  struct Row {
+    std::vector<std::string> args;
+    int code;
+    const char* out;
+  };
+  const Row rows[] = {
+      {{"eval", "-2^2"}, 0, "-4\n"},
+      {{"eval", "--x", "2", "3x"}, 0, "6\n"},
+      {{"eval", "2pi"}, 0, "6.28318530717958\n"},
+      {{"eval", "1/0"}, 1, "error 7: Division by zero.\n"},
+      {{"eval", "--check", "x2"},
+       1,
+       "error 12: Operators must be followed by number, constant, function.\n"},
+      {{"eval", "--check", "2*-3"}, 1, "error 14: An error occured in evaluation\n"},
+      {{"eval", "2*-3"}, 0, "-3\n"},  // unchecked: "*" finds one operand and takes 0 for a
+      {{"eval", "--", "--1"}, 0, "1\n"},
+      {{"eval", "1E+20"}, 0, "1E+20\n"},
+  };
+  for (const auto& row : rows) {
+    const CliRun run = Cli(row.args);
+    EXPECT_EQ(run.code, row.code) << row.args.back();
+    EXPECT_EQ(run.out, row.out) << row.args.back();
+  }
+  const CliRun overflow = Cli({"eval", std::string(200, '(') + "1"});
+  EXPECT_EQ(overflow.out, "error 18: An error occured in evaluation\n");
+  EXPECT_EQ(overflow.err, "Examora: Q0 Overflow \n");
+  EXPECT_EQ(Cli({"eval", "--x", "two", "x"}).code, 2);
+}
+
+TEST(CliFormulas, FormulaWorksOutCallsAndReportsFailures) {
+  EXPECT_EQ(Cli({"formula", "Mean[1, 2, 3, 4] * 2"}).out, "5\n");
+  EXPECT_EQ(Cli({"formula", "matrix[(2,1,5,1,-1,1),1]"}).out, "2\n");
+  EXPECT_EQ(Cli({"formula", "1/3"}).out, "0.3333333\n");
+  const CliRun failed = Cli({"formula", "1/0"});
+  EXPECT_EQ(failed.code, 1);
+  EXPECT_EQ(failed.out, "Division by zero. Formula = 1/0\n");
+  const CliRun warned = Cli({"formula", "matrix[(1,2,3,4,5),1]"});
+  EXPECT_EQ(warned.code, 1);
+  EXPECT_EQ(warned.err,
+            "Question 0: Matrix Warning: Does not form a matrix with N rows and (N+1) columns\n");
+}
+
+TEST(CliFormulas, SigfigConvertAndUnits) {
+  EXPECT_EQ(Cli({"sigfig", "1234.5", "3"}).out, "1230\n");
+  EXPECT_EQ(Cli({"sigfig", "0.0123456", "4"}).out, "0.01235\n");
+  EXPECT_EQ(Cli({"sigfig", "2.5", "1"}).out, "2\n");
+  EXPECT_EQ(Cli({"sigfig", "3.14159", "0"}).out, "3.14\n");
+  EXPECT_EQ(Cli({"sigfig", "abc", "3"}).code, 2);
+  EXPECT_EQ(Cli({"sigfig", "1", "2.5"}).code, 2);
+  EXPECT_EQ(Cli({"convert", "deg", "rad", "1"}).out, "57.29578 deg\n");
+  EXPECT_EQ(Cli({"convert", "%", "nounits", "0.25"}).out, "25 %\n");
+  EXPECT_EQ(Cli({"convert", "kg", "n", "4"}).out, "4 n\n");
+  const CliRun units = Cli({"units"});
+  EXPECT_EQ(std::count(units.out.begin(), units.out.end(), '\n'), 55);
+  EXPECT_EQ(units.out.substr(0, units.out.find('\n', units.out.find('\n') + 1) + 1),
+            "1\tNo Units\tNo Units\t0\tnounits\n2\t\u00B0C\tCelcius\t0\tc\n");
+  EXPECT_NE(units.out.find("13\tkg.m\u00B2\tkg.meters squared\t0\tkgm2\n"), std::string::npos);
 }
 
 }  // namespace
