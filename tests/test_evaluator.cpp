@@ -203,3 +203,21 @@ TEST(CompiledExpression, SameResultsAsEvaluatingTheText) {
 
 }  // namespace
 }  // namespace examora
+
+namespace examora {
+namespace {
+
+TEST(EvaluateExpression, DeeplyNestedAtan2EndsWithOverflow) {
+  std::string expr = "1";
+  for (int i = 0; i < 200; ++i) expr = "Atan2(" + expr + ",1)";
+  int code = 0;
+  EXPECT_EQ(EvaluateExpression(expr, 0, code), 0);
+  EXPECT_EQ(code, 18);
+  std::string shallow = "1";
+  for (int i = 0; i < 5; ++i) shallow = "Atan2(" + shallow + ",1)";
+  EvaluateExpression(shallow, 0, code);
+  EXPECT_EQ(code, 0);
+}
+
+}  // namespace
+}  // namespace examora

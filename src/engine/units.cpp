@@ -1,5 +1,6 @@
 #include "engine/units.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -150,8 +151,10 @@ std::string FormatSF(float& value, int& figures, DebugLog* debug) {
   if (value == 0) value = 1e-13f;
   const double magnitude = std::fabs(static_cast<double>(value));
   const double exponent = std::floor(std::log(magnitude) / std::log(10.0));
-  const double whole = RoundHalfEven(value * std::pow(10.0, figures - 1 - exponent));
-  const double rounded = std::fabs(whole * std::pow(10.0, exponent + 1 - figures)) * sign;
+  // Past 17 figures a double has nothing more to round; the bound keeps the powers finite.
+  const int used = std::min(figures, 17);
+  const double whole = RoundHalfEven(value * std::pow(10.0, used - 1 - exponent));
+  const double rounded = std::fabs(whole * std::pow(10.0, exponent + 1 - used)) * sign;
   std::string text = FormatGeneral(rounded);
   if (debug && debug->visible) {
     debug->Add("NumInput:" + SpacedNumberSingle(value) + "  IntSign= " + SpacedNumber(sign) +

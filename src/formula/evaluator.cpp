@@ -252,7 +252,8 @@ int ApplyOp(Op op, double a, double b, double& r) {
       break;
     case Op::kPow:
       if ((a < 0 && b != std::floor(b)) || (a == 0 && b == 0)) return 1;
-      r = std::pow(a, b);
+      // Squares are the common case in curves; a * a is the same correctly rounded value.
+      r = b == 2 ? a * a : std::pow(a, b);
       break;
     case Op::kLog:
       if (b == 1) {
@@ -340,37 +341,45 @@ int ApplyOp(Op op, double a, double b, double& r) {
 double Run(const std::vector<Step>& program, double x, int& errorCode,
            const FormulaContext& context) {
   std::array<double, kStackLimit + 1> stack;
-  std::size_t sp = 0;
+  double* top = stack.data() - 1;  // the topmost operand
   errorCode = 0;
   for (const Step& step : program) {
+    double r = 0;
     switch (step.op) {
       case Op::kPush:
-        stack[sp++] = step.value;
+        *++top = step.value;
         continue;
       case Op::kPushX:
-        stack[sp++] = x;
+        *++top = x;
         continue;
       case Op::kFail:
         errorCode = kOverflowCode;
         break;
-      default: {
-        const bool binary = IsBinary(step.op);
-        const bool lone = binary && step.value != 0;
-        const double b = stack[sp - 1];
-        const double a = binary && !lone ? stack[sp - 2] : 0;
-        double r = 0;
-        errorCode = ApplyOp(step.op, a, b, r);
-        if (errorCode == 0) {
-          if (binary && !lone) --sp;
-          stack[sp - 1] = r;
-          continue;
+      case Op::kAdd:
+      case Op::kSub:
+      case Op::kMul:
+      case Op::kDiv:
+      case Op::kPow:
+      case Op::kLog:
+        // A binary operator with a single operand takes 0 for the missing one.
+        if (step.value != 0) {
+          errorCode = ApplyOp(step.op, 0, *top, r);
+          if (errorCode == 0) *top = r;
+        } else {
+          errorCode = ApplyOp(step.op, top[-1], *top, r);
+          if (errorCode == 0) *--top = r;
         }
-      }
+        break;
+      default:
+        errorCode = ApplyOp(step.op, 0, *top, r);
+        if (errorCode == 0) *top = r;
+        break;
     }
+    if (errorCode == 0) continue;
     if (errorCode == kOverflowCode) ShowOverflow(context);
     return 0;
   }
-  return sp >= 1 ? stack[0] : 0;
+  return top >= stack.data() ? stack[0] : 0;
 }
 
 }  // namespace
@@ -578,18 +587,27 @@ void CheckExpression(std::string_view expr, bool allowX, int& errorCode, int& er
   }
 }
 
-std::string EvaluateAtan2(std::string_view expr, double x, int& errorCode,
-                          const FormulaContext& context) {
+namespace {
+
+// Atan2 calls nest through their arguments; deeper than this is no real formula, and the
+// bound keeps a hostile one from exhausting the stack.
+constexpr int kMaxAtan2Depth = 32;
+
+double Evaluate(std::string_view expr, double x, int& errorCode, const FormulaContext& context,
+                int depth);
+
+std::string ReplaceAtan2(std::string_view expr, double x, int& errorCode,
+                         const FormulaContext& context, int depth) {
   errorCode = 0;
   const std::size_t p = expr.find("Atan2");
   if (p == std::string_view::npos) return std::string(expr);
   // The comma and the closing bracket of this call, at its own bracket depth.
   std::size_t comma = std::string_view::npos, close = std::string_view::npos;
-  int depth = 1;
+  int brackets = 1;
   for (std::size_t i = p + 6; i < expr.size() && close == std::string_view::npos; ++i) {
-    if (expr[i] == '(') ++depth;
-    if (expr[i] == ')' && --depth == 0) close = i;
-    if (expr[i] == ',' && depth == 1 && comma == std::string_view::npos) comma = i;
+    if (expr[i] == '(') ++brackets;
+    if (expr[i] == ')' && --brackets == 0) close = i;
+    if (expr[i] == ',' && brackets == 1 && comma == std::string_view::npos) comma = i;
   }
   if (p + 5 >= expr.size() || expr[p + 5] != '(' || comma == std::string_view::npos ||
       close == std::string_view::npos) {
@@ -597,10 +615,10 @@ std::string EvaluateAtan2(std::string_view expr, double x, int& errorCode,
     ShowOverflow(context);
     return {};
   }
-  const double a = EvaluateExpression(expr.substr(p + 6, comma - p - 6), x, errorCode, context);
+  const double a = Evaluate(expr.substr(p + 6, comma - p - 6), x, errorCode, context, depth + 1);
   if (errorCode != 0) return {};
   const double b =
-      EvaluateExpression(expr.substr(comma + 1, close - comma - 1), x, errorCode, context);
+      Evaluate(expr.substr(comma + 1, close - comma - 1), x, errorCode, context, depth + 1);
   if (errorCode != 0) return {};
   double degrees = 0;
   if (a == 0) {
@@ -623,15 +641,32 @@ std::string EvaluateAtan2(std::string_view expr, double x, int& errorCode,
          std::string(expr.substr(close + 1));
 }
 
-double EvaluateExpression(std::string_view expr, double x, int& errorCode,
-                          const FormulaContext& context) {
+double Evaluate(std::string_view expr, double x, int& errorCode, const FormulaContext& context,
+                int depth) {
   errorCode = 0;
   std::string text(expr);
   while (text.size() > 5 && text.find("Atan2") != std::string::npos) {
-    text = EvaluateAtan2(text, x, errorCode, context);
+    if (depth >= kMaxAtan2Depth) {
+      errorCode = kOverflowCode;
+      ShowOverflow(context);
+      return 0;
+    }
+    text = ReplaceAtan2(text, x, errorCode, context, depth);
     if (errorCode != 0) return 0;
   }
   return Run(Compile(text), x, errorCode, context);
+}
+
+}  // namespace
+
+std::string EvaluateAtan2(std::string_view expr, double x, int& errorCode,
+                          const FormulaContext& context) {
+  return ReplaceAtan2(expr, x, errorCode, context, 0);
+}
+
+double EvaluateExpression(std::string_view expr, double x, int& errorCode,
+                          const FormulaContext& context) {
+  return Evaluate(expr, x, errorCode, context, 0);
 }
 
 std::string EvaluatorMessage(int errorCode) {

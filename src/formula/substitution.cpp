@@ -1,5 +1,6 @@
 #include "formula/substitution.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/numtext.h"
@@ -71,7 +72,9 @@ float DrawValue(const Definition& d, Random& random, const FormulaContext& conte
   const float low = static_cast<float>(LeadingNumber(d.low));
   const float high = static_cast<float>(LeadingNumber(d.high));
   float value = low + r * (high - low);
-  int figures = static_cast<int>(RoundHalfEven(LeadingNumber(d.figures)));
+  // Any count past what a single holds rounds alike; the bound keeps the conversion defined.
+  const double given = std::clamp(LeadingNumber(d.figures), -1.0, 99.0);
+  int figures = static_cast<int>(RoundHalfEven(given));
   return static_cast<float>(LeadingNumber(FormatSF(value, figures, context.debug)));
 }
 
