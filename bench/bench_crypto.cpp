@@ -4,11 +4,11 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <random>
 
 #include "crypto/byte_fns.h"
 #include "crypto/enciphered_text.h"
+#include "recording_reporter.h"
 
 #ifdef EXAMORA_HAVE_OPENSSL
 #define OPENSSL_SUPPRESS_DEPRECATED
@@ -108,34 +108,19 @@ void BM_ReadEncipheredFile_3000Lines(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadEncipheredFile_3000Lines)->Unit(benchmark::kMillisecond);
 
-// Keeps each run's time per iteration so the ratios can be printed after the table.
-class RecordingReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& run : runs) seconds_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void PrintRatio(const std::string& label, const std::string& ours,
-                  const std::string& theirs) const {
-    const auto a = seconds_.find(ours), b = seconds_.find(theirs);
-    if (a == seconds_.end() || b == seconds_.end()) return;
-    std::printf("%s: our throughput is %.2fx OpenSSL's\n", label.c_str(), b->second / a->second);
-  }
-
- private:
-  std::map<std::string, double> seconds_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RecordingReporter reporter;
+  examora::bench::RecordingReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("CryptBlocks encipher", "BM_CryptBlocks_Encipher_Ours",
-                      "BM_CryptBlocks_Encipher_OpenSSL");
-  reporter.PrintRatio("CryptBlocks decipher", "BM_CryptBlocks_Decipher_Ours",
-                      "BM_CryptBlocks_Decipher_OpenSSL");
+  for (const char* direction : {"Encipher", "Decipher"}) {
+    const std::string ours = std::string("BM_CryptBlocks_") + direction + "_Ours";
+    if (auto ratio =
+            reporter.Ratio(ours, std::string("BM_CryptBlocks_") + direction + "_OpenSSL")) {
+      std::printf("CryptBlocks %s: our throughput is %.2fx OpenSSL's\n", direction, *ratio);
+    }
+  }
   benchmark::Shutdown();
   return 0;
 }

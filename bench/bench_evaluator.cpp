@@ -3,10 +3,10 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
 #include <string>
 
 #include "formula/evaluator.h"
+#include "recording_reporter.h"
 
 #ifdef EXAMORA_HAVE_MUPARSER
 #include <muParser.h>
@@ -63,31 +63,17 @@ void BM_Curve500_muparser(benchmark::State& state) {
 BENCHMARK(BM_Curve500_muparser);
 #endif
 
-class RecordingReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& run : runs) seconds_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void PrintRatio(const char* ours, const char* theirs) const {
-    const auto a = seconds_.find(ours), b = seconds_.find(theirs);
-    if (a == seconds_.end() || b == seconds_.end()) return;
-    std::printf("%s: %.2fx muparser's evaluations per second (%.1f ns per evaluation)\n", ours,
-                b->second / a->second, a->second / kPoints);
-  }
-
- private:
-  std::map<std::string, double> seconds_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RecordingReporter reporter;
+  examora::bench::RecordingReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("BM_Curve500_Compiled", "BM_Curve500_muparser");
-  reporter.PrintRatio("BM_Curve500_TextEachTime", "BM_Curve500_muparser");
+  for (const char* ours : {"BM_Curve500_Compiled", "BM_Curve500_TextEachTime"}) {
+    if (auto ratio = reporter.Ratio(ours, "BM_Curve500_muparser")) {
+      std::printf("%s: %.2fx muparser's evaluations per second\n", ours, *ratio);
+    }
+  }
   benchmark::Shutdown();
   return 0;
 }

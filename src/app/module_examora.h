@@ -7,6 +7,9 @@
 
 #include "app/settings.h"
 #include "common/clock.h"
+#include "common/debug_log.h"
+#include "engine/units.h"
+#include "formula/substitution.h"
 #include "platform/environment.h"
 
 namespace examora {
