@@ -1,0 +1,137 @@
+#include "testfile/authoring.h"
+
+#include <algorithm>
+
+#include "common/error.h"
+#include "common/numtext.h"
+#include "common/text.h"
+
+namespace examora {
+namespace {
+
+bool IsEndMarker(const std::string& line) {
+  return Trim(line.substr(0, 19)) == kEndOfFileMarker;
+}
+
+std::string LineAt(const std::vector<std::string>& lines, std::size_t n) {
+  return n <= lines.size() ? lines[n - 1] : std::string();
+}
+
+// Cuts a label of the given length off the front; a shorter line leaves nothing.
+std::string AfterLabel(const std::string& line, std::size_t label) {
+  return line.size() > label ? line.substr(label) : std::string();
+}
+
+bool EndsWithTrue(const std::string& line) {
+  const std::string t = Trim(line);
+  return t.ends_with("TRUE") || t.ends_with("true") || t.ends_with("True");
+}
+
+std::string LineCountDigits(const TestBank& bank) {
+  std::string digits;
+  for (std::size_t q = 1; q < bank.QLineCount.size(); ++q) {
+    digits += static_cast<char>('0' + bank.QLineCount[q] % 10);
+  }
+  return digits;
+}
+
+}  // namespace
+
+std::string CleanedSource::Notice() const {
+  if (extraLines == 0) return {};
+  return std::to_string(extraLines) + " extra blank lines removed from txt file.";
+}
+
+CleanedSource CleanUpSource(const std::vector<std::string>& lines) {
+  if (lines.size() > static_cast<std::size_t>(kMaxSourceLines)) {
+    throw FormatError("The source has " + std::to_string(lines.size()) +
+                      " lines; at most 5000 can be converted.");
+  }
+  std::size_t last = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (IsEndMarker(lines[i])) last = i + 1;
+  }
+  if (last == 0) {
+    throw FormatError("The source has no line \"*** END OF FILE ***\" to end its question bank.");
+  }
+  CleanedSource cleaned;
+  cleaned.lines.assign(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(last));
+  cleaned.extraLines = static_cast<int>(lines.size() - last);
+  for (std::size_t i = last; i < lines.size(); ++i) {
+    if (!Trim(lines[i]).empty()) cleaned.extraAllBlank = false;
+  }
+  return cleaned;
+}
+
+TestBank ParseSource(const std::vector<std::string>& lines) {
+  TestBank bank;
+  bank.testNumber = FormatGeneral(LeadingNumber(LineAt(lines, 1)));
+  bank.testName = LineAt(lines, 2);
+  TestHeader& h = bank.header;
+  h.TestTitle = Trim(AfterLabel(Trim(LineAt(lines, 3)), 7));
+  h.Compulsory = EndsWithTrue(LineAt(lines, 4));
+  h.PassMark = static_cast<float>(LeadingNumber(AfterLabel(Trim(LineAt(lines, 5)), 9)));
+  h.TestDescription = Trim(LineAt(lines, 6));
+  h.VariablesText = Trim(LineAt(lines, 7));
+  bank.QLineCount.assign(1, 0);
+  bank.Questions.assign(1, QuestionBlock{});
+  for (std::size_t n = 8; n <= lines.size(); ++n) {
+    const std::string& line = lines[n - 1];
+    if (IsEndMarker(line)) break;
+    if (line.starts_with("----------")) {
+      if (bank.Questions.size() > static_cast<std::size_t>(kMaxQuestionsInFile)) {
+        throw FormatError("Line " + std::to_string(n) +
+                          " starts question 501; a bank holds at "
+                          "most 500 questions.");
+      }
+      bank.Questions.push_back(QuestionBlock(1));
+      continue;
+    }
+    if (bank.Questions.size() == 1) continue;  // before the first question: not part of it
+    QuestionBlock& block = bank.Questions.back();
+    if (block.size() > static_cast<std::size_t>(kMaxBlockLines)) {
+      throw FormatError("Question " + std::to_string(bank.Questions.size() - 1) +
+                        " has more than 8 lines (line " + std::to_string(n) + ").");
+    }
+    block.push_back(line);
+  }
+  for (std::size_t q = 1; q < bank.Questions.size(); ++q) {
+    const int count = static_cast<int>(bank.Questions[q].size()) - 3;
+    if (count < 0) {
+      throw FormatError("Question " + std::to_string(q) +
+                        " has fewer than 2 lines (a question line and a picture line).");
+    }
+    bank.QLineCount.push_back(count);
+    if (bank.Questions[q][1].starts_with("#(cont)")) bank.HasContinuation = true;
+  }
+  h.QuestionsInFile = static_cast<int>(bank.Questions.size()) - 1;
+  h.LineCountDigits = LineCountDigits(bank);
+  h.QuestionsToAsk = h.QuestionsInFile;
+  h.MinutesPerQuestion = 1;
+  h.TestMinutes = static_cast<float>(h.QuestionsToAsk);
+  return bank;
+}
+
+ComputeResult Compute(TestBank& bank, double questionsToAsk, double minutesPerQuestion) {
+  TestHeader& h = bank.header;
+  h.QuestionsToAsk = static_cast<int>(std::clamp(questionsToAsk, -1.0, 1e6));
+  h.MinutesPerQuestion = static_cast<float>(minutesPerQuestion);
+  h.TestMinutes = static_cast<float>(h.QuestionsToAsk) * h.MinutesPerQuestion;
+  if (h.QuestionsToAsk > h.QuestionsInFile) return {"Too many questions!", false};
+  if (h.QuestionsToAsk > 0 && h.MinutesPerQuestion > 0) {
+    return {FormatGeneralSingle(h.TestMinutes) + " minutes", true};
+  }
+  if (h.QuestionsToAsk > 0) return {"Not enough time!", false};
+  return {"Not enough questions!", false};
+}
+
+void Encryptit(const TestBank& bank, const std::filesystem::path& output,
+               const LineCipher& cipher) {
+  WriteEncipheredFile(output, TestLines(bank), cipher);
+}
+
+std::filesystem::path EncryptedName(const std::filesystem::path& source) {
+  return std::filesystem::path(source).replace_extension(".eqb");
+}
+
+}  // namespace examora

@@ -1,0 +1,275 @@
+#include "testfile/test_file.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "common/error.h"
+#include "common/numtext.h"
+#include "common/text.h"
+#include "platform/files.h"
+
+namespace examora {
+namespace {
+
+[[noreturn]] void Refuse(const std::string& what, const std::string& why) {
+  throw FormatError("The test " + what + " cannot be used: " + why);
+}
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+void CheckHeader(const TestHeader& h, const std::string& what) {
+  if (h.QuestionsInFile < 1 || h.QuestionsInFile > kMaxQuestionsInFile) {
+    Refuse(what, "its header gives " + std::to_string(h.QuestionsInFile) +
+                     " questions in the bank (1 to 500 are possible). It may be damaged or "
+                     "enciphered with another key.");
+  }
+  if (h.QuestionsToAsk < 1 || h.QuestionsToAsk > h.QuestionsInFile) {
+    Refuse(what, "it asks " + std::to_string(h.QuestionsToAsk) + " questions of a bank of " +
+                     std::to_string(h.QuestionsInFile) + ".");
+  }
+  if (!(h.MinutesPerQuestion > 0) || !std::isfinite(h.TestMinutes)) {
+    Refuse(what, "it gives no time per question.");
+  }
+  if (h.LineCountDigits.size() < static_cast<std::size_t>(h.QuestionsInFile)) {
+    Refuse(what, "its line counts cover " + std::to_string(h.LineCountDigits.size()) + " of " +
+                     std::to_string(h.QuestionsInFile) + " questions.");
+  }
+  for (int q = 0; q < h.QuestionsInFile; ++q) {
+    const char c = h.LineCountDigits[static_cast<std::size_t>(q)];
+    if (c < '0' || c > '0' + kMaxBlockLines - kMinBlockLines) {
+      Refuse(what, "question " + std::to_string(q + 1) +
+                       " has a line count that is not 0 to 6 (a block holds 2 to 8 lines).");
+    }
+  }
+}
+
+// What a block of each kind needs, and the limits its lists must keep to.
+void CheckBlock(const QuestionBlock& b, int q, const std::string& what) {
+  const int count = static_cast<int>(b.size()) - 3;  // lines after line 2
+  const std::string where = "question " + std::to_string(q);
+  switch (KindOf(b[1])) {
+    case QuestionKind::kNumeric:
+    case QuestionKind::kMultiSelect:
+    case QuestionKind::kMatching:
+      if (count < 2) Refuse(what, where + " lacks its third or fourth line.");
+      break;
+    case QuestionKind::kOneWord:
+    case QuestionKind::kMultipleChoice:
+      if (count < 1) Refuse(what, where + " has no answer lines.");
+      break;
+  }
+  const QuestionKind kind = KindOf(b[1]);
+  if (kind == QuestionKind::kMatching) {
+    const auto answers = SplitItems(UpperAscii(Trim(b[4])));
+    if (answers.size() > static_cast<std::size_t>(kMaxMatchItems) ||
+        SplitItems(Trim(b[3])).size() > static_cast<std::size_t>(kMaxMatchItems)) {
+      Refuse(what, where + " has more than 12 items to match.");
+    }
+  }
+  if (kind == QuestionKind::kOneWord) {
+    for (int k = 1; k <= count; ++k) {
+      if (SplitItems(Lower(Trim(b[static_cast<std::size_t>(k) + 2]))).size() >
+          static_cast<std::size_t>(kMaxWordSpellings)) {
+        Refuse(what, where + " accepts more than 20 spellings of word " + std::to_string(k) + ".");
+      }
+    }
+  }
+}
+
+}  // namespace
+
+QuestionKind KindOf(std::string_view line) {
+  if (line.empty()) return QuestionKind::kMultipleChoice;
+  switch (line[0]) {
+    case '#':
+      return QuestionKind::kNumeric;
+    case '@':
+      return QuestionKind::kMultiSelect;
+    case '%':
+      return QuestionKind::kOneWord;
+    case '$':
+      return QuestionKind::kMatching;
+    default:
+      return QuestionKind::kMultipleChoice;
+  }
+}
+
+const char* KindName(QuestionKind kind) {
+  switch (kind) {
+    case QuestionKind::kNumeric:
+      return "numeric";
+    case QuestionKind::kMultiSelect:
+      return "multi-select";
+    case QuestionKind::kOneWord:
+      return "one-word";
+    case QuestionKind::kMatching:
+      return "matching";
+    case QuestionKind::kMultipleChoice:
+      return "multiple choice";
+  }
+  return "";
+}
+
+std::vector<std::string> SplitItems(std::string text) {
+  if (text.empty() || text.back() != ',') text += ',';
+  std::vector<std::string> items;
+  std::string current;
+  for (char c : text) {
+    if (c == ',') {
+      items.push_back(std::move(current));
+      current.clear();
+    } else {
+      current += c;
+    }
+  }
+  return items;
+}
+
+TestHeader ReadHeader(const std::vector<std::string>& lines) {
+  auto line = [&](int n) -> const std::string& { return lines[static_cast<std::size_t>(n - 1)]; };
+  TestHeader h;
+  h.TestTitle = Trim(line(3));
+  h.Compulsory = line(4) == "True";
+  h.PassMark = static_cast<float>(LeadingNumber(line(5)));
+  // Counts beyond any real test are clamped before they become whole numbers.
+  h.QuestionsInFile = static_cast<int>(std::clamp(LeadingNumber(line(6)), -1.0, 1e6));
+  h.MinutesPerQuestion = static_cast<float>(LeadingNumber(line(7)));
+  h.QuestionsToAsk = static_cast<int>(std::clamp(LeadingNumber(line(8)), -1.0, 1e6));
+  h.TestMinutes = static_cast<float>(h.QuestionsToAsk) * h.MinutesPerQuestion;
+  h.LineCountDigits = line(9);
+  h.TestDescription = Trim(line(10));
+  h.VariablesText = Trim(line(11));
+  return h;
+}
+
+TestBank ParseTestLines(const std::vector<std::string>& lines, const std::string& what) {
+  if (lines.size() < static_cast<std::size_t>(kHeaderLines)) {
+    Refuse(what, "it holds " + std::to_string(lines.size()) + " lines, fewer than its header.");
+  }
+  TestBank bank;
+  bank.testNumber = lines[0];
+  bank.testName = lines[1];
+  bank.header = ReadHeader(lines);
+  CheckHeader(bank.header, what);
+  const int n = bank.header.QuestionsInFile;
+  bank.QLineCount.assign(static_cast<std::size_t>(n) + 1, 0);
+  bank.Questions.assign(static_cast<std::size_t>(n) + 1, QuestionBlock{});
+  std::size_t next = kHeaderLines;
+  for (int q = 1; q <= n; ++q) {
+    const int count = bank.header.LineCountDigits[static_cast<std::size_t>(q - 1)] - '0';
+    bank.QLineCount[static_cast<std::size_t>(q)] = count;
+    const std::size_t size = static_cast<std::size_t>(count) + 2;
+    if (next + size > lines.size()) {
+      Refuse(what, "it ends inside question " + std::to_string(q) + " (the file is truncated).");
+    }
+    QuestionBlock block(1);
+    block.insert(block.end(), lines.begin() + static_cast<std::ptrdiff_t>(next),
+                 lines.begin() + static_cast<std::ptrdiff_t>(next + size));
+    next += size;
+    CheckBlock(block, q, what);
+    if (block[1].starts_with("#(cont)")) bank.HasContinuation = true;
+    bank.Questions[static_cast<std::size_t>(q)] = std::move(block);
+  }
+  for (; next < lines.size(); ++next) {
+    if (!Trim(lines[next]).empty()) {
+      Refuse(what, "it holds more lines than its header describes (from line " +
+                       std::to_string(next + 1) + ").");
+    }
+  }
+  return bank;
+}
+
+TestBank LoadTestFile(const std::filesystem::path& path, const std::string& testName,
+                      const LineCipher& cipher) {
+  const std::string what = "\"" + testName + "\"";
+  EncipheredFileContent content;
+  try {
+    content = ReadEncipheredFile(path, cipher);
+  } catch (const FileError& e) {
+    throw FileError("The test " + what + " cannot be read: " + e.what());
+  }
+  // A trailing empty line (the saved copy ends with a line break) is not a damaged line.
+  while (!content.lines.empty() && !content.damaged.empty() &&
+         content.damaged.back() == content.lines.size() && content.lines.back().empty()) {
+    content.damaged.pop_back();
+    content.lines.pop_back();
+  }
+  if (!content.damaged.empty()) {
+    Refuse(what, "line " + std::to_string(content.damaged.front()) +
+                     " does not decipher (the file is damaged, or enciphered with another key).");
+  }
+  return ParseTestLines(content.lines, what);
+}
+
+std::vector<std::string> TestLines(const TestBank& bank) {
+  const TestHeader& h = bank.header;
+  std::vector<std::string> lines = {bank.testNumber,
+                                    bank.testName,
+                                    h.TestTitle,
+                                    h.Compulsory ? "True" : "False",
+                                    FormatGeneralSingle(h.PassMark),
+                                    std::to_string(h.QuestionsInFile),
+                                    FormatGeneralSingle(h.MinutesPerQuestion),
+                                    std::to_string(h.QuestionsToAsk),
+                                    h.LineCountDigits,
+                                    h.TestDescription,
+                                    h.VariablesText};
+  for (std::size_t q = 1; q < bank.Questions.size(); ++q) {
+    lines.insert(lines.end(), bank.Questions[q].begin() + 1, bank.Questions[q].end());
+  }
+  return lines;
+}
+
+std::string ShownVariablesText(std::string_view text) {
+  std::string shown(text);
+  // From the second character to the fourth-last: "mpq" as the last three stays visible.
+  for (std::size_t pos = 1; pos + 4 <= shown.size(); ++pos) {
+    if (Lower(shown.substr(pos, 3)) == "mpq") {
+      shown.resize(pos);
+      break;
+    }
+  }
+  std::string out;
+  for (char c : shown) {
+    if (c == '(') {
+      out += "\n\nLast Revised: ";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+namespace {
+
+std::string HoursText(float h) {
+  if (h >= 13) h -= 12;
+  int hours = static_cast<int>(std::floor(h));
+  int minutes = static_cast<int>(RoundHalfEven((h - static_cast<float>(hours)) * 60.0f));
+  if (minutes == 60) ++hours, minutes = 0;
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d:%02d", hours, minutes);
+  return text;
+}
+
+}  // namespace
+
+std::string GetStartTime(const LocalDateTime& now, float& startHour) {
+  startHour = static_cast<float>(now.hour * 60 + now.minute) / 60.0f;
+  if (startHour >= 13) startHour -= 12;
+  return HoursText(startHour);
+}
+
+std::string GetEndTime(float startHour, float minutes) {
+  const float rounded = static_cast<float>(RoundHalfEven(minutes * 10.0) / 10.0);
+  return HoursText((startHour * 60.0f + rounded) / 60.0f);
+}
+
+}  // namespace examora

@@ -1,0 +1,87 @@
+// The enciphered test file: an 11-line header and the question blocks, read, checked and held
+// in memory. A file that is not a whole, valid test is refused with a message naming the test;
+// nothing of it is kept half-loaded.
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/clock.h"
+#include "crypto/enciphered_text.h"
+
+namespace examora {
+
+inline constexpr int kMaxQuestionsInFile = 500;
+inline constexpr int kMinBlockLines = 2;
+inline constexpr int kMaxBlockLines = 8;
+inline constexpr int kHeaderLines = 11;
+inline constexpr int kMaxMatchItems = 12;
+inline constexpr int kMaxWordSpellings = 20;
+inline constexpr int kMultiSelectBoxes = 78;
+
+/// Question kinds, by the first character of the question line.
+enum class QuestionKind { kMultipleChoice, kNumeric, kMultiSelect, kOneWord, kMatching };
+QuestionKind KindOf(std::string_view questionLine);
+const char* KindName(QuestionKind kind);
+
+/// The header values of a test (lines 3 to 11 of the file).
+struct TestHeader {
+  std::string TestTitle;
+  bool Compulsory = false;
+  float PassMark = 0;
+  int QuestionsInFile = 0;
+  float MinutesPerQuestion = 0;
+  int QuestionsToAsk = 0;
+  float TestMinutes = 0;
+  std::string LineCountDigits;  // line 9
+  std::string TestDescription;
+  std::string VariablesText;  // trimmed, as stored
+};
+
+/// One question block: lines 1 to QLineCount + 2 (index 0 unused).
+using QuestionBlock = std::vector<std::string>;
+
+/// A whole test in memory.
+struct TestBank {
+  std::string testNumber;  // line 1, as written
+  std::string testName;    // line 2, as written
+  TestHeader header;
+  std::vector<int> QLineCount;           // 1..QuestionsInFile (index 0 unused)
+  std::vector<QuestionBlock> Questions;  // 1..QuestionsInFile (index 0 unused)
+  bool HasContinuation = false;
+};
+
+/// Reads the header values from the 11 deciphered header lines (numbers by their leading
+/// numeric value). Does not validate.
+TestHeader ReadHeader(const std::vector<std::string>& lines);
+
+/// Builds a test from its deciphered lines, or throws FormatError saying what is wrong
+/// (`what` names the test in the message).
+TestBank ParseTestLines(const std::vector<std::string>& lines, const std::string& what);
+
+/// Reads, deciphers and checks an enciphered test file; throws FileError or FormatError with a
+/// message that names `testName`.
+TestBank LoadTestFile(const std::filesystem::path& path, const std::string& testName,
+                      const LineCipher& cipher = FixedKeyCipher());
+
+/// The lines of a test, header then blocks, as the file holds them before enciphering.
+std::vector<std::string> TestLines(const TestBank& bank);
+
+/// The variables text as the selection window shows it: cut before "mpq" (any case, from the
+/// second character up to the fourth-last), every "(" turned into two line feeds and
+/// "Last Revised: ".
+std::string ShownVariablesText(std::string_view variablesText);
+
+/// Start and expected end of a sitting as "hh:nn" on a twelve-hour clock (13:05 shows 01:05).
+/// `startHour` receives the start as hours with fractions, which the end time builds on.
+std::string GetStartTime(const LocalDateTime& now, float& startHour);
+std::string GetEndTime(float startHour, float minutes);
+
+/// Items of a comma list: every "," closes an item, empty ones included; a final "," is added
+/// when missing.
+std::vector<std::string> SplitItems(std::string text);
+
+}  // namespace examora
