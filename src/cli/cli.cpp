@@ -26,7 +26,12 @@ constexpr const char* kUsage =
     "  sigfig VALUE FIGURES           round VALUE to FIGURES significant figures\n"
     "  convert STUDENTKEY QUESTIONKEY SOLUTION\n"
     "                                 re-express a solution in the student's unit\n"
-    "  units                          list the units catalogue\n";
+    "  units                          list the units catalogue\n"
+    "  author SOURCE.txt [--questions N] [--minutes M] [-o OUT]\n"
+    "                                 convert a plain question bank into an enciphered test\n"
+    "  show FILE                      print a test's header and question blocks\n"
+    "  check FILE [--sittings N] [--seed S]\n"
+    "                                 prepare N sittings and report broken questions\n";
 
 using Command = std::function<int(const CommandArgs&, std::istream&, std::ostream&, std::ostream&)>;
 
@@ -41,6 +46,9 @@ const std::map<std::string, Command>& Commands() {
       {"sigfig", SigfigCommand},
       {"convert", ConvertCommand},
       {"units", UnitsCommand},
+      {"author", AuthorCommand},
+      {"show", ShowCommand},
+      {"check", CheckCommand},
   };
   return commands;
 }

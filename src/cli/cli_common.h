@@ -64,5 +64,8 @@ int FormulaCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostrea
 int SigfigCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
 int ConvertCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
 int UnitsCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
+int AuthorCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
+int ShowCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
+int CheckCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
 
 }  // namespace examora::cli

@@ -173,10 +173,10 @@ TestBank ParseTestLines(const std::vector<std::string>& lines, const std::string
     block.insert(block.end(), lines.begin() + static_cast<std::ptrdiff_t>(next),
                  lines.begin() + static_cast<std::ptrdiff_t>(next + size));
     next += size;
-    CheckBlock(block, q, what);
     if (block[1].starts_with("#(cont)")) bank.HasContinuation = true;
     bank.Questions[static_cast<std::size_t>(q)] = std::move(block);
   }
+  ValidateBlocks(bank, what);
   for (; next < lines.size(); ++next) {
     if (!Trim(lines[next]).empty()) {
       Refuse(what, "it holds more lines than its header describes (from line " +
@@ -184,6 +184,12 @@ TestBank ParseTestLines(const std::vector<std::string>& lines, const std::string
     }
   }
   return bank;
+}
+
+void ValidateBlocks(const TestBank& bank, const std::string& what) {
+  for (std::size_t q = 1; q < bank.Questions.size(); ++q) {
+    CheckBlock(bank.Questions[q], static_cast<int>(q), what);
+  }
 }
 
 TestBank LoadTestFile(const std::filesystem::path& path, const std::string& testName,

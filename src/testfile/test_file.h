@@ -62,6 +62,10 @@ TestHeader ReadHeader(const std::vector<std::string>& lines);
 /// (`what` names the test in the message).
 TestBank ParseTestLines(const std::vector<std::string>& lines, const std::string& what);
 
+/// Checks every block of a bank against what its kind needs and the limits of its lists (12
+/// items to match, 20 spellings a word); throws FormatError naming the question.
+void ValidateBlocks(const TestBank& bank, const std::string& what);
+
 /// Reads, deciphers and checks an enciphered test file; throws FileError or FormatError with a
 /// message that names `testName`.
 TestBank LoadTestFile(const std::filesystem::path& path, const std::string& testName,
