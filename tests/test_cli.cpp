@@ -179,3 +179,87 @@ TEST(CliFormulas, SigfigConvertAndUnits) {
 
 }  // namespace
 }  // namespace examora
+
+namespace examora {
+namespace {
+
+const char* kSource =
+    "10160\r\nPumps\r\nTitle: Pumps\r\nCompulsory: False\r\nPassMark: 50\r\nPump sizing\r\n"
+    "Vars (2026-12-01)\r\n----------\r\n#Head #(5,40,2) m, flow #(5,30,2) L/s: find the power.\r\n"
+    "\r\n1000*9.81*#a*#b/1000\r\nw\r\n----------\r\nWhich pump?\r\n\r\nCentrifugal\r\nPiston\r\n"
+    "*** END OF FILE ***\r\n";
+
+TEST(CliTests, AuthorWritesATestThatShowAndCheckRead) {
+  TempDir dir;
+  WriteFileAtomically(dir / "pumps.txt", std::string(kSource) + "\r\n\r\n");
+  const CliRun author = Cli({"author", (dir / "pumps.txt").string(), "--minutes", "2"});
+  ASSERT_EQ(author.code, 0) << author.err;
+  EXPECT_EQ(author.out,
+            "4 minutes\n2 extra blank lines removed from txt file.\nWrote 2 questions to " +
+                (dir / "pumps.eqb").string() + "\n");
+  EXPECT_EQ(ReadFileBytes(dir / "pumps.txt"), kSource);  // the blank lines are gone
+
+  const CliRun show = Cli({"show", (dir / "pumps.eqb").string()});
+  ASSERT_EQ(show.code, 0) << show.err;
+  EXPECT_NE(show.out.find("Test number: 10160\nTest name: Pumps\nTitle: Pumps\n"),
+            std::string::npos);
+  EXPECT_NE(show.out.find("Minutes per question: 2\nQuestions per sitting: 2\nDuration: 4 minutes"),
+            std::string::npos);
+  EXPECT_NE(
+      show.out.find("Question 2 (multiple choice)\n  (1) Which pump?\n  (2) \n  (3) Centrifugal"),
+      std::string::npos);
+
+  const CliRun check = Cli({"check", (dir / "pumps.eqb").string(), "--sittings", "20"});
+  EXPECT_EQ(check.code, 0) << check.out;
+  EXPECT_EQ(check.out, "20 sittings, 0 problems\n");
+  EXPECT_EQ(Cli({"check", (dir / "pumps.txt").string(), "--sittings", "5"}).out,
+            "5 sittings, 0 problems\n");
+}
+
+TEST(CliTests, AuthorKeepsNotesAfterTheMarkerAndRefusesImpossibleSittings) {
+  TempDir dir;
+  const std::string withNotes = std::string(kSource) + "my notes\r\n";
+  WriteFileAtomically(dir / "pumps.txt", withNotes);
+  const CliRun kept = Cli({"author", (dir / "pumps.txt").string()});
+  EXPECT_EQ(kept.code, 0);
+  EXPECT_NE(kept.out.find("1 lines after \"*** END OF FILE ***\" were ignored"), std::string::npos);
+  EXPECT_EQ(ReadFileBytes(dir / "pumps.txt"), withNotes);
+
+  const CliRun tooMany = Cli(
+      {"author", (dir / "pumps.txt").string(), "--questions", "3", "-o", (dir / "x.eqb").string()});
+  EXPECT_EQ(tooMany.code, 1);
+  EXPECT_EQ(tooMany.out.substr(0, 20), "Too many questions!\n");
+  EXPECT_FALSE(std::filesystem::exists(dir / "x.eqb"));
+
+  WriteFileAtomically(dir / "broken.txt", "1\r\nx\r\n");
+  const CliRun broken = Cli({"author", (dir / "broken.txt").string()});
+  EXPECT_EQ(broken.code, 1);
+  EXPECT_NE(broken.err.find("*** END OF FILE ***"), std::string::npos);
+}
+
+TEST(CliTests, CheckReportsBrokenQuestions) {
+  TempDir dir;
+  const std::string source =
+      "10161\r\nBroken\r\nTitle: Broken\r\nCompulsory: False\r\nPassMark: 50\r\nd\r\nv\r\n"
+      "----------\r\n#Zero #(0,0,2)\r\n\r\n1/#a\r\nn\r\n"
+      "----------\r\n#Tiny\r\n\r\n1/10^44\r\nn\r\n"
+      "----------\r\n#Unit\r\n\r\n5\r\nfurlongs\r\n"
+      "----------\r\nSame?\r\n\r\nYes\r\nYes\r\n"
+      "*** END OF FILE ***\r\n";
+  WriteFileAtomically(dir / "broken.txt", source);
+  const CliRun check = Cli({"check", (dir / "broken.txt").string(), "--sittings", "3"});
+  EXPECT_EQ(check.code, 1);
+  EXPECT_NE(check.out.find("Q1: formula: Division by zero. Formula = 1/0 (3 of 3 sittings)"),
+            std::string::npos)
+      << check.out;
+  EXPECT_NE(check.out.find("Q1: the answer comes out 0"), std::string::npos);
+  EXPECT_NE(check.out.find("Q2: the answer"), std::string::npos);
+  EXPECT_NE(check.out.find("Q3: unit key \"furlongs\" is not in the units catalogue"),
+            std::string::npos);
+  EXPECT_NE(check.out.find("Q4: options repeat: \"Yes\""), std::string::npos);
+  EXPECT_TRUE(check.out.ends_with("3 sittings, 5 problems\n")) << check.out;
+  EXPECT_EQ(Cli({"check", (dir / "absent.eqb").string()}).code, 1);
+}
+
+}  // namespace
+}  // namespace examora

@@ -85,8 +85,12 @@ std::string DecryptText(std::string_view cipherText) {
 
 EncipheredFileContent ReadEncipheredFile(const std::filesystem::path& path,
                                          const LineCipher& cipher) {
+  return DecipherFileText(ReadFileBytes(path), cipher);
+}
+
+EncipheredFileContent DecipherFileText(std::string_view text, const LineCipher& cipher) {
   EncipheredFileContent content;
-  const auto lines = SplitLines(ReadFileBytes(path));
+  const auto lines = SplitLines(text);
   content.lines.reserve(lines.size());
   for (std::size_t i = 0; i < lines.size(); ++i) {
     std::string plain;

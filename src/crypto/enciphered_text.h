@@ -50,6 +50,10 @@ struct EncipheredFileContent {
   std::vector<std::size_t> damaged;  // 1-based numbers of the lines that were not intact
 };
 
+/// Deciphers every line of an enciphered file's text.
+EncipheredFileContent DecipherFileText(std::string_view text,
+                                       const LineCipher& cipher = FixedKeyCipher());
+
 /// Reads and deciphers every line of an enciphered file. Throws FileError when it cannot be
 /// read.
 EncipheredFileContent ReadEncipheredFile(const std::filesystem::path& path,

@@ -192,15 +192,10 @@ void ValidateBlocks(const TestBank& bank, const std::string& what) {
   }
 }
 
-TestBank LoadTestFile(const std::filesystem::path& path, const std::string& testName,
+TestBank LoadTestText(std::string_view fileText, const std::string& testName,
                       const LineCipher& cipher) {
   const std::string what = "\"" + testName + "\"";
-  EncipheredFileContent content;
-  try {
-    content = ReadEncipheredFile(path, cipher);
-  } catch (const FileError& e) {
-    throw FileError("The test " + what + " cannot be read: " + e.what());
-  }
+  EncipheredFileContent content = DecipherFileText(fileText, cipher);
   // A trailing empty line (the saved copy ends with a line break) is not a damaged line.
   while (!content.lines.empty() && !content.damaged.empty() &&
          content.damaged.back() == content.lines.size() && content.lines.back().empty()) {
@@ -212,6 +207,17 @@ TestBank LoadTestFile(const std::filesystem::path& path, const std::string& test
                      " does not decipher (the file is damaged, or enciphered with another key).");
   }
   return ParseTestLines(content.lines, what);
+}
+
+TestBank LoadTestFile(const std::filesystem::path& path, const std::string& testName,
+                      const LineCipher& cipher) {
+  std::string text;
+  try {
+    text = ReadFileBytes(path);
+  } catch (const FileError& e) {
+    throw FileError("The test \"" + testName + "\" cannot be read: " + e.what());
+  }
+  return LoadTestText(text, testName, cipher);
 }
 
 std::vector<std::string> TestLines(const TestBank& bank) {

@@ -66,6 +66,11 @@ TestBank ParseTestLines(const std::vector<std::string>& lines, const std::string
 /// items to match, 20 spellings a word); throws FormatError naming the question.
 void ValidateBlocks(const TestBank& bank, const std::string& what);
 
+/// Deciphers and checks the text of an enciphered test file; throws FormatError naming
+/// `testName`.
+TestBank LoadTestText(std::string_view fileText, const std::string& testName,
+                      const LineCipher& cipher = FixedKeyCipher());
+
 /// Reads, deciphers and checks an enciphered test file; throws FileError or FormatError with a
 /// message that names `testName`.
 TestBank LoadTestFile(const std::filesystem::path& path, const std::string& testName,
