@@ -15,8 +15,8 @@ flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fsanitize=f
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_CXX_FLAGS="$flags" -DEXAMORA_BUILD_GUI=OFF -DEXAMORA_BUILD_TESTS=OFF \
   -DEXAMORA_BUILD_BENCH=OFF -DEXAMORA_BUILD_FUZZ=ON >/dev/null
-cmake --build build-fuzz -j2 --target fuzz_evaluator fuzz_formula
-for target in evaluator formula; do
+cmake --build build-fuzz -j2 --target fuzz_evaluator fuzz_formula fuzz_test_loader
+for target in evaluator formula test_loader; do
   work=$(mktemp -d)
   cp fuzz/corpus/$target/* "$work"/
   echo "== fuzz_$target for ${seconds}s"
