@@ -19,16 +19,20 @@ std::vector<std::string> Block(int q) {
               : q % 12 == 3 ? "mean[#a,#b,#c,4,5]*1000"
                             : "#a*#b*1000/4+#c",
               "nm"};
-    case 1: return {"Which support resists rotation?", "pics/s.png", "Fixed", "Pin", "Roller", "Link"};
-    case 2: return {"@Tick every pinned support.", "pics/s.png", "A,C", "4"};
-    case 4: return {"%Name the two diagrams.", "", "shear, sheer", "bending, moment"};
-    default: return {"$Match the units.", "", "Force,Moment,Stress", "N,NM,PA"};
+    case 1:
+      return {"Which support resists rotation?", "pics/s.png", "Fixed", "Pin", "Roller", "Link"};
+    case 2:
+      return {"@Tick every pinned support.", "pics/s.png", "A,C", "4"};
+    case 4:
+      return {"%Name the two diagrams.", "", "shear, sheer", "bending, moment"};
+    default:
+      return {"$Match the units.", "", "Force,Moment,Stress", "N,NM,PA"};
   }
 }
 
 std::filesystem::path WriteBigTest() {
-  std::vector<std::string> lines = {"10999", "Big", "Big test", "False", "50", "500", "1",
-                                    "500", "", "All kinds", "Vars"};
+  std::vector<std::string> lines = {"10999", "Big", "Big test", "False",     "50",  "500",
+                                    "1",     "500", "",         "All kinds", "Vars"};
   std::vector<std::string> blocks;
   for (int q = 1; q <= 500; ++q) {
     const auto block = Block(q);
