@@ -6,11 +6,13 @@
 #include <string_view>
 
 #include "app/settings.h"
+#include "app/test_list.h"
 #include "common/clock.h"
 #include "common/debug_log.h"
 #include "engine/units.h"
 #include "formula/substitution.h"
 #include "platform/environment.h"
+#include "testfile/scrambler.h"
 
 namespace examora {
 
@@ -28,6 +30,20 @@ struct ModuleExamora {
   std::string SittingFileName;     // file name of the current sitting's downloaded test
   bool ContinueAllowed = false;    // the chosen test may be continued after an interruption
   double AccessCode = 0;           // the current test access code
+
+  // The test list, the chosen test and its prepared sitting
+  TestListTable Tests;        // TestListLine, TestContinuable, TestList, TestCount, ...
+  std::string TestName;       // name of the chosen test
+  int TestNumber = 0;         // its number
+  std::string SavedTestPath;  // the downloaded test of this sitting
+  TestBank Bank;              // header values, QLineCount, Questions, HasContinuation
+  Sitting Prepared;           // QuestionOrder, OptionOrder, Solution, ... per position
+
+  // Question engine and formula services
+  int CurrentQuestion = 0;  // the question on screen
+  UnitCatalogue Units;      // UnitTable, UnitCount, PrefixTable
+  FormulaTables Formulas;   // QuestionVars, QuestionVarCount, matrix and statistics tables
+  DebugLog Debugger;        // the debug window's lines
 };
 
 /// The version line of this build.

@@ -1,0 +1,174 @@
+#include "ui/login_window.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QMouseEvent>
+#include <QTimer>
+
+#include "ui/browser_load_window.h"
+#include "ui/qtext.h"
+#include "ui/test_window.h"
+
+namespace examora {
+namespace {
+
+// A picture label that reports clicks (the way to the administrator menu).
+class ClickableLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+  std::function<void()> onClick;
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::LeftButton && onClick) onClick();
+  }
+};
+
+}  // namespace
+
+Login::Login(AppContext& app, QWidget* parent) : QWidget(parent), app_(app) {
+  setObjectName(QStringLiteral("Login"));
+  auto* grid = new QGridLayout(this);
+  auto named = [this](QWidget* w, const char* name) {
+    w->setObjectName(QLatin1String(name));
+    return w;
+  };
+  auto button = [&](const char* name, const char* caption) {
+    return static_cast<QPushButton*>(named(new QPushButton(QLatin1String(caption), this), name));
+  };
+  auto label = [&](const char* name, const char* caption) {
+    return static_cast<QLabel*>(named(new QLabel(QLatin1String(caption), this), name));
+  };
+  const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+
+  auto* image = new ClickableLabel(this);
+  named(image, "Image1");
+  image->setPixmap(QApplication::style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(64, 64));
+  image->onClick = [this] { Image1_Click(); };
+  lblVersion_ = label("lblVersion", "");
+  auto* shape = static_cast<QFrame*>(named(new QFrame(this), "Shape1"));
+  shape->setFrameShape(QFrame::Box);
+  Label2_ = label("Label2", "Enter 9 digit student number");
+  lbl_studentName_ = label("lbl_studentName", "No Name");
+  txtName_ = static_cast<QLineEdit*>(named(new QLineEdit(this), "txtName"));
+  txtName_->setFont(fixed);
+  cmdValidate_ = button("cmdValidate", "Validate");
+  List1_ = static_cast<QListWidget*>(named(new QListWidget(this), "List1"));
+  List1_->setFont(fixed);
+  cmdMarks_ = button("cmdMarks", "MARKS");
+  cmdStudyMode_ = button("cmdStudyMode", "Study Mode");
+  cmdGo_ = button("cmdGo", "GET TEST");
+  cmdGo_->hide();
+  auto* quit = button("cmdQuit", "QUIT");
+
+  grid->addWidget(image, 0, 0, 2, 1);
+  grid->addWidget(lblVersion_, 0, 1, 1, 3);
+  grid->addWidget(label("Label4", "Class..."), 1, 1);
+  grid->addWidget(label("Label1", "Student No:"), 2, 0);
+  grid->addWidget(txtName_, 2, 1);
+  grid->addWidget(cmdValidate_, 2, 2);
+  grid->addWidget(Label2_, 3, 1, 1, 2);
+  grid->addWidget(lbl_studentName_, 4, 0, 1, 3);
+  grid->addWidget(shape, 4, 3);
+  grid->addWidget(label("Label5", "Previous test results ..."), 5, 0, 1, 2);
+  grid->addWidget(List1_, 6, 0, 1, 4);
+  grid->addWidget(button("cmdByTest", "Test Order"), 7, 0);
+  grid->addWidget(button("cmdByDate", "Date Order"), 7, 1);
+  grid->addWidget(cmdMarks_, 7, 2);
+  grid->addWidget(cmdStudyMode_, 8, 0);
+  grid->addWidget(cmdGo_, 8, 1);
+  grid->addWidget(quit, 8, 2);
+  (new QTimer(this))->setObjectName(QStringLiteral("Timer1"));  // as designed; no behaviour
+
+  connect(cmdStudyMode_, &QPushButton::clicked, this, &Login::cmdStudyMode_Click);
+  connect(cmdGo_, &QPushButton::clicked, this, &Login::cmdGO_Click);
+  connect(cmdMarks_, &QPushButton::clicked, this, &Login::cmdMarks_Click);
+  connect(quit, &QPushButton::clicked, this, &Login::cmdQuit_Click);
+  resize(Twips(8500), 520);
+}
+
+Login::~Login() = default;
+
+Test& Login::selection() {
+  if (!selection_) selection_ = std::make_unique<Test>(app_, *loader_);
+  return *selection_;
+}
+
+void Login::AddLine(const std::string& line) {
+  List1_->addItem(ToQString(line));
+}
+
+void Login::Form_Load() {
+  sinceLoad_.start();
+  cmdStudyMode_->click();
+  show();
+  ShowHourglass();
+  InitSession(app_.m, app_.settings, app_.env);
+  lblVersion_->setText(ToQString(app_.m.VersionText));
+  setWindowTitle(ToQString(app_.m.VersionText + "   |    Login"));
+  resize(Twips(app_.m.StudyMode ? 9700 : 8500), height());
+  loader_ = std::make_unique<BrowserLoad>(app_);
+  loader_->onProgress = [this](const std::string& line) { AddLine(line); };
+  loader_->onTestList = [this] { GetTestsWeb(); };
+  loader_->onTestFile = [this] { selection().SaveTheTest(); };
+  loader_->SetTimer(LoaderTimer::kTimer1, true);
+}
+
+void Login::cmdStudyMode_Click() {
+  cmdMarks_->setEnabled(false);
+  cmdStudyMode_->setEnabled(false);
+  app_.m.StudyMode = true;
+  app_.m.StudentName = "Study Mode";
+  txtName_->setText(ToQString(app_.m.StudentName));
+  txtName_->setEnabled(false);
+  txtName_->setStyleSheet(QStringLiteral("background-color: #D0FFD0;"));
+  AddLine("S T U D Y   M O D E ");
+  QFont font = lbl_studentName_->font();
+  font.setPointSize(16);
+  font.setBold(true);
+  lbl_studentName_->setFont(font);
+  lbl_studentName_->setStyleSheet(QStringLiteral("color: #0000FF;"));
+  lbl_studentName_->setText(ToQString(app_.m.StudentId));
+  cmdValidate_->setEnabled(false);
+  Label2_->setText(QStringLiteral("Study mode only"));
+  resize(Twips(9700), height());
+  cmdGo_->show();
+}
+
+void Login::GetTestsWeb() {
+  for (const auto& line : examora::GetTestsWeb(loader_->model().Text1, app_.m.Tests)) {
+    AddLine(line);
+  }
+  app_.m.TestNumber = app_.m.Tests.TestNumber;
+  qInfo("Test list shown %lld ms after start-up", static_cast<long long>(sinceLoad_.elapsed()));
+  cmdGo_->setEnabled(true);
+  cmdGo_->click();
+}
+
+void Login::cmdGO_Click() {
+  hide();
+  selection().show();
+  selection().Form_Activate();
+}
+
+void Login::Image1_Click() {
+  // The administrator menu is for exam sessions only; in study mode the click does nothing.
+  if (app_.m.StudyMode) return;
+  app_.prompter.Message("Examora", "The administrator menu is not part of this version.");
+}
+
+void Login::cmdMarks_Click() {
+  if (!reports_) {
+    reports_ = std::make_unique<QWidget>();
+    reports_->setObjectName(QStringLiteral("frm_Reports"));
+    reports_->setWindowTitle(QStringLiteral("Reports"));
+  }
+  reports_->show();
+}
+
+void Login::cmdQuit_Click() {
+  QApplication::quit();
+}
+
+}  // namespace examora

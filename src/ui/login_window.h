@@ -1,0 +1,57 @@
+// Login: the start-up window. It enters study mode, starts the web loader, fills the test
+// table from the fetched list and opens the test selection window.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QWidget>
+#include <memory>
+
+#include "ui/app_context.h"
+
+namespace examora {
+
+class BrowserLoad;
+class Test;
+
+class Login : public QWidget {
+ public:
+  explicit Login(AppContext& app, QWidget* parent = nullptr);
+  ~Login() override;
+
+  /// The start-up sequence: study mode, session values, the web loader's first timer.
+  void Form_Load();
+  void cmdStudyMode_Click();
+  /// The test list has arrived in the loader's text box.
+  void GetTestsWeb();
+  void cmdGO_Click();
+  void Image1_Click();
+  void cmdMarks_Click();
+  void cmdQuit_Click();
+
+  BrowserLoad& loader() { return *loader_; }
+  Test& selection();
+
+ private:
+  void AddLine(const std::string& line);
+
+  AppContext& app_;
+  std::unique_ptr<BrowserLoad> loader_;
+  std::unique_ptr<Test> selection_;
+  std::unique_ptr<QWidget> reports_;
+  QElapsedTimer sinceLoad_;
+  QListWidget* List1_;
+  QPushButton* cmdMarks_;
+  QPushButton* cmdStudyMode_;
+  QPushButton* cmdGo_;
+  QLineEdit* txtName_;
+  QPushButton* cmdValidate_;
+  QLabel* lblVersion_;
+  QLabel* Label2_;
+  QLabel* lbl_studentName_;
+};
+
+}  // namespace examora

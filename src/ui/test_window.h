@@ -1,0 +1,68 @@
+// Test: the test selection window. The student picks a test; the loader fetches it, its header
+// is shown, the access code is checked (study mode needs none) and "Get the Test" prepares the
+// sitting.
+#pragma once
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "ui/app_context.h"
+#include "ui/switch_timer.h"
+
+namespace examora {
+
+class BrowserLoad;
+
+class Test : public QWidget {
+ public:
+  Test(AppContext& app, BrowserLoad& loader, QWidget* parent = nullptr);
+  ~Test() override;
+
+  /// The window became active: new sitting file name, caption, the list of tests.
+  void Form_Activate();
+  /// A test was chosen (0-based row of `List1`).
+  void List1_Click(int row);
+  /// The loader has the test's text: store it in the temporary folder and open it.
+  void SaveTheTest();
+  /// Reads and shows the stored test's header; a damaged test is refused with its message.
+  bool OpenTheTest();
+  void txtPassword_KeyPress(int key);
+  void PasswordOK();
+  void cmdRunTest_MouseDown();
+  void cmdRunTest_Click();
+  void cmdGO_Click();
+  void cmdUploader_Click();
+  void cmdQuit_Click();
+  /// The wait for a test that does not come: after `kLoadWaitMs` the list is usable again.
+  void tmrLoadWait_Tick();
+
+  static constexpr int kLoadWaitMs = 20000;
+  bool TimerEnabled() const { return loadWait_->enabled(); }
+
+  /// Opens the test window for the prepared sitting (set by the test window's owner).
+  std::function<void()> openTestWindow;
+
+ private:
+  void ClearHeaderLabels();
+
+  AppContext& app_;
+  BrowserLoad& loader_;
+  std::unique_ptr<SwitchTimer> loadWait_;
+  int sel_ = 0;          // the chosen test (1-based), 0 before any
+  bool loaded_ = false;  // its header was read and checked
+  QListWidget* List1_;
+  QLabel *lbl4_, *lbl13_, *lbl6_, *Label3_, *lbl10_, *lblStartTime_, *lblEndTime_;
+  QLabel *lblQuestionType_, *lblVariableDesc_, *lblContinueMode_, *lblPassword_;
+  QLabel *lblDecrypting_, *lblStatus_, *img_connect_;
+  QFrame *Frame1_, *Frame2_;
+  QLineEdit* txtPassword_;
+  QPushButton *cmdRunTest_, *cmdGO_, *cmdUploader_;
+};
+
+}  // namespace examora

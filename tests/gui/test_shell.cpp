@@ -1,0 +1,328 @@
+// The desktop shell against the sample web folder served over HTTP on 127.0.0.1 by a real
+// server: start-up, the test list, choosing a test, the access code, preparing a sitting, and
+// the failure paths. Timers are fired by the test; only the network is waited for.
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "app/module_examora.h"
+#include "common/prompter.h"
+#include "platform/files.h"
+#include "testfile/access_code.h"
+#include "ui/browser_load_window.h"
+#include "ui/browser_panel.h"
+#include "ui/info_window.h"
+#include "ui/login_window.h"
+#include "ui/page_fetcher.h"
+#include "ui/test_window.h"
+
+namespace examora {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A copy of the sample web folder served by Python's http.server on a free local port.
+class WebServer {
+ public:
+  WebServer() {
+    root_ = fs::temp_directory_path() / ("examora-web-" + std::to_string(::getpid()));
+    fs::remove_all(root_);
+    fs::copy(EXAMORA_WEBROOT, root_, fs::copy_options::recursive);
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    port_ = probe.serverPort();
+    probe.close();
+    server_.start(QStringLiteral("/usr/bin/python3"),
+                  {"-m", "http.server", QString::number(port_), "--bind", "127.0.0.1",
+                   "--directory", QString::fromStdString(root_.string())});
+    (void)QTest::qWaitFor(
+        [&] {
+          QTcpSocket socket;
+          socket.connectToHost(QHostAddress::LocalHost, port_);
+          return socket.waitForConnected(100);
+        },
+        10000);
+  }
+  ~WebServer() {
+    server_.kill();
+    server_.waitForFinished(3000);
+    fs::remove_all(root_);
+  }
+  std::string base() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+  fs::path file(const std::string& relative) const { return root_ / relative; }
+
+ private:
+  fs::path root_;
+  quint16 port_ = 0;
+  QProcess server_;
+};
+
+struct Shell {
+  explicit Shell(const std::string& webBase) {
+    env.temp = (fs::temp_directory_path() / "examora-gui-").string();
+    env.host = "lab-pc";
+    env.login = "student";
+    std::vector<std::string> args = {"--web-base", webBase};
+    settings = LoadDeploymentSettings(args, env);
+  }
+  FixedEnvironment env;
+  DeploymentSettings settings;
+  ModuleExamora m;
+  ManualClock clock{{2026, 12, 8, 12, 50, 0.4}};
+  SeededRandom random{1};
+  ScriptedPrompter prompter;
+  PageFetcher fetcher;
+  AppContext app{m, settings, env, clock, random, prompter, fetcher, true};
+  Login login{app};
+
+  // Fires the loader's timers in turn, waiting for each page, until nothing is left to do.
+  void RunLoader() {
+    BrowserLoad& loader = login.loader();
+    const LoaderTimer order[] = {LoaderTimer::kTimer1, LoaderTimer::kTimer2, LoaderTimer::kTimer3,
+                                 LoaderTimer::kTimerXX, LoaderTimer::kTimerY};
+    for (int step = 0; step < 50; ++step) {
+      ASSERT_TRUE(QTest::qWaitFor([&] { return loader.pending() == 0; }, 20000));
+      bool fired = false;
+      for (LoaderTimer t : order) {
+        if (loader.TimerEnabled(t)) {
+          loader.Tick(t);
+          fired = true;
+          break;
+        }
+      }
+      if (!fired) return;
+    }
+    FAIL() << "the loader never settled";
+  }
+  template <typename T>
+  T* Find(QWidget& window, const char* name) {
+    return window.findChild<T*>(QLatin1String(name));
+  }
+  QStringList LoginLines() {
+    QStringList lines;
+    auto* list = Find<QListWidget>(login, "List1");
+    for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
+    return lines;
+  }
+  void Choose(int row) {
+    auto* list = Find<QListWidget>(login.selection(), "List1");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(row)).center());
+    RunLoader();
+  }
+  QString Label(const char* name) { return Find<QLabel>(login.selection(), name)->text(); }
+};
+
+class ShellTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { server_ = new WebServer; }
+  static void TearDownTestSuite() { delete server_; }
+  static WebServer* server_;
+};
+WebServer* ShellTest::server_ = nullptr;
+
+TEST_F(ShellTest, StartUpFillsTheSelectionWindowWithTheSampleTests) {
+  Shell s(server_->base());
+  s.login.Form_Load();
+  EXPECT_TRUE(s.login.loader().TimerEnabled(LoaderTimer::kTimer1));
+  EXPECT_EQ(s.login.windowTitle(), "Examora 568: 2010-03-23   |    Login");
+  EXPECT_FALSE(s.Find<QPushButton>(s.login, "cmdStudyMode")->isEnabled());
+  EXPECT_EQ(s.Find<QLineEdit>(s.login, "txtName")->text(), "Study Mode");
+  s.RunLoader();
+  const QStringList lines = s.LoginLines();
+  ASSERT_GE(lines.size(), 12);
+  EXPECT_EQ(lines.mid(0, 5),
+            (QStringList{"S T U D Y   M O D E ", "Testing Internet...", "Internet OK",
+                         "Loading Test List...", "Test List Done."}));
+  EXPECT_EQ(lines[5], "83");  // characters received
+  EXPECT_EQ(lines[6], "5");   // tests
+  EXPECT_EQ(lines[7], "10101 Beams");
+  EXPECT_EQ(lines[10], "10104 Fluids");
+  EXPECT_EQ(lines.last(), "                                GET TEST --->");
+  EXPECT_FALSE(s.login.isVisible());
+  examora::Test& test = s.login.selection();
+  EXPECT_TRUE(test.isVisible());
+  EXPECT_TRUE(test.windowTitle().contains("STUDY MODE     |     NO MARKS WILL BE RECORDED"));
+  auto* list = s.Find<QListWidget>(test, "List1");
+  ASSERT_EQ(list->count(), 5);
+  EXPECT_EQ(list->item(0)->text(), "10101_Beams");
+  EXPECT_EQ(s.m.SittingFileName, "2612081250lab-pc.txt");
+  EXPECT_EQ(s.m.TempFolder, s.env.temp);
+}
+
+TEST_F(ShellTest, ChoosingATestShowsItsHeaderAndGetTheTestPreparesTheSitting) {
+  Shell s(server_->base());
+  s.login.Form_Load();
+  s.RunLoader();
+  s.Choose(0);
+  EXPECT_EQ(s.Label("lblStatus"), "Done");
+  EXPECT_EQ(s.Label("lbl4"), "Beams");
+  EXPECT_EQ(s.Label("lbl13"), "12");
+  EXPECT_EQ(s.Label("lbl6"), "15");
+  EXPECT_EQ(s.Label("Label3"), "90");
+  EXPECT_EQ(s.Label("lbl10"), "18 minutes");
+  EXPECT_EQ(s.Label("lblStartTime"), "12:50");
+  EXPECT_EQ(s.Label("lblEndTime"), "01:08");
+  EXPECT_EQ(s.Label("lblVariableDesc"), "Values are drawn afresh for every sitting. ");
+  EXPECT_EQ(s.Label("lblContinueMode"), "------ Continue Forbidden ------");
+  EXPECT_EQ(s.Label("lblPassword"), "Correct Password");
+  examora::Test& test = s.login.selection();
+  EXPECT_EQ(s.Find<QLineEdit>(test, "txtPassword")->text(), "StudyMode");
+  EXPECT_FALSE(s.Find<QLineEdit>(test, "txtPassword")->isEnabled());
+  EXPECT_TRUE(s.Find<QWidget>(test, "Frame2")->isVisible());
+  EXPECT_TRUE(fs::exists(s.env.temp + s.m.SittingFileName));
+
+  auto* run = s.Find<QPushButton>(test, "cmdRunTest");
+  ASSERT_TRUE(run->isVisible());
+  QTest::mouseClick(run, Qt::LeftButton);
+  EXPECT_EQ(s.Label("lblDecrypting"), "Test is Ready...");
+  EXPECT_FALSE(s.Find<QListWidget>(test, "List1")->isEnabled());
+  ASSERT_EQ(s.m.Prepared.size(), 15);
+  EXPECT_EQ(s.m.Prepared.QuestionOrder[7], 7);  // study mode keeps the bank order
+  EXPECT_NE(s.m.Prepared.Solution[1], 0);
+  EXPECT_TRUE(s.prompter.prompts().empty());
+
+  s.Choose(3);  // Fluids may be continued
+  fs::remove(s.env.temp + s.m.SittingFileName);
+}
+
+TEST_F(ShellTest, ContinuableTestsAndTheExamAccessCode) {
+  Shell s(server_->base());
+  s.login.Form_Load();
+  s.RunLoader();
+  s.m.StudyMode = false;  // as in an exam session
+  s.Choose(3);
+  EXPECT_EQ(s.Label("lblContinueMode"), "CONTINUE OK");
+  EXPECT_EQ(s.Label("lblPassword"), "Type Password then ENTER");
+  examora::Test& test = s.login.selection();
+  auto* password = s.Find<QLineEdit>(test, "txtPassword");
+  QTest::keyClicks(password, "12345");
+  QTest::keyClick(password, Qt::Key_Return);
+  EXPECT_EQ(s.Label("lblPassword"), "Wrong Password");
+  EXPECT_FALSE(s.Find<QPushButton>(test, "cmdRunTest")->isVisible());
+  password->clear();
+  QTest::keyClicks(password, QString::number(MakeAccessCode(s.clock)));
+  s.clock.Advance(200);
+  QTest::keyClick(password, Qt::Key_Return);
+  EXPECT_EQ(s.Label("lblPassword"), "Correct Password");
+  EXPECT_TRUE(s.Find<QPushButton>(test, "cmdRunTest")->isVisible());
+  fs::remove(s.env.temp + s.m.SittingFileName);
+}
+
+TEST_F(ShellTest, NoServerStopsAtInternetQuestion) {
+  Shell s("http://127.0.0.1:9/");
+  s.login.Form_Load();
+  s.RunLoader();
+  EXPECT_EQ(s.LoginLines().last(), "Internet ?");
+  EXPECT_TRUE(s.login.isVisible());
+  EXPECT_TRUE(s.Find<QPushButton>(s.login, "cmdGo")->isVisible());
+}
+
+TEST_F(ShellTest, AListThatDoesNotBeginWith101IsRefused) {
+  WebServer other;
+  WriteFileAtomically(other.file("info/data/testlist.txt"), "20101 Elsewhere\r\n");
+  Shell s(other.base());
+  s.login.Form_Load();
+  s.RunLoader();
+  EXPECT_EQ(s.LoginLines().mid(1), (QStringList{"Testing Internet...", "Internet OK",
+                                                "Loading Test List...", "Internet ?"}));
+}
+
+TEST_F(ShellTest, ATestThatNeverArrivesOrIsDamagedLeavesTheListUsable) {
+  WebServer other;
+  std::string damaged = ReadFileBytes(other.file("tests/10102 Circuits/Circuits-BF.txt"));
+  damaged.resize(damaged.size() / 2);
+  WriteFileAtomically(other.file("tests/10102 Circuits/Circuits-BF.txt"), damaged);
+  Shell s(other.base());
+  s.login.Form_Load();
+  s.RunLoader();
+  examora::Test& test = s.login.selection();
+
+  // Chosen, but the page never comes: the wait runs out.
+  s.login.selection().List1_Click(0);
+  EXPECT_TRUE(test.TimerEnabled());
+  test.tmrLoadWait_Tick();
+  EXPECT_TRUE(s.Label("lblStatus").startsWith("The test 10101 Beams could not be loaded."));
+  EXPECT_TRUE(s.Find<QListWidget>(test, "List1")->isEnabled());
+
+  s.Choose(1);
+  EXPECT_TRUE(s.Label("lblStatus").contains("The test \"10102 Circuits\" cannot be used"))
+      << s.Label("lblStatus").toStdString();
+  EXPECT_FALSE(s.Find<QPushButton>(test, "cmdRunTest")->isVisible());
+  EXPECT_EQ(s.Label("lbl13"), "");
+  EXPECT_EQ(s.m.Bank.header.QuestionsInFile, 0);
+  s.Choose(0);  // another test still loads
+  EXPECT_EQ(s.Label("lbl13"), "12");
+  fs::remove(s.env.temp + s.m.SittingFileName);
+}
+
+TEST_F(ShellTest, InformationWindowAndDebugWindow) {
+  Shell s(server_->base());
+  InitSession(s.m, s.settings, s.env);
+  frm_Info info(s.app);
+  info.show();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return info.browser().arrivals() > 0; }, 10000));
+  EXPECT_TRUE(info.browser().toPlainText().contains("Before you start"));
+  EXPECT_EQ(info.width(), 900);
+  info.resize(500, 300);
+  EXPECT_EQ(info.browser().width(), 500 - 11);
+  EXPECT_EQ(info.browser().height(), 300 - 36);
+  info.resize(500, 20);
+  EXPECT_EQ(info.browser().height(), 6);
+
+  s.m.Debugger.Add("MATRIX PREP x");
+  Debugger debug(s.m.Debugger);
+  debug.show();
+  EXPECT_TRUE(s.m.Debugger.visible);
+  s.m.Debugger.Add("num Rows=2");
+  auto* list = debug.findChild<QListWidget*>("List1");
+  ASSERT_EQ(list->count(), 2);
+  EXPECT_EQ(list->item(1)->text(), "num Rows=2");
+  debug.hide();
+  EXPECT_FALSE(s.m.Debugger.visible);
+}
+
+// Every window rendered offscreen is more than one flat colour; the pictures are kept in the
+// build folder.
+TEST_F(ShellTest, ScreenshotsOfEveryWindow) {
+  Shell s(server_->base());
+  s.login.Form_Load();
+  const fs::path folder = fs::path(EXAMORA_SCREENSHOTS);
+  fs::create_directories(folder);
+  auto shoot = [&](QWidget& window, const char* name) {
+    window.show();
+    QTest::qWait(50);
+    const QImage image = window.grab().toImage();
+    image.save(QString::fromStdString((folder / name).string()));
+    std::set<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 4) {
+      for (int x = 0; x < image.width(); x += 4) colours.insert(image.pixel(x, y));
+    }
+    EXPECT_GT(colours.size(), 10u) << name;
+  };
+  shoot(s.login, "Login.png");
+  s.RunLoader();
+  s.Choose(0);
+  shoot(s.login.selection(), "Test.png");
+  shoot(s.login.loader(), "BrowserLoad.png");
+  frm_Info info(s.app);
+  (void)QTest::qWaitFor([&] { return info.browser().arrivals() > 0; }, 10000);
+  shoot(info, "frm_Info.png");
+  Debugger debug(s.m.Debugger);
+  s.m.Debugger.Add("wordQty(2)");
+  shoot(debug, "Debugger.png");
+  fs::remove(s.env.temp + s.m.SittingFileName);
+}
+
+}  // namespace
+}  // namespace examora
