@@ -1,0 +1,486 @@
+#include "engine/do_test.h"
+
+#include <algorithm>
+
+#include "common/numtext.h"
+#include "common/text.h"
+
+namespace examora {
+namespace {
+
+constexpr const char* kBreak = "\r\n";
+
+Panel PanelOf(std::string_view text) {
+  switch (KindOf(text)) {
+    case QuestionKind::kNumeric:
+      return Panel::kNumeric;
+    case QuestionKind::kMultiSelect:
+      return Panel::kMultiSelect;
+    case QuestionKind::kOneWord:
+      return Panel::kOneWord;
+    case QuestionKind::kMatching:
+      return Panel::kMatching;
+    case QuestionKind::kMultipleChoice:
+      return Panel::kMultipleChoice;
+  }
+  return Panel::kMultipleChoice;
+}
+
+bool IsPlainNumberKey(const std::string& key) {
+  std::string head = key.substr(0, 6);
+  for (char& c : head) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return head == "number";
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::string Without(std::string text, std::string_view characters) {
+  std::erase_if(text, [&](char c) { return characters.find(c) != std::string_view::npos; });
+  return text;
+}
+
+}  // namespace
+
+const std::array<std::string, 78>& CheckBoxCaptions() {
+  static const std::array<std::string, 78> captions = [] {
+    std::array<std::string, 78> c;
+    for (int i = 0; i < 26; ++i) {
+      c[static_cast<std::size_t>(i)] = std::string(1, static_cast<char>('A' + i));
+      c[static_cast<std::size_t>(26 + i)] = std::string(2, static_cast<char>('A' + i));
+      c[static_cast<std::size_t>(52 + i)] = std::to_string(i + 1);
+    }
+    return c;
+  }();
+  return captions;
+}
+
+DoTestModel::DoTestModel(ModuleExamora& m, Prompter& prompter, Random& random)
+    : m_(m), prompter_(prompter), random_(random) {
+  const auto size = static_cast<std::size_t>(std::max(QuestionsToAsk(), 0)) + 1;
+  QuestionState.assign(size, 0);
+  Picked.assign(size, 0);
+  ResultCode.assign(size, "Z");
+  ResultCode[0].clear();
+  StudentAnswer.assign(size, 0);
+  LoadUnits(m_.Units);
+  LoadPrefixes(m_.Units);
+  // The recent units start with one entry: MPa (prefix M, unit Pa).
+  int pa = -1;
+  for (int u = 1; u <= m_.Units.UnitCount; ++u) {
+    if (m_.Units.UnitTable[static_cast<std::size_t>(u)].symbol == "Pa") pa = u - 1;
+  }
+  RecentUnitText[0] = "MPa";
+  RecentUnitIndex[0] = {6, pa};
+}
+
+std::vector<std::string> DoTestModel::UnitListLines() const {
+  std::vector<std::string> lines;
+  for (int u = 1; u <= m_.Units.UnitCount; ++u) {
+    const UnitRow& row = m_.Units.UnitTable[static_cast<std::size_t>(u)];
+    lines.push_back(row.prefixFlag == "1" ? "~" + row.symbol : row.symbol);
+  }
+  return lines;
+}
+
+std::vector<std::string> DoTestModel::PrefixListLines() const {
+  std::vector<std::string> lines;
+  for (std::size_t p = 1; p < m_.Units.PrefixTable.size(); ++p) {
+    lines.push_back(m_.Units.PrefixTable[p].symbol);
+  }
+  return lines;
+}
+
+const QuestionBlock& DoTestModel::BankBlock() const {
+  const int q = m_.Prepared.QuestionOrder[static_cast<std::size_t>(CurrentQuestion())];
+  return m_.Bank.Questions[static_cast<std::size_t>(q)];
+}
+
+QuestionView DoTestModel::ShowQuestion() {
+  if (BuildBars) BuildBars();
+  const auto i = static_cast<std::size_t>(CurrentQuestion());
+  const Sitting& s = m_.Prepared;
+  const std::string& text = s.QuestionText[i];
+  QuestionView view;
+  view.panel = PanelOf(text);
+  view.stem = "Q" + std::to_string(i) + ": " +
+              (view.panel == Panel::kMultipleChoice ? text : text.substr(1));
+  switch (view.panel) {
+    case Panel::kNumeric:
+      view.unitsPanel = !IsPlainNumberKey(s.QuestionUnit[i]);
+      txtAnswer.clear();
+      if (shownBefore_) prefixPosition = 4;
+      unitPosition = -1;
+      lblUnits = "units?";
+      break;
+    case Panel::kMultiSelect: {
+      const std::string count = BankBlock()[4];
+      view.boxes =
+          count.size() <= 2 ? std::clamp(static_cast<int>(LeadingNumber(count)), 0, 78) : 0;
+      break;
+    }
+    case Panel::kOneWord:
+      view.words = s.WordCount[i];
+      break;
+    case Panel::kMatching:
+      view.matchPrompts.assign(s.MatchPrompt[i].begin() + 1,
+                               s.MatchPrompt[i].begin() + 1 + std::min(s.MatchCount[i], 12));
+      break;
+    case Panel::kMultipleChoice:
+      if (!m_.StudyMode) {
+        for (int k = 1; k <= s.OptionCount[i]; ++k) view.options.push_back(s.OptionText[i][k]);
+        view.picked = Picked[i];
+      }
+      break;
+  }
+  shownBefore_ = true;
+  return view;
+}
+
+PictureView DoTestModel::ShowPic(const std::string& testFolderName) const {
+  PictureView view;
+  view.entry = BankBlock()[2];
+  const std::string lower = Lower(view.entry);
+  if (lower.find("graph[") != std::string::npos || lower.find("point[") != std::string::npos) {
+    view.graph = true;
+    return view;
+  }
+  const std::string placeholder = m_.WebBase + "info/No_Image_Required.html";
+  if (view.entry.empty()) {
+    view.lblNoPic = "No picture required";
+    view.address = placeholder;
+  } else if (m_.StudyMode && view.entry.find("/x_") != std::string::npos) {
+    view.lblNoPic = "Exam images disabled in Study Mode";
+    view.address = placeholder;
+  } else {
+    view.lblNoPic = view.entry;
+    std::string path = testFolderName + "/" + view.entry;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    view.address = m_.WebBase + "tests/" + EncodeUrlPath(Cp1252ToUtf8(path));
+  }
+  return view;
+}
+
+bool DoTestModel::GetNext(int direction) {
+  const int n = QuestionsToAsk();
+  if (std::none_of(QuestionState.begin() + 1, QuestionState.end(), [](int s) { return s < 8; })) {
+    return false;
+  }
+  int& i = m_.CurrentQuestion;
+  do {
+    i += direction >= 0 ? 1 : -1;
+    if (i > n) i = 1;
+    if (i < 1) i = n;
+  } while (QuestionState[static_cast<std::size_t>(i)] >= 8);
+  return true;
+}
+
+void DoTestModel::opt_Click(int index) {
+  Picked[static_cast<std::size_t>(CurrentQuestion())] = index;
+}
+
+bool DoTestModel::txtAnswer_KeyPress(char key) {
+  const bool accepted = (key >= '0' && key <= '9') || key == '+' || key == '-' || key == '.' ||
+                        key == 'E' || key == 'e' || key == 13 || key == 8 || key == 27;
+  if (!accepted) {
+    Message("ERROR: Invalid character", "Valid characters are; 0 1 2 3 4 5 6 7 8 9 + - E e");
+  }
+  if (key == 13)
+    cmdOK_Click(
+        !IsPlainNumberKey(m_.Prepared.QuestionUnit[static_cast<std::size_t>(CurrentQuestion())]));
+  return accepted;
+}
+
+bool DoTestModel::cmdOK_Click(bool unitsPanelVisible) {
+  if (unitsPanelVisible && unitPosition < 0) {
+    Message("WARNING! NO UNITS", std::string("Please select suitable units.") + kBreak +
+                                     "Select (No Units) for dimenionsless numbers.");
+    return false;
+  }
+  if (txtAnswer.empty()) {
+    Message("WARNING! NO ANSWER", "Please type the answer.");
+    return false;
+  }
+  Submitter();
+  return true;
+}
+
+void DoTestModel::List2_Click(int position) {
+  unitPosition = position;
+  const UnitRow& unit = m_.Units.UnitTable[static_cast<std::size_t>(position) + 1];
+  if (unit.prefixFlag == "0") prefixPosition = 4;
+  const auto i = static_cast<std::size_t>(CurrentQuestion());
+  theSolution = m_.Prepared.Solution[i];
+  theBaseUnit = m_.Prepared.QuestionUnit[i];
+  ConvertSolutionUnits(unit.key, m_.Prepared.Solution[i], theSolution, theBaseUnit);
+  lbltheSolution = "theSolution = " + SpacedNumberSingle(theSolution);
+  lblTheBaseUnit = "theBaseUnit = " + theBaseUnit;
+  lblUnits = m_.Units.PrefixTable[static_cast<std::size_t>(prefixPosition) + 1].symbol;
+  updateUnits();
+}
+
+void DoTestModel::List1_Click(int position) {
+  prefixPosition = position;
+  if (unitPosition < 0) lblUnits = "units?";
+  if (unitPosition >= 0 &&
+      m_.Units.UnitTable[static_cast<std::size_t>(unitPosition) + 1].prefixFlag == "1") {
+    updateUnits();
+  } else {
+    prefixPosition = 4;
+  }
+}
+
+void DoTestModel::updateUnits() {
+  if (unitPosition < 0) return;
+  const PrefixRow& prefix = m_.Units.PrefixTable[static_cast<std::size_t>(prefixPosition) + 1];
+  const UnitRow& unit = m_.Units.UnitTable[static_cast<std::size_t>(unitPosition) + 1];
+  lblUnits = prefix.symbol + unit.symbol;
+  lblUnitsLong = prefix.name + unit.longName;
+  lblMultiplier = std::to_string(3 * prefixPosition - 12);
+}
+
+void DoTestModel::RecentUnits(const std::string& unitText) {
+  for (int p = 0; p < 8; ++p) {
+    if (RecentUnitText[static_cast<std::size_t>(p)] == unitText) return;
+  }
+  for (std::size_t p = 7; p >= 1; --p) {
+    RecentUnitText[p] = RecentUnitText[p - 1];
+    RecentUnitIndex[p] = RecentUnitIndex[p - 1];
+  }
+  RecentUnitText[0] = unitText;
+  RecentUnitIndex[0] = {prefixPosition, unitPosition};
+}
+
+void DoTestModel::ListRecent_Click(int position) {
+  const auto& [prefix, unit] = RecentUnitIndex[static_cast<std::size_t>(position)];
+  if (unit < 0) return;  // an empty entry
+  List2_Click(unit);
+  List1_Click(prefix);
+}
+
+bool DoTestModel::cmd_OK3_Click() {
+  if (m_.StudyMode) {
+    Message("WARNING! STUDYMODE...", "Sorry, one-word questions are not assessed in StudyMode.");
+    return false;
+  }
+  const int words = m_.Prepared.WordCount[static_cast<std::size_t>(CurrentQuestion())];
+  for (int k = 0; k < words && k < 6; ++k) {
+    if (txtOneWord[static_cast<std::size_t>(k)].empty()) {
+      Message("WARNING! NO ANSWER", "Please type a one word answer.");
+      return false;
+    }
+  }
+  Submitter();
+  return true;
+}
+
+bool DoTestModel::cmd_OK4_Click() {
+  if (m_.StudyMode) {
+    Message("WARNING! STUDYMODE...", "Sorry, Matching questions are not assessed in StudyMode.");
+    return false;
+  }
+  Submitter();
+  return true;
+}
+
+double DoTestModel::Multiplier() const {
+  return LeadingNumber(
+      m_.Units.PrefixTable[static_cast<std::size_t>(prefixPosition) + 1].multiplier);
+}
+
+bool DoTestModel::CheckAnswer() {
+  const auto i = static_cast<std::size_t>(CurrentQuestion());
+  StudentAnswer[i] = static_cast<float>(LeadingNumber(txtAnswer));
+  if (IsPlainNumberKey(m_.Prepared.QuestionUnit[i])) prefixPosition = 4;
+  const double m = Multiplier();
+  const double solution = theSolution;
+  const double d = solution / 100;
+  float low = static_cast<float>((solution - d) / m);
+  float high = static_cast<float>((solution + d) / m);
+  if (high < low) std::swap(low, high);
+  int figures = 4;
+  float shown = low;
+  lowText = FormatSF(shown, figures, &m_.Debugger);
+  shown = high;
+  highText = FormatSF(shown, figures, &m_.Debugger);
+  const double q = solution / 4;
+  const double spread1 = (q + 2 * q * random_.Next()) / 3;
+  const double spread2 = (q + 2 * q * random_.Next()) / 3;
+  float hintLow = static_cast<float>((solution - spread2) / m);
+  float hintHigh = static_cast<float>((solution + spread1) / m);
+  if (hintHigh < hintLow) std::swap(hintLow, hintHigh);
+  hintLowText = FormatSF(hintLow, figures, &m_.Debugger);
+  hintHighText = FormatSF(hintHigh, figures, &m_.Debugger);
+  const float answer = StudentAnswer[i];
+  return (low <= answer && answer <= high) || (answer == 0 && theSolution == 0);
+}
+
+std::string DoTestModel::DebugVariables() const {
+  std::string text = std::string(kBreak) + kBreak + "Debug variables:";
+  for (int n = 1; n <= 6; ++n) {
+    text += std::string(kBreak) + static_cast<char>('a' + n - 1) + "= " +
+            SpacedNumberSingle(m_.Formulas.Value(CurrentQuestion(), n));
+  }
+  return text;
+}
+
+void DoTestModel::Message(const std::string& title, const std::string& text) {
+  prompter_.Message(title, text);
+}
+
+void DoTestModel::MarkNumeric() {
+  const auto i = static_cast<std::size_t>(CurrentQuestion());
+  const bool plain = IsPlainNumberKey(m_.Prepared.QuestionUnit[i]);
+  std::string u;
+  bool unitsRight = true;
+  if (plain) {
+    theSolution = m_.Prepared.Solution[i];
+  } else {
+    u = Trim(lblUnits);
+    RecentUnits(u);
+    unitsRight = unitPosition >= 0 &&
+                 m_.Units.UnitTable[static_cast<std::size_t>(unitPosition) + 1].key == theBaseUnit;
+    if (!unitsRight) prefixPosition = 4;
+  }
+  const bool right = CheckAnswer();
+  const std::string exact = SpacedNumber(theSolution / Multiplier());
+  const std::string outBy = "Sorry, you are out by more than 1%.";
+  if (unitsRight && right) {
+    QuestionState[i] = 9, Picked[i] = 9, ResultCode[i] = "Y";
+  } else if (unitsRight) {
+    QuestionState[i] = 8, Picked[i] = 7, ResultCode[i] = "U";
+    if (m_.StudyMode) {
+      Message("RIGHT UNITS, WRONG ANSWER", outBy + kBreak + "Lose 75% of marks" + kBreak +
+                                               "Answer was SOMEWHERE between " + hintLowText + u +
+                                               " and " + hintHighText + u);
+    } else {
+      Message(plain ? "WRONG ANSWER" : "RIGHT UNITS, WRONG ANSWER",
+              outBy + kBreak + "Lose 75% of marks" + kBreak + "A correct answer was between " +
+                  lowText + u + " and " + highText + u + kBreak + "Exact solution = " + exact + u +
+                  DebugVariables());
+    }
+  } else if (right) {
+    QuestionState[i] = 9, Picked[i] = 6, ResultCode[i] = "V";
+    Message("WRONG UNITS, RIGHT ANSWER",
+            std::string("Answer was correct but units were incompatible.") + kBreak +
+                "The correct base unit was " + theBaseUnit + ", but you selected " + u + kBreak +
+                "Lose 25% of marks");
+  } else {
+    QuestionState[i] = 8, Picked[i] = 8, ResultCode[i] = "X";
+    const std::string head =
+        std::string("Sorry, you are out by more than 1%, and units were wrong.") + kBreak +
+        "Zero marks" + kBreak;
+    if (m_.StudyMode) {
+      Message("WRONG UNITS, WRONG ANSWER", head + "Answer was SOMEWHERE between " + hintLowText +
+                                               " and " + hintHighText + " units. ");
+    } else {
+      Message("WRONG UNITS, WRONG ANSWER", head + "A correct answer was between " + lowText +
+                                               theBaseUnit + " and " + highText + theBaseUnit +
+                                               kBreak + "Exact solution = " + exact + theBaseUnit +
+                                               DebugVariables());
+    }
+  }
+}
+
+void DoTestModel::MarkChoice() {
+  const auto i = static_cast<std::size_t>(CurrentQuestion());
+  const int picked = Picked[i];
+  QuestionState[i] = picked == m_.Prepared.CorrectOption[i] ? 9 : 8;
+  ResultCode[i] = std::string(1, static_cast<char>(64 + m_.Prepared.OptionOrder[i][picked]));
+}
+
+void DoTestModel::MarkMultiSelect() {
+  const auto i = static_cast<std::size_t>(CurrentQuestion());
+  const std::string expected = UpperAscii(BankBlock()[3]);
+  std::string given;
+  for (std::size_t b = 0; b < Check1.size(); ++b) {
+    if (Check1[b]) given += CheckBoxCaptions()[b] + ",";
+  }
+  given = given.substr(0, expected.size());
+  const bool right = given == expected;
+  QuestionState[i] = right ? 9 : 8, Picked[i] = right ? 9 : 8, ResultCode[i] = right ? "Y" : "X";
+  Check1.fill(false);
+}
+
+void DoTestModel::MarkOneWord() {
+  const auto i = static_cast<std::size_t>(CurrentQuestion());
+  QuestionState[i] = 9, ResultCode[i] = "Y";
+  auto& accepted = m_.Prepared.OneWordAccept[i];
+  for (int k = 1; k <= m_.Prepared.WordCount[i] && k <= 6; ++k) {
+    std::string& typed = txtOneWord[static_cast<std::size_t>(k) - 1];
+    const std::string given = Without(Lower(typed), " -.,");
+    bool match = false;
+    auto& spellings = accepted[static_cast<std::size_t>(k)];
+    for (std::size_t n = 1; n < spellings.size(); ++n) {
+      spellings[n] = Without(Lower(spellings[n]), " ");
+      match = match || (!given.empty() && spellings[n] == given);
+    }
+    if (!match) QuestionState[i] = 8, ResultCode[i] = "X";
+    typed.clear();
+  }
+}
+
+void DoTestModel::MarkMatching() {
+  const auto i = static_cast<std::size_t>(CurrentQuestion());
+  const int count = std::min(m_.Prepared.MatchCount[i], 12);
+  int equal = 0;
+  for (int k = 1; k <= count; ++k) {
+    if (UpperAscii(Trim(txtMatch[static_cast<std::size_t>(k) - 1])) ==
+        m_.Prepared.MatchAnswer[i][static_cast<std::size_t>(k)]) {
+      ++equal;
+    }
+  }
+  const bool right = equal == count;
+  QuestionState[i] = right ? 9 : 8, ResultCode[i] = right ? "Y" : "X";
+  txtMatch.fill("");
+}
+
+void DoTestModel::Submitter() {
+  const auto i = static_cast<std::size_t>(CurrentQuestion());
+  const Panel panel = PanelOf(m_.Prepared.QuestionText[i]);
+  if (panel == Panel::kMultipleChoice && Picked[i] == 0) {
+    // Not counted as an answer: the question stays open and must not end the test early.
+    Message("Non Critical Error",
+            "Marking an unselected M/C question " + SpacedNumber(CurrentQuestion()) +
+                " with zero value selection: picked%() = " + SpacedNumber(Picked[i]));
+    return;
+  }
+  ++AnsweredCount;
+  switch (panel) {
+    case Panel::kNumeric:
+      MarkNumeric();
+      break;
+    case Panel::kMultipleChoice:
+      MarkChoice();
+      break;
+    case Panel::kMultiSelect:
+      MarkMultiSelect();
+      break;
+    case Panel::kOneWord:
+      MarkOneWord();
+      break;
+    case Panel::kMatching:
+      MarkMatching();
+      break;
+  }
+  MoveOn();
+}
+
+void DoTestModel::MoveOn() {
+  if (BuildBars) BuildBars();
+  if (AnsweredCount >= QuestionsToAsk()) {
+    if (EndtheTest) EndtheTest();
+  } else {
+    GetNext(1);
+  }
+  if (AnsweredCount == QuestionsToAsk() - 1 && m_.StudyMode && m_.ContinueAllowed) {
+    Message("WARNING! CONTINUATION LIMIT",
+            "If you want to save results for continuation, you must leave at least one question "
+            "unanswered. (i.e. Press END now)");
+  }
+  if (StartBackup) StartBackup();
+}
+
+}  // namespace examora

@@ -1,0 +1,120 @@
+// The test window's core: which panel a question shows and what it holds, the answer entry
+// (number rules, prefix and unit lists, recent units), and the marking of every kind. The Qt
+// window binds its controls to this; `examora-cli sit` drives it without a window.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/module_examora.h"
+#include "common/prompter.h"
+#include "common/random.h"
+
+namespace examora {
+
+enum class Panel { kNumeric, kMultiSelect, kOneWord, kMatching, kMultipleChoice };
+
+/// Captions of the 78 multi-select boxes: "A" to "Z", "AA" to "ZZ", "1" to "26".
+const std::array<std::string, 78>& CheckBoxCaptions();
+
+/// What the window shows for the question on screen.
+struct QuestionView {
+  Panel panel = Panel::kMultipleChoice;
+  std::string stem;                       // "Q3: ..." for lblStem
+  bool unitsPanel = false;                // numeric: Frame_Units shown
+  int boxes = 0;                          // multi-select boxes shown (0 to 77 from the first)
+  int words = 0;                          // one-word boxes shown
+  std::vector<std::string> matchPrompts;  // matching labels shown
+  std::vector<std::string> options;       // multiple-choice captions shown (exam mode)
+  int picked = 0;                         // the option drawn bold and set
+};
+
+/// What the picture panel shows.
+struct PictureView {
+  bool graph = false;    // the graph panel instead of the browser
+  std::string entry;     // the question's picture entry (line 2)
+  std::string lblNoPic;  // the label's text
+  std::string address;   // where the browser goes (empty for a graph)
+};
+
+class DoTestModel {
+ public:
+  DoTestModel(ModuleExamora& m, Prompter& prompter, Random& random);
+
+  // Per position (1 to QuestionsToAsk; index 0 unused).
+  std::vector<int> QuestionState;       // below 8 open, 8 wrong, 9 right
+  std::vector<int> Picked;              // option clicked; after marking an outcome number
+  std::vector<std::string> ResultCode;  // "Z" until answered
+  std::vector<float> StudentAnswer;
+  int AnsweredCount = 0;
+
+  // Answer entry
+  std::string txtAnswer;
+  int prefixPosition = 4;  // List1 position (4: no prefix)
+  int unitPosition = -1;   // List2 position (-1: none)
+  float theSolution = 0;
+  std::string theBaseUnit;
+  std::string lblUnits = "units?", lblUnitsLong, lblMultiplier;
+  std::string lbltheSolution, lblTheBaseUnit;
+  std::array<std::string, 11> RecentUnitText;
+  std::array<std::array<int, 2>, 11> RecentUnitIndex{};  // prefix and unit list positions
+  std::array<bool, 78> Check1{};
+  std::array<std::string, 6> txtOneWord;
+  std::array<std::string, 12> txtMatch;
+  std::string lowText, highText, hintLowText, hintHighText;  // bounds of the last check
+
+  /// What the window does around marking (the chart redraw, the end of the test, the backup).
+  std::function<void()> BuildBars, EndtheTest, StartBackup;
+
+  int QuestionsToAsk() const { return m_.Bank.header.QuestionsToAsk; }
+  int CurrentQuestion() const { return m_.CurrentQuestion; }
+
+  /// The lines of the units list (List2) and the prefix list (List1).
+  std::vector<std::string> UnitListLines() const;
+  std::vector<std::string> PrefixListLines() const;
+
+  QuestionView ShowQuestion();
+  PictureView ShowPic(const std::string& testFolderName) const;
+  /// Moves to the next open question in direction 1 or -1; false when none is open.
+  bool GetNext(int direction);
+  void opt_Click(int index);
+
+  /// The number box's rule for a typed character (the box itself keeps every character, an
+  /// invalid one too); false when it brought up the invalid-character box. Enter confirms.
+  bool txtAnswer_KeyPress(char key);
+  /// Confirms a numeric answer; false when a warning stopped it.
+  bool cmdOK_Click(bool unitsPanelVisible);
+  void List1_Click(int position);
+  void List2_Click(int position);
+  void updateUnits();
+  void RecentUnits(const std::string& unitText);
+  void ListRecent_Click(int position);
+  bool cmd_OK3_Click();
+  bool cmd_OK4_Click();
+
+  /// Tests the typed number against `theSolution`; true when right.
+  bool CheckAnswer();
+  /// Marks the question on screen and moves the test on.
+  void Submitter();
+
+ private:
+  const QuestionBlock& BankBlock() const;
+  double Multiplier() const;
+  std::string DebugVariables() const;
+  void Message(const std::string& title, const std::string& text);
+  void MarkNumeric();
+  void MarkChoice();
+  void MarkMultiSelect();
+  void MarkOneWord();
+  void MarkMatching();
+  void MoveOn();
+
+  ModuleExamora& m_;
+  Prompter& prompter_;
+  Random& random_;
+  bool shownBefore_ = false;
+};
+
+}  // namespace examora
