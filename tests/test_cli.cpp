@@ -1,5 +1,7 @@
 #include "cli/cli.h"
 
+#include <cstdio>
+#include <map>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -259,6 +261,81 @@ TEST(CliTests, CheckReportsBrokenQuestions) {
   EXPECT_NE(check.out.find("Q4: options repeat: \"Yes\""), std::string::npos);
   EXPECT_TRUE(check.out.ends_with("3 sittings, 5 problems\n")) << check.out;
   EXPECT_EQ(Cli({"check", (dir / "absent.eqb").string()}).code, 1);
+}
+
+}  // namespace
+}  // namespace examora
+
+namespace examora {
+namespace {
+
+const char* kSitSource =
+    "10170\r\nSit\r\nTitle: Sit\r\nCompulsory: False\r\nPassMark: 50\r\nd\r\nv\r\n"
+    "----------\r\n#F = #(5000,5000,4) N\r\n\r\n#a\r\nn\r\n"
+    "----------\r\nWhich?\r\n\r\nRight\r\nWrong\r\n"
+    "----------\r\n@Tick\r\n\r\nA,C\r\n4\r\n"
+    "----------\r\n%Word\r\n\r\nbeam\r\nshear\r\n"
+    "----------\r\n$Match\r\n\r\na,b\r\nX,Y\r\n"
+    "----------\r\n#T = #(21.5,21.5,3)\r\n\r\n#a\r\nc\r\n"
+    "*** END OF FILE ***\r\n";
+
+TEST(CliSit, PrintsThePreparedSitting) {
+  TempDir dir;
+  WriteFileAtomically(dir / "sit.txt", kSitSource);
+  const CliRun run = Cli({"sit", (dir / "sit.txt").string(), "--seed", "5"});
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_NE(run.out.find("Q1 bank 1 numeric\n  text: #F = 5000 N\n  unit: n\n  solution: 5000\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("Q2 bank 2 multiple choice\n  text: Which?\n  option "),
+            std::string::npos);
+  EXPECT_NE(run.out.find("(A): Right"), std::string::npos);
+}
+
+TEST(CliSit, AnswersAreMarkedThroughTheWindowCore) {
+  TempDir dir;
+  WriteFileAtomically(dir / "sit.txt", kSitSource);
+  // Exam sittings are shuffled: find where each bank question is asked.
+  const CliRun order = Cli({"sit", (dir / "sit.txt").string(), "--exam", "--seed", "9"});
+  std::map<int, int> positionOf;
+  std::istringstream lines(order.out);
+  for (std::string line; std::getline(lines, line);) {
+    int position = 0, bank = 0;
+    if (std::sscanf(line.c_str(), "Q%d bank %d", &position, &bank) == 2)
+      positionOf[bank] = position;
+  }
+  ASSERT_EQ(positionOf.size(), 6u);
+  const std::pair<int, const char*> answers[] = {{1, "4.96 k N"}, {2, "A"},
+                                                 {3, "A,C"},      {4, "Beam | SHEAR"},
+                                                 {5, "x,y"},      {6, "21.5 - \u00B0C"}};
+  std::string text, expected;
+  for (const auto& [bank, answer] : answers) {
+    text += std::to_string(positionOf[bank]) + ": " + answer + "\n";
+    expected += "Q" + std::to_string(positionOf[bank]) + (bank == 2 ? " A 9\n" : " Y 9\n");
+  }
+  text += "nonsense\n" + std::to_string(positionOf[1]) + ": 5 k N\n";
+  WriteFileAtomically(dir / "answers.txt", text);
+  const CliRun exam = Cli({"sit", (dir / "sit.txt").string(), "--exam", "--seed", "9", "--answers",
+                           (dir / "answers.txt").string()});
+  EXPECT_EQ(exam.code, 1);  // two lines could not be submitted
+  EXPECT_EQ(exam.out, expected +
+                          "line 7: expected <position>: <answer> with a position from 1 to 6; "
+                          "nothing submitted\nline 8: question " +
+                          std::to_string(positionOf[1]) +
+                          " is already marked; nothing submitted\n");
+
+  WriteFileAtomically(dir / "study.txt", "1: 4.9 k N\n2: A\n4: beam | shear\n");
+  const CliRun study =
+      Cli({"sit", (dir / "sit.txt").string(), "--answers", (dir / "study.txt").string()});
+  EXPECT_EQ(study.code, 0);
+  EXPECT_NE(study.out.find("Q1 U 8\n  RIGHT UNITS, WRONG ANSWER\n  Sorry, you are out by more "
+                           "than 1%.\n  Lose 75% of marks\n  Answer was SOMEWHERE between "),
+            std::string::npos)
+      << study.out;
+  EXPECT_NE(study.out.find("Q2 Z 0\n  Non Critical Error\n"), std::string::npos);
+  EXPECT_NE(study.out.find("Q4 Z 0\n  WARNING! STUDYMODE...\n  Sorry, one-word questions are "
+                           "not assessed in StudyMode.\n"),
+            std::string::npos);
 }
 
 }  // namespace

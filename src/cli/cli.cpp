@@ -31,7 +31,9 @@ constexpr const char* kUsage =
     "                                 convert a plain question bank into an enciphered test\n"
     "  show FILE                      print a test's header and question blocks\n"
     "  check FILE [--sittings N] [--seed S]\n"
-    "                                 prepare N sittings and report broken questions\n";
+    "                                 prepare N sittings and report broken questions\n"
+    "  sit FILE [--seed S] [--exam] [--answers ANSWERS]\n"
+    "                                 prepare one sitting; answer it from ANSWERS (a dry run)\n";
 
 using Command = std::function<int(const CommandArgs&, std::istream&, std::ostream&, std::ostream&)>;
 
@@ -49,6 +51,7 @@ const std::map<std::string, Command>& Commands() {
       {"author", AuthorCommand},
       {"show", ShowCommand},
       {"check", CheckCommand},
+      {"sit", SitCommand},
   };
   return commands;
 }

@@ -2,6 +2,7 @@
 // prompter that shows the core's message boxes on a terminal.
 #pragma once
 
+#include <filesystem>
 #include <iosfwd>
 #include <map>
 #include <optional>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "common/prompter.h"
+#include "testfile/test_file.h"
 
 namespace examora::cli {
 
@@ -67,5 +69,10 @@ int UnitsCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&
 int AuthorCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
 int ShowCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
 int CheckCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
+int SitCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
+
+/// A test from an enciphered file or from a plain source (which sits the whole bank, one
+/// minute a question); throws FileError or FormatError.
+TestBank ReadAnyTest(const std::filesystem::path& path);
 
 }  // namespace examora::cli

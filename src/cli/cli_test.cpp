@@ -32,16 +32,6 @@ bool IsPlainSource(const std::filesystem::path& path) {
   return false;
 }
 
-// A test from an enciphered file or a plain source (which sits the whole bank, one minute a
-// question).
-TestBank ReadAnyTest(const std::filesystem::path& path) {
-  const std::string name = path.filename().string();
-  if (!IsPlainSource(path)) return LoadTestFile(path, name);
-  TestBank bank = ParseSource(CleanUpSource(SourceLines(path)).lines);
-  ValidateBlocks(bank, "\"" + name + "\"");
-  return bank;
-}
-
 // Keeps the source's own bytes (and encoding) for the lines it keeps.
 void DropLinesAfterMarker(const std::filesystem::path& path, std::size_t keep) {
   const auto raw = SplitLines(ReadFileBytes(path));
@@ -51,6 +41,14 @@ void DropLinesAfterMarker(const std::filesystem::path& path, std::size_t keep) {
 }
 
 }  // namespace
+
+TestBank ReadAnyTest(const std::filesystem::path& path) {
+  const std::string name = path.filename().string();
+  if (!IsPlainSource(path)) return LoadTestFile(path, name);
+  TestBank bank = ParseSource(CleanUpSource(SourceLines(path)).lines);
+  ValidateBlocks(bank, "\"" + name + "\"");
+  return bank;
+}
 
 int AuthorCommand(const CommandArgs& args, std::istream&, std::ostream& out, std::ostream& err) {
   const Arguments parsed = ParseArguments(args, {"--questions", "--minutes", "-o"}, 1);

@@ -1,0 +1,310 @@
+// The test window's core: presentation, answer entry and the marking edge cases.
+#include "engine/do_test.h"
+
+#include <gtest/gtest.h>
+
+namespace examora {
+namespace {
+
+// A sitting of the given blocks in bank order (study mode keeps it), then switched to the mode
+// the test wants.
+struct Window {
+  Window(const std::vector<QuestionBlock>& blocks, bool studyMode, bool continueAllowed = false) {
+    TestBank& bank = m.Bank;
+    bank.header.QuestionsInFile = bank.header.QuestionsToAsk = static_cast<int>(blocks.size());
+    bank.QLineCount.push_back(0);
+    bank.Questions.push_back({});
+    for (const auto& b : blocks) {
+      QuestionBlock block(1);
+      block.insert(block.end(), b.begin(), b.end());
+      bank.QLineCount.push_back(static_cast<int>(b.size()) - 2);
+      bank.Questions.push_back(block);
+    }
+    FormulaContext context{&prompter, &m.Debugger, 0};
+    m.StudyMode = true;
+    m.Prepared = Scrambler(bank, true, "", random, m.Formulas, context);
+    m.StudyMode = studyMode;
+    m.ContinueAllowed = continueAllowed;
+    model = std::make_unique<DoTestModel>(m, prompter, random);
+    model->EndtheTest = [this] { ++ended; };
+  }
+  QuestionView Show(int position) {
+    m.CurrentQuestion = position;
+    prompter.ClearPrompts();
+    return model->ShowQuestion();
+  }
+  std::string Numeric(int position, const std::string& number, int prefix, int unit) {
+    Show(position);
+    if (unit >= 0) model->List2_Click(unit);
+    model->List1_Click(prefix);
+    model->txtAnswer = number;
+    model->cmdOK_Click(unit >= 0);
+    return model->ResultCode[static_cast<std::size_t>(position)];
+  }
+  std::string LastTitle() const {
+    return prompter.prompts().empty() ? "" : prompter.prompts().back().title;
+  }
+  ModuleExamora m;
+  ScriptedPrompter prompter;
+  SeededRandom random{4};
+  std::unique_ptr<DoTestModel> model;
+  int ended = 0;
+};
+
+constexpr int kNoPrefix = 4, kKilo = 5, kMega = 6;
+constexpr int kCelcius = 1, kDeg = 2, kJoule = 5, kLitre = 20, kCubicMetre = 26, kNewton = 34;
+constexpr int kPascal = 40, kRad = 42, kPercent = 47, kNoUnits = 0, kNewtonMetre = 35;
+
+TEST(DoTestMarking, NumericEdgeCases) {
+  struct Row {
+    const char* define;  // the question's single value
+    const char* key;
+    const char* number;
+    int prefix, unit;
+    const char* code;
+  };
+  const Row rows[] = {
+      {"#(5000,5000,4)", "n", "4.96", kKilo, kNewton, "Y"},
+      {"#(5000,5000,4)", "n", "5.04", kKilo, kNewton, "Y"},
+      {"#(5000,5000,4)", "n", "4.95", kKilo, kNewton, "Y"},  // the bound itself is inside
+      {"#(5000,5000,4)", "n", "4.94", kKilo, kNewton, "U"},
+      {"#(5000,5000,4)", "n", "5000", kNoPrefix, kJoule, "V"},
+      {"#(5000,5000,4)", "n", "4", kNoPrefix, kJoule, "X"},
+      {"#(-20,-20,2)", "n", "-20.1", kNoPrefix, kNewton, "Y"},
+      {"#(-20,-20,2)", "n", "-19.9", kNoPrefix, kNewton, "Y"},
+      {"#(-20,-20,2)", "n", "-20.3", kNoPrefix, kNewton, "U"},
+      {"#(1,1,2)", "rad", "57.3", kNoPrefix, kDeg, "Y"},  // converted: 1 rad in degrees
+      {"#(1,1,2)", "rad", "1", kNoPrefix, kRad, "Y"},
+      {"#(2,2,2)", "m3", "2000", kNoPrefix, kLitre, "Y"},
+      {"#(2,2,2)", "m3", "2", kNoPrefix, kCubicMetre, "Y"},
+      {"#(0.25,0.25,2)", "nounits", "25", kNoPrefix, kPercent, "Y"},
+      {"#(0.25,0.25,2)", "nounits", "0.25", kNoPrefix, kNoUnits, "Y"},
+      {"#(3,3,2)", "number", "3.01", kNoPrefix, -1, "Y"},
+      {"#(3,3,2)", "number", "3.1", kNoPrefix, -1, "U"},
+      {"#(3,3,2)", "number", "12a", kNoPrefix, -1, "U"},  // read as 12
+  };
+  for (const auto& row : rows) {
+    Window w({{std::string("#v = ") + row.define, "", "#a", row.key}}, false);
+    EXPECT_EQ(w.Numeric(1, row.number, row.prefix, row.unit), row.code)
+        << row.define << " " << row.key << " answered " << row.number;
+  }
+}
+
+TEST(DoTestMarking, ZeroSolutionTakesOnlyZero) {
+  for (const auto& [answer, code] : {std::pair{"0", "Y"}, {"0.0001", "U"}}) {
+    Window w({{"#v = #(4,4,2)", "", "0*#a", "n"}}, false);
+    EXPECT_EQ(w.Numeric(1, answer, kNoPrefix, kNewton), code) << answer;
+  }
+}
+
+TEST(DoTestMarking, MessagesOfEachCase) {
+  Window exam({{"#v = #(5000,5000,4) and #(-2,-2,2)", "", "#a", "n"}}, false);
+  exam.Numeric(1, "4.9", kKilo, kNewton);
+  ASSERT_EQ(exam.prompter.prompts().size(), 1u);
+  EXPECT_EQ(exam.prompter.prompts()[0].title, "RIGHT UNITS, WRONG ANSWER");
+  EXPECT_EQ(exam.prompter.prompts()[0].text,
+            "Sorry, you are out by more than 1%.\r\nLose 75% of marks\r\n"
+            "A correct answer was between 4.95kN and 5.05kN\r\nExact solution =  5kN\r\n\r\n"
+            "Debug variables:\r\na=  5000\r\nb= -2\r\nc=  0\r\nd=  0\r\ne=  0\r\nf=  0");
+  EXPECT_EQ(exam.model->RecentUnitText[0], "kN");
+
+  Window wrongUnits({{"#v = #(5000,5000,4)", "", "#a", "n"}}, true);
+  wrongUnits.Numeric(1, "5000", kNoPrefix, kJoule);
+  EXPECT_EQ(wrongUnits.prompter.prompts()[0].title, "WRONG UNITS, RIGHT ANSWER");
+  EXPECT_EQ(wrongUnits.prompter.prompts()[0].text,
+            "Answer was correct but units were incompatible.\r\n"
+            "The correct base unit was n, but you selected J\r\nLose 25% of marks");
+  EXPECT_EQ(wrongUnits.model->QuestionState[1], 9);
+  EXPECT_EQ(wrongUnits.model->Picked[1], 6);
+
+  Window study({{"#v = #(5000,5000,4)", "", "#a", "n"}}, true);
+  study.Numeric(1, "4", kKilo, kNewton);
+  const std::string hint = study.prompter.prompts()[0].text;
+  EXPECT_TRUE(hint.starts_with(
+      "Sorry, you are out by more than 1%.\r\nLose 75% of marks\r\nAnswer was SOMEWHERE between "))
+      << hint;
+  EXPECT_EQ(study.model->Picked[1], 7);
+
+  Window plain({{"#v = #(3,3,2)", "", "#a", "number"}}, false);
+  plain.Numeric(1, "9", kNoPrefix, -1);
+  EXPECT_EQ(plain.prompter.prompts()[0].title, "WRONG ANSWER");
+  EXPECT_NE(plain.prompter.prompts()[0].text.find("between 2.97 and 3.03\r\n"), std::string::npos);
+
+  Window both({{"#v = #(5000,5000,4)", "", "#a", "n"}}, true);
+  both.Numeric(1, "1", kNoPrefix, kJoule);
+  EXPECT_EQ(both.prompter.prompts()[0].title, "WRONG UNITS, WRONG ANSWER");
+  EXPECT_TRUE(both.prompter.prompts()[0].text.ends_with(" units. "));
+}
+
+TEST(DoTestMarking, HintIntervalHoldsTheSolution) {
+  for (int seed = 0; seed < 50; ++seed) {
+    Window w({{"#v = #(-8,8,3)", "", "#a", "n"}}, true);
+    w.random = SeededRandom(seed);
+    w.Show(1);
+    w.model->List2_Click(kNewton);
+    w.model->txtAnswer = "1000000";
+    w.model->CheckAnswer();
+    const float s = w.model->theSolution;
+    if (s == 0) continue;
+    EXPECT_LT(std::stof(w.model->hintLowText), s);
+    EXPECT_GT(std::stof(w.model->hintHighText), s);
+  }
+}
+
+TEST(DoTestMarking, OtherKinds) {
+  Window w({{"@Tick", "", "A,C", "5"},
+            {"@Tick", "", "A,C", "5"},
+            {"@Tick", "", "A,C", "5"},
+            {"%Words", "", "Beam, u-d-l, udl", "shear"},
+            {"%Words", "", "u-d-l", "shear"},
+            {"$Match", "", "a,b", "N,Pa"},
+            {"Which?", "", "Right", "Wrong"}},
+           false);
+  const std::pair<std::vector<int>, const char*> ticks[] = {
+      {{0, 2}, "Y"}, {{0}, "X"}, {{0, 2, 3}, "Y"}};
+  for (int q = 1; q <= 3; ++q) {
+    w.Show(q);
+    for (int box : ticks[q - 1].first) w.model->Check1[static_cast<std::size_t>(box)] = true;
+    w.model->Submitter();
+    EXPECT_EQ(w.model->ResultCode[static_cast<std::size_t>(q)], ticks[q - 1].second) << q;
+    EXPECT_FALSE(w.model->Check1[0]);  // cleared after marking
+  }
+  w.Show(4);
+  w.model->txtOneWord = {"U.D.L", " SHEAR "};
+  EXPECT_TRUE(w.model->cmd_OK3_Click());
+  EXPECT_EQ(w.model->ResultCode[4], "Y");
+  EXPECT_EQ(w.model->txtOneWord[0], "");
+  w.Show(5);
+  w.model->txtOneWord = {"u-d-l", "shear"};  // a hyphenated spelling can never match
+  w.model->cmd_OK3_Click();
+  EXPECT_EQ(w.model->ResultCode[5], "X");
+  w.Show(6);
+  w.model->txtMatch[0] = " n ";
+  w.model->txtMatch[1] = "pa";
+  w.model->cmd_OK4_Click();
+  EXPECT_EQ(w.model->ResultCode[6], "Y");
+  const QuestionView choice = w.Show(7);
+  ASSERT_EQ(choice.options.size(), 2u);
+  w.model->Submitter();  // nothing picked
+  EXPECT_EQ(w.LastTitle(), "Non Critical Error");
+  EXPECT_EQ(w.prompter.prompts().back().text,
+            "Marking an unselected M/C question  7 with zero value selection: picked%() =  0");
+  EXPECT_EQ(w.model->AnsweredCount, 6);  // not counted: the question is still open
+  EXPECT_EQ(w.ended, 0);
+  w.model->opt_Click(w.m.Prepared.OptionSlot[7][2]);
+  w.model->Submitter();
+  EXPECT_EQ(w.model->ResultCode[7], "B");
+  EXPECT_EQ(w.model->QuestionState[7], 8);
+  EXPECT_EQ(w.ended, 1);  // the last answer ends the test
+}
+
+TEST(DoTestEntry, StudyModeRefusalsAndWarnings) {
+  Window w(
+      {{"%W", "", "x"}, {"$M", "", "a", "A"}, {"C?", "", "R", "W"}, {"#v=#(2,2,2)", "", "#a", "n"}},
+      true);
+  w.Show(1);
+  w.model->txtOneWord[0] = "x";
+  EXPECT_FALSE(w.model->cmd_OK3_Click());
+  EXPECT_EQ(w.prompter.prompts().back().text,
+            "Sorry, one-word questions are not assessed in StudyMode.");
+  w.Show(2);
+  EXPECT_FALSE(w.model->cmd_OK4_Click());
+  EXPECT_EQ(w.LastTitle(), "WARNING! STUDYMODE...");
+  EXPECT_TRUE(w.Show(3).options.empty());  // no options in study mode
+  w.Show(4);
+  EXPECT_FALSE(w.model->cmdOK_Click(true));
+  EXPECT_EQ(w.LastTitle(), "WARNING! NO UNITS");
+  w.model->List2_Click(kNewton);
+  EXPECT_FALSE(w.model->cmdOK_Click(true));
+  EXPECT_EQ(w.LastTitle(), "WARNING! NO ANSWER");
+  EXPECT_FALSE(w.model->txtAnswer_KeyPress('a'));
+  EXPECT_EQ(w.LastTitle(), "ERROR: Invalid character");
+  EXPECT_EQ(w.prompter.prompts().back().text, "Valid characters are; 0 1 2 3 4 5 6 7 8 9 + - E e");
+  for (char c : std::string("0123456789+-.Ee\b\x1b")) EXPECT_TRUE(w.model->txtAnswer_KeyPress(c));
+}
+
+TEST(DoTestEntry, UnitsPrefixesAndRecentUnits) {
+  Window w({{"#v=#(2,2,2)", "", "#a", "n"}}, false);
+  EXPECT_EQ(w.model->UnitListLines()[kNewton], "~N");
+  EXPECT_EQ(w.model->UnitListLines()[kCelcius],
+            "\xB0"
+            "C");
+  EXPECT_EQ(w.model->PrefixListLines()[kNoPrefix], "");
+  w.Show(1);
+  w.model->List1_Click(kKilo);  // no unit yet
+  EXPECT_EQ(w.model->lblUnits, "units?");
+  EXPECT_EQ(w.model->prefixPosition, kNoPrefix);
+  w.model->List2_Click(kNewton);
+  w.model->List1_Click(kKilo);
+  EXPECT_EQ(w.model->lblUnits, "kN");
+  EXPECT_EQ(w.model->lblUnitsLong, "kiloNewtons");
+  EXPECT_EQ(w.model->lblMultiplier, "3");
+  w.model->List2_Click(kCelcius);  // takes no prefix
+  EXPECT_EQ(w.model->prefixPosition, kNoPrefix);
+  EXPECT_EQ(w.model->lbltheSolution, "theSolution =  2");
+  EXPECT_EQ(w.model->lblTheBaseUnit, "theBaseUnit = n");
+  w.model->ListRecent_Click(0);  // the seeded MPa
+  EXPECT_EQ(w.model->unitPosition, kPascal);
+  EXPECT_EQ(w.model->prefixPosition, kMega);
+  EXPECT_EQ(w.model->lblUnits, "MPa");
+  EXPECT_EQ(w.model->lblUnitsLong, "megaPascals");
+  EXPECT_EQ(w.model->lblMultiplier, "6");
+  w.model->RecentUnits("kN");
+  w.model->RecentUnits("N.m");
+  w.model->RecentUnits("kN");  // already listed: stays where it is
+  EXPECT_EQ(w.model->RecentUnitText[0], "N.m");
+  EXPECT_EQ(w.model->RecentUnitText[1], "kN");
+  EXPECT_EQ(w.model->RecentUnitText[2], "MPa");
+  (void)kNewtonMetre;
+}
+
+TEST(DoTestPresentation, StemsPanelsNavigationAndPictures) {
+  Window w({{"#N #(1,1,2)", "pics/beam.png", "#a", "number"},
+            {"@Tick", "", "A", "5"},
+            {"@Tick", "", "A", "123"},
+            {"Plain choice?", "pics/x_secret.png", "R", "W"},
+            {"$M", "graph[x^2]5L", "a,b", "A,B"}},
+           false);
+  const QuestionView numeric = w.Show(1);
+  EXPECT_EQ(numeric.stem, "Q1: N 1");
+  EXPECT_FALSE(numeric.unitsPanel);
+  EXPECT_EQ(w.Show(2).boxes, 5);
+  EXPECT_EQ(w.Show(3).boxes, 0);  // a three-character count shows no box
+  EXPECT_EQ(w.Show(4).stem, "Q4: Plain choice?");
+  EXPECT_EQ(w.Show(5).matchPrompts, (std::vector<std::string>{"a", "b"}));
+  w.m.WebBase = "http://h/";
+  w.m.CurrentQuestion = 1;
+  PictureView pic = w.model->ShowPic("10101 Beams");
+  EXPECT_EQ(pic.address, "http://h/tests/10101%20Beams/pics/beam.png");
+  EXPECT_EQ(pic.lblNoPic, "pics/beam.png");
+  w.m.CurrentQuestion = 2;
+  pic = w.model->ShowPic("10101 Beams");
+  EXPECT_EQ(pic.lblNoPic, "No picture required");
+  EXPECT_EQ(pic.address, "http://h/info/No_Image_Required.html");
+  w.m.CurrentQuestion = 4;
+  EXPECT_EQ(w.model->ShowPic("t").lblNoPic, "pics/x_secret.png");
+  w.m.StudyMode = true;
+  EXPECT_EQ(w.model->ShowPic("t").lblNoPic, "Exam images disabled in Study Mode");
+  w.m.CurrentQuestion = 5;
+  EXPECT_TRUE(w.model->ShowPic("t").graph);
+
+  w.model->QuestionState[1] = 9;
+  w.model->QuestionState[2] = 8;
+  w.m.CurrentQuestion = 5;
+  ASSERT_TRUE(w.model->GetNext(1));
+  EXPECT_EQ(w.m.CurrentQuestion, 3);  // wrapped past 1 and 2, both marked
+  ASSERT_TRUE(w.model->GetNext(-1));
+  EXPECT_EQ(w.m.CurrentQuestion, 5);
+  for (int q = 1; q <= 5; ++q) w.model->QuestionState[static_cast<std::size_t>(q)] = 9;
+  EXPECT_FALSE(w.model->GetNext(1));  // nothing open: no endless search
+}
+
+TEST(DoTestMarking, ContinuationLimitWarning) {
+  Window w({{"@T", "", "A", "2"}, {"@T", "", "A", "2"}}, true, true);
+  w.Show(1);
+  w.model->Submitter();
+  EXPECT_EQ(w.LastTitle(), "WARNING! CONTINUATION LIMIT");
+}
+
+}  // namespace
+}  // namespace examora
