@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "ui/browser_load_window.h"
+#include "ui/do_test_window.h"
 #include "ui/qtext.h"
 #include "ui/test_window.h"
 
@@ -91,7 +92,14 @@ Login::Login(AppContext& app, QWidget* parent) : QWidget(parent), app_(app) {
 Login::~Login() = default;
 
 Test& Login::selection() {
-  if (!selection_) selection_ = std::make_unique<Test>(app_, *loader_);
+  if (!selection_) {
+    selection_ = std::make_unique<Test>(app_, *loader_);
+    selection_->openTestWindow = [this] {
+      testWindow_ = std::make_unique<DoTest>(app_, selection_->TestFolderName());
+      testWindow_->Form_load();
+      testWindow_->show();
+    };
+  }
   return *selection_;
 }
 

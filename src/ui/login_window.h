@@ -15,6 +15,7 @@
 namespace examora {
 
 class BrowserLoad;
+class DoTest;
 class Test;
 
 class Login : public QWidget {
@@ -34,6 +35,8 @@ class Login : public QWidget {
 
   BrowserLoad& loader() { return *loader_; }
   Test& selection();
+  /// The test window of the sitting under way, if one was opened.
+  DoTest* testWindow() { return testWindow_.get(); }
 
  private:
   void AddLine(const std::string& line);
@@ -41,6 +44,7 @@ class Login : public QWidget {
   AppContext& app_;
   std::unique_ptr<BrowserLoad> loader_;
   std::unique_ptr<Test> selection_;
+  std::unique_ptr<DoTest> testWindow_;
   std::unique_ptr<QWidget> reports_;
   QElapsedTimer sinceLoad_;
   QListWidget* List1_;

@@ -101,7 +101,7 @@ Test::Test(AppContext& app, BrowserLoad& loader, QWidget* parent)
   grid->addWidget(quit, 6, 2);
   cmdRunTest_->hide();
   lblDecrypting_->hide();
-  cmdGO_->hide();  // the test window comes with a later version; nothing to open yet
+  cmdGO_->hide();
   cmdUploader_->hide();
   img_connect_->hide();
 
@@ -287,6 +287,10 @@ void Test::cmdGO_Click() {
   cmdUploader_Click();
   hide();
   if (openTestWindow) openTestWindow();
+}
+
+std::string Test::TestFolderName() const {
+  return sel_ > 0 ? app_.m.Tests.TestListLine[static_cast<std::size_t>(sel_)] : std::string();
 }
 
 void Test::cmdUploader_Click() {

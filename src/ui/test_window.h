@@ -42,6 +42,9 @@ class Test : public QWidget {
   /// The wait for a test that does not come: after `kLoadWaitMs` the list is usable again.
   void tmrLoadWait_Tick();
 
+  /// The chosen test's web sub-folder (its list line).
+  std::string TestFolderName() const;
+
   static constexpr int kLoadWaitMs = 20000;
   bool TimerEnabled() const { return loadWait_->enabled(); }
 

@@ -1,0 +1,522 @@
+#include "ui/do_test_window.h"
+
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "common/numtext.h"
+#include "ui/browser_panel.h"
+#include "ui/info_window.h"
+#include "ui/qtext.h"
+
+namespace examora {
+namespace {
+
+template <typename T>
+T* Named(T* widget, const QString& name) {
+  widget->setObjectName(name);
+  return widget;
+}
+
+QLabel* Text(QWidget* parent, const char* text) {
+  auto* label = new QLabel(QLatin1String(text), parent);
+  label->setWordWrap(true);
+  return label;
+}
+
+}  // namespace
+
+DoTest::DoTest(AppContext& app, std::string testFolderName, QWidget* parent)
+    : QWidget(parent), app_(app), testFolderName_(std::move(testFolderName)) {
+  setObjectName(QStringLiteral("DoTest"));
+  model_ = std::make_unique<DoTestModel>(app.m, app.prompter, app.random);
+  tmrDelay_ = std::make_unique<SwitchTimer>(this, QStringLiteral("tmrDelay"), 100, app.manualTimers,
+                                            [this] { tmrDelay_Tick(); });
+  BuildControls();
+}
+
+DoTest::~DoTest() = default;
+
+QGroupBox* DoTest::BuildNumericPanel() {
+  auto* panel = Named(new QGroupBox(this), QStringLiteral("Frame_numerical"));
+  auto* layout = new QGridLayout(panel);
+  auto* answer =
+      Named(new QGroupBox(QStringLiteral("Number 80%"), panel), QStringLiteral("Frame_Answer"));
+  auto* a = new QVBoxLayout(answer);
+  txtAnswer_ = Named(new QLineEdit(answer), QStringLiteral("txtAnswer"));
+  txtAnswer_->setToolTip(QStringLiteral("Type answer then press Enter"));
+  txtAnswer_->installEventFilter(this);
+  auto* ok = Named(new QPushButton(QStringLiteral("OK"), answer), QStringLiteral("cmdOK"));
+  a->addWidget(Text(answer, "Type answer then press ENTER."));
+  a->addWidget(txtAnswer_);
+  a->addWidget(ok);
+  a->addWidget(
+      Text(answer,
+           "Must be accurate to within +/-1%, which is about 3 significant figures. Work in 4."));
+  layout->addWidget(answer, 0, 0);
+
+  Frame_Units_ =
+      Named(new QGroupBox(QStringLiteral("Units 20%"), panel), QStringLiteral("Frame_Units"));
+  auto* u = new QGridLayout(Frame_Units_);
+  List2_ = Named(new QListWidget(Frame_Units_), QStringLiteral("List2"));
+  auto* prefixFrame =
+      Named(new QGroupBox(QStringLiteral("Prefix"), Frame_Units_), QStringLiteral("Frame1"));
+  auto* p = new QVBoxLayout(prefixFrame);
+  List1_ = Named(new QListWidget(prefixFrame), QStringLiteral("List1"));
+  p->addWidget(List1_);
+  p->addWidget(Text(prefixFrame, "(~units only)"));
+  ListRecent_ = Named(new QListWidget(Frame_Units_), QStringLiteral("ListRecent"));
+  lblUnits_ = Named(new QLabel(QStringLiteral("units?"), Frame_Units_), QStringLiteral("lblUnits"));
+  lblUnitsLong_ = Named(new QLabel(Frame_Units_), QStringLiteral("lblUnitsLong"));
+  lblMultiplier_ = Named(new QLabel(Frame_Units_), QStringLiteral("lblMultiplier"));
+  u->addWidget(prefixFrame, 0, 0, 3, 1);
+  u->addWidget(List2_, 0, 1, 3, 1);
+  u->addWidget(Text(Frame_Units_, "Base Units >"), 0, 2);
+  u->addWidget(Text(Frame_Units_, "Click on list at right"), 1, 2);
+  u->addWidget(ListRecent_, 0, 3, 3, 1);
+  u->addWidget(lblUnits_, 3, 0);
+  u->addWidget(lblUnitsLong_, 3, 1);
+  u->addWidget(lblMultiplier_, 3, 2);
+  layout->addWidget(Frame_Units_, 0, 1);
+  connect(ok, &QPushButton::clicked, this, &DoTest::cmdOK_Click);
+  connect(List1_, &QListWidget::itemClicked, this, [this] { List1_Click(); });
+  connect(List2_, &QListWidget::itemClicked, this, [this] { List2_Click(); });
+  connect(ListRecent_, &QListWidget::itemClicked, this, [this] { ListRecent_Click(); });
+  return panel;
+}
+
+QGroupBox* DoTest::BuildMultiSelectPanel() {
+  auto* panel = Named(new QGroupBox(this), QStringLiteral("Frame_multiselect"));
+  auto* layout = new QGridLayout(panel);
+  for (std::size_t b = 0; b < Check1_.size(); ++b) {
+    Check1_[b] = Named(new QCheckBox(ToQString(CheckBoxCaptions()[b]), panel),
+                       QStringLiteral("Check1%1").arg(b));
+    layout->addWidget(Check1_[b], static_cast<int>(b / 13), static_cast<int>(b % 13));
+  }
+  auto* ok = Named(new QPushButton(QStringLiteral("MARK"), panel), QStringLiteral("cmd_OK2"));
+  layout->addWidget(
+      Text(panel, "Tick EVERY correct label (above) that matches the picture (right)."), 6, 0, 1,
+      10);
+  layout->addWidget(ok, 6, 10, 1, 3);
+  connect(ok, &QPushButton::clicked, this, &DoTest::cmd_OK2_Click);
+  return panel;
+}
+
+QGroupBox* DoTest::BuildOneWordPanel() {
+  auto* panel =
+      Named(new QGroupBox(QStringLiteral("Text Answer"), this), QStringLiteral("Frame_oneword"));
+  auto* layout = new QGridLayout(panel);
+  for (std::size_t k = 0; k < 6; ++k) {
+    lab1_[k] = Named(new QLabel(QStringLiteral("Word %1").arg(k + 1), panel),
+                     QStringLiteral("lab1%1").arg(k));
+    txtOneWord_[k] = Named(new QLineEdit(panel), QStringLiteral("txtOneWord%1").arg(k));
+    txtOneWord_[k]->setToolTip(QStringLiteral("Type answer then press Enter"));
+    layout->addWidget(lab1_[k], static_cast<int>(k), 0);
+    layout->addWidget(txtOneWord_[k], static_cast<int>(k), 1);
+  }
+  auto* ok = Named(new QPushButton(QStringLiteral("MARK"), panel), QStringLiteral("cmd_OK3"));
+  layout->addWidget(ok, 6, 1);
+  const char* notes[] = {
+      "Enter your text above, then press MARK button.", "1. Spelling must be correct.",
+      "2. Each answer may have several correct words, but you must enter only one each.",
+      "3. Not case sensitive. (Uppercase or lowercase does not matter)",
+      "4. All spaces are ignored (so you can use spaces if you want)"};
+  int row = 7;
+  for (const char* note : notes) layout->addWidget(Text(panel, note), row++, 0, 1, 2);
+  connect(ok, &QPushButton::clicked, this, &DoTest::cmd_OK3_Click);
+  return panel;
+}
+
+QGroupBox* DoTest::BuildMatchPanel() {
+  auto* panel =
+      Named(new QGroupBox(QStringLiteral("Matching"), this), QStringLiteral("Frame_Match"));
+  auto* layout = new QGridLayout(panel);
+  for (std::size_t k = 0; k < 12; ++k) {
+    lblMatch_[k] = Named(new QLabel(panel), QStringLiteral("lblMatch%1").arg(k));
+    txtMatch_[k] = Named(new QLineEdit(panel), QStringLiteral("txtMatch%1").arg(k));
+    txtMatch_[k]->setToolTip(QStringLiteral("Type answer then press Enter"));
+    layout->addWidget(lblMatch_[k], static_cast<int>(k % 6), static_cast<int>(k / 6) * 2);
+    layout->addWidget(txtMatch_[k], static_cast<int>(k % 6), static_cast<int>(k / 6) * 2 + 1);
+  }
+  auto* ok = Named(new QPushButton(QStringLiteral("MARK"), panel), QStringLiteral("cmd_OK4"));
+  layout->addWidget(Text(panel, "Type all matching labels then press MARK button"), 6, 0, 1, 3);
+  layout->addWidget(ok, 6, 3);
+  connect(ok, &QPushButton::clicked, this, &DoTest::cmd_OK4_Click);
+  return panel;
+}
+
+void DoTest::BuildControls() {
+  auto* grid = new QGridLayout(this);
+  auto* left = new QVBoxLayout;
+  lblStem_ = Named(new QLabel(this), QStringLiteral("lblStem"));
+  lblStem_->setWordWrap(true);
+  lblStem_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  lblStem_->setMinimumHeight(72);  // room for a stem of several lines
+  QFont stemFont = lblStem_->font();
+  stemFont.setPointSize(stemFont.pointSize() + 2);
+  lblStem_->setFont(stemFont);
+  left->addWidget(lblStem_);
+  for (int k = 1; k <= 6; ++k) {
+    opt_[static_cast<std::size_t>(k)] =
+        Named(new QRadioButton(this), QStringLiteral("opt%1").arg(k));
+    opt_[static_cast<std::size_t>(k)]->hide();
+    left->addWidget(opt_[static_cast<std::size_t>(k)]);
+    connect(opt_[static_cast<std::size_t>(k)], &QRadioButton::clicked, this,
+            [this, k] { opt_Click(k); });
+  }
+  cmdSubmit_ = Named(new QPushButton(QStringLiteral("MARK"), this), QStringLiteral("cmdSubmit"));
+  left->addWidget(cmdSubmit_);
+  Frame_numerical_ = BuildNumericPanel();
+  Frame_multiselect_ = BuildMultiSelectPanel();
+  Frame_oneword_ = BuildOneWordPanel();
+  Frame_Match_ = BuildMatchPanel();
+  for (QWidget* panel :
+       {static_cast<QWidget*>(Frame_numerical_), static_cast<QWidget*>(Frame_multiselect_),
+        static_cast<QWidget*>(Frame_oneword_), static_cast<QWidget*>(Frame_Match_)}) {
+    panel->hide();
+    left->addWidget(panel);
+  }
+  left->addStretch();
+  auto* navigation = new QHBoxLayout;
+  cmdBack_ = Named(new QPushButton(QStringLiteral("< Back"), this), QStringLiteral("cmdBack"));
+  cmdNext_ = Named(new QPushButton(QStringLiteral("Next >"), this), QStringLiteral("cmdNext"));
+  navigation->addWidget(cmdBack_);
+  navigation->addWidget(cmdNext_);
+  left->addLayout(navigation);
+  grid->addLayout(left, 0, 0, 3, 1);
+
+  auto* right = new QVBoxLayout;
+  auto* clock = new QHBoxLayout;
+  lblCountdown_ = Named(new QLabel(this), QStringLiteral("lblCountdown"));
+  for (QWidget* w : {static_cast<QWidget*>(lblCountdown_),
+                     static_cast<QWidget*>(Named(new QLabel(this), QStringLiteral("lblMinutes"))),
+                     static_cast<QWidget*>(Named(new QLabel(this), QStringLiteral("lblMark"))),
+                     static_cast<QWidget*>(Named(new QLabel(this), QStringLiteral("lblScore")))}) {
+    clock->addWidget(w);
+  }
+  right->addLayout(clock);
+  picResults_ = Named(new QWidget(this), QStringLiteral("picResults"));
+  picResults_->setMinimumHeight(40);
+  picResults_->setAutoFillBackground(true);
+  right->addWidget(picResults_);
+  right->addWidget(Named(new QWidget(this), QStringLiteral("picStatistics")));
+  lblNoPic_ = Named(new QLabel(this), QStringLiteral("lblNoPic"));
+  right->addWidget(lblNoPic_);
+  WebBrowser1_ = Named(new BrowserPanel(app_.fetcher, this), QStringLiteral("WebBrowser1"));
+  right->addWidget(WebBrowser1_, 1);
+  picGraph_ = Named(new QWidget(this), QStringLiteral("picGraph"));
+  picGraph_->hide();
+  right->addWidget(picGraph_);
+  auto* tools = new QHBoxLayout;
+  cmdZoomUp_ = Named(new QPushButton(QStringLiteral("+"), this), QStringLiteral("cmdZoomUp"));
+  cmdZoomDown_ = Named(new QPushButton(QStringLiteral("-"), this), QStringLiteral("cmdZoomDown"));
+  cmdZoomUp_->hide();
+  cmdZoomDown_->hide();
+  auto* info = Named(new QPushButton(QStringLiteral("Get Info"), this), QStringLiteral("cmdInfo"));
+  auto* convert =
+      Named(new QPushButton(QStringLiteral("Convert"), this), QStringLiteral("cmdConvert"));
+  for (QWidget* w : {static_cast<QWidget*>(cmdZoomUp_), static_cast<QWidget*>(cmdZoomDown_),
+                     static_cast<QWidget*>(info), static_cast<QWidget*>(convert)}) {
+    tools->addWidget(w);
+  }
+  right->addLayout(tools);
+  lblStudyMode_ =
+      Named(new QLabel(QStringLiteral("STUDY MODE"), this), QStringLiteral("lblStudyMode"));
+  lblCompulsory_ = Named(new QLabel(this), QStringLiteral("lblCompulsory"));
+  right->addWidget(lblStudyMode_);
+  right->addWidget(lblCompulsory_);
+  auto* ending = new QHBoxLayout;
+  auto* saveUsb =
+      Named(new QPushButton(QStringLiteral("Save to USB"), this), QStringLiteral("cmdSaveUSB"));
+  saveUsb->hide();  // shown by the end of the test
+  cmdQuit_ = Named(new QPushButton(QStringLiteral("End without doing all questions"), this),
+                   QStringLiteral("cmdQuit"));
+  auto* quitAll =
+      Named(new QPushButton(QStringLiteral("QUIT"), this), QStringLiteral("cmdQuitAll"));
+  ending->addWidget(saveUsb);
+  ending->addWidget(cmdQuit_);
+  ending->addWidget(quitAll);
+  right->addLayout(ending);
+  picSave_ = Named(new QWidget(this), QStringLiteral("picSave"));
+  picSave_->hide();
+  auto* debug = Named(new QGroupBox(QStringLiteral("Debug"), this), QStringLiteral("FrameDebug"));
+  auto* d = new QVBoxLayout(debug);
+  lbltheSolution_ = Named(new QLabel(debug), QStringLiteral("lbltheSolution"));
+  lblTheBaseUnit_ = Named(new QLabel(debug), QStringLiteral("lblTheBaseUnit"));
+  for (QWidget* w :
+       {static_cast<QWidget*>(Named(new QLabel(debug), QStringLiteral("lblBaseUnits"))),
+        static_cast<QWidget*>(Named(new QLabel(debug), QStringLiteral("lblSolution1"))),
+        static_cast<QWidget*>(lbltheSolution_), static_cast<QWidget*>(lblTheBaseUnit_),
+        static_cast<QWidget*>(
+            Named(new QPushButton(QStringLiteral("Cheat"), debug), QStringLiteral("cmdCheat")))}) {
+    d->addWidget(w);
+  }
+  debug->hide();
+  grid->addLayout(right, 0, 1, 3, 1);
+  grid->setColumnStretch(0, 3);
+  grid->setColumnStretch(1, 2);
+  for (const char* name : {"second", "tmr_redbox", "tmr_backup"}) {
+    (new QTimer(this))->setObjectName(QLatin1String(name));  // driven by the clock and saving
+  }
+  connect(cmdSubmit_, &QPushButton::clicked, this, &DoTest::cmdSubmit_Click);
+  connect(cmdNext_, &QPushButton::clicked, this, &DoTest::cmdNext_Click);
+  connect(cmdBack_, &QPushButton::clicked, this, &DoTest::cmdBack_Click);
+  connect(info, &QPushButton::clicked, this, &DoTest::cmdInfo_Click);
+  connect(convert, &QPushButton::clicked, this, &DoTest::cmdConvert_Click);
+  resize(1100, 720);
+}
+
+void DoTest::Form_load() {
+  ModuleExamora& m = app_.m;
+  const TestHeader& h = m.Bank.header;
+  const double minutes =
+      RoundHalfEven(static_cast<double>(h.QuestionsToAsk) * h.MinutesPerQuestion);
+  secondsLeft_ = static_cast<int>(minutes) * 60;
+  lblCountdown_->setText(ToQString(SpacedNumber(minutes) + ":00"));
+  cmdNext_->setEnabled(true);
+  picSave_->hide();
+  if (m.StudyMode) {
+    setWindowTitle(ToQString(m.VersionText + "   |   STUDY MODE  (Not Recorded)    |      " +
+                             SpacedNumber(m.TestNumber) + " " + m.TestName));
+    lblStudyMode_->show();
+    picResults_->setStyleSheet(QStringLiteral("background-color: #008080;"));
+  } else {
+    setWindowTitle(ToQString(m.VersionText + "  |  EXAM MODE (Recorded)  |   " + m.StudentId +
+                             "   |   " + SpacedNumber(m.TestNumber) + " " + m.TestName +
+                             "   |   Pass Mark = " + SpacedNumberSingle(h.PassMark)));
+    lblStudyMode_->hide();
+  }
+  if (h.Compulsory) {
+    lblCompulsory_->setText(QStringLiteral("COMPULSORY: You must do every question to finish."));
+    cmdQuit_->setEnabled(false);
+  } else {
+    lblCompulsory_->setText(QStringLiteral("NON-COMPULSORY: You may leave questions out. "));
+  }
+  if (m.StudyMode) {
+    lblStem_->setStyleSheet(QStringLiteral("color: #008000;"));
+    cmdQuit_->setEnabled(true);
+  }
+  List2_->clear();
+  for (const auto& line : model_->UnitListLines()) List2_->addItem(ToQString(line));
+  List2_->setCurrentRow(-1);
+  List1_->clear();
+  for (const auto& line : model_->PrefixListLines()) List1_->addItem(ToQString(line));
+  List1_->setCurrentRow(4);
+  ListRecent_->clear();
+  for (int r = 0; r < 8; ++r)
+    ListRecent_->addItem(ToQString(model_->RecentUnitText[static_cast<std::size_t>(r)]));
+  tmrDelay_->SetEnabled(true);
+  for (QCheckBox* box : Check1_) box->hide();
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen && screen->geometry().width() > 1190) {
+    resize(screen->geometry().width(), height());
+    Resizer();
+  }
+}
+
+void DoTest::Resizer() {
+  // The layouts keep the right-hand column against the window's right edge at every width;
+  // the results strip only needs redrawing.
+  picResults_->update();
+}
+
+void DoTest::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  Resizer();
+}
+
+void DoTest::tmrDelay_Tick() {
+  tmrDelay_->SetEnabled(false);
+  cmdNext_->click();
+}
+
+void DoTest::ShowUnitLabels() {
+  lblUnits_->setText(ToQString(model_->lblUnits));
+  lblUnitsLong_->setText(ToQString(model_->lblUnitsLong));
+  lblMultiplier_->setText(ToQString(model_->lblMultiplier));
+  lbltheSolution_->setText(ToQString(model_->lbltheSolution));
+  lblTheBaseUnit_->setText(ToQString(model_->lblTheBaseUnit));
+  List1_->setCurrentRow(model_->prefixPosition);
+  List2_->setCurrentRow(model_->unitPosition);
+  ListRecent_->clear();
+  for (int r = 0; r < 8; ++r)
+    ListRecent_->addItem(ToQString(model_->RecentUnitText[static_cast<std::size_t>(r)]));
+}
+
+void DoTest::ShowQuestion() {
+  const QuestionView view = model_->ShowQuestion();
+  Frame_numerical_->setVisible(view.panel == Panel::kNumeric);
+  Frame_multiselect_->setVisible(view.panel == Panel::kMultiSelect);
+  Frame_oneword_->setVisible(view.panel == Panel::kOneWord);
+  Frame_Match_->setVisible(view.panel == Panel::kMatching);
+  lblStem_->setText(ToQString(view.stem));
+  cmdSubmit_->setVisible(view.panel == Panel::kMultiSelect || view.panel == Panel::kMultipleChoice);
+  for (int k = 1; k <= 6; ++k) opt_[static_cast<std::size_t>(k)]->hide();
+  switch (view.panel) {
+    case Panel::kNumeric:
+      Frame_Units_->setVisible(view.unitsPanel);
+      txtAnswer_->clear();
+      txtAnswer_->setFocus();
+      ShowUnitLabels();
+      break;
+    case Panel::kMultiSelect:
+      for (int b = 0; b < 78; ++b) Check1_[static_cast<std::size_t>(b)]->setVisible(b < view.boxes);
+      break;
+    case Panel::kOneWord:
+      for (int k = 0; k < 6; ++k) {
+        lab1_[static_cast<std::size_t>(k)]->setVisible(k < view.words);
+        txtOneWord_[static_cast<std::size_t>(k)]->setVisible(k < view.words);
+        txtOneWord_[static_cast<std::size_t>(k)]->clear();
+      }
+      break;
+    case Panel::kMatching:
+      for (int k = 0; k < 12; ++k) {
+        const bool shown = k < static_cast<int>(view.matchPrompts.size());
+        lblMatch_[static_cast<std::size_t>(k)]->setVisible(shown);
+        txtMatch_[static_cast<std::size_t>(k)]->setVisible(shown);
+        if (shown)
+          lblMatch_[static_cast<std::size_t>(k)]->setText(
+              ToQString(view.matchPrompts[static_cast<std::size_t>(k)]));
+      }
+      break;
+    case Panel::kMultipleChoice:
+      for (int k = 1; k <= static_cast<int>(view.options.size()); ++k) {
+        QRadioButton* option = opt_[static_cast<std::size_t>(k)];
+        option->setText(ToQString(view.options[static_cast<std::size_t>(k) - 1]));
+        option->show();
+        option->setEnabled(true);
+        const bool picked = k == view.picked;
+        QFont font = option->font();
+        font.setBold(picked);
+        option->setFont(font);
+        option->setStyleSheet(picked ? QStringLiteral("color: #000000;")
+                                     : QStringLiteral("color: #800000;"));
+        option->setAutoExclusive(false);
+        option->setChecked(picked);
+        option->setAutoExclusive(true);
+      }
+      if (view.picked > 0) {
+        cmdNext_->setEnabled(true);
+        cmdBack_->setEnabled(true);
+        cmdSubmit_->setEnabled(true);
+      }
+      break;
+  }
+}
+
+void DoTest::ShowPic() {
+  const PictureView view = model_->ShowPic(testFolderName_);
+  picGraph_->setVisible(view.graph);
+  cmdZoomUp_->setVisible(view.graph);
+  cmdZoomDown_->setVisible(view.graph);
+  if (view.graph) return;  // the graph itself is drawn by the graph services
+  lblNoPic_->setText(ToQString(view.lblNoPic));
+  lblNoPic_->show();
+  WebBrowser1_->Navigate(QUrl(ToQString(view.address)));
+  lblNoPic_->hide();
+}
+
+void DoTest::cmdNext_Click() {
+  if (!model_->GetNext(1)) return;
+  cmdNext_->setEnabled(true);
+  cmdBack_->setEnabled(true);
+  cmdNext_->setFocus();
+  ShowPic();
+  ShowQuestion();
+}
+
+void DoTest::cmdBack_Click() {
+  if (!model_->GetNext(-1)) return;
+  ShowPic();
+  ShowQuestion();
+  ShowQuestion();
+}
+
+void DoTest::opt_Click(int index) {
+  model_->opt_Click(index);
+  ShowQuestion();
+  cmdSubmit_->setEnabled(true);
+}
+
+void DoTest::AfterMarking() {
+  ShowUnitLabels();
+  for (QCheckBox* box : Check1_) box->setChecked(false);
+  for (QLineEdit* box : txtOneWord_) box->clear();
+  for (QLineEdit* box : txtMatch_) box->clear();
+  // The test ends when every question is answered; until then the next open one is shown.
+  if (model_->AnsweredCount < model_->QuestionsToAsk()) {
+    ShowPic();
+    ShowQuestion();
+  }
+}
+
+void DoTest::cmdSubmit_Click() {
+  const int before = model_->AnsweredCount;
+  model_->Submitter();
+  if (model_->AnsweredCount != before) AfterMarking();
+}
+
+void DoTest::cmd_OK2_Click() {
+  for (std::size_t b = 0; b < Check1_.size(); ++b) model_->Check1[b] = Check1_[b]->isChecked();
+  model_->Submitter();
+  AfterMarking();
+}
+
+void DoTest::cmdOK_Click() {
+  model_->txtAnswer = FromQString(txtAnswer_->text());
+  if (model_->cmdOK_Click(Frame_Units_->isVisible())) AfterMarking();
+}
+
+void DoTest::cmd_OK3_Click() {
+  for (std::size_t k = 0; k < 6; ++k) model_->txtOneWord[k] = FromQString(txtOneWord_[k]->text());
+  if (model_->cmd_OK3_Click()) AfterMarking();
+}
+
+void DoTest::cmd_OK4_Click() {
+  for (std::size_t k = 0; k < 12; ++k) model_->txtMatch[k] = FromQString(txtMatch_[k]->text());
+  if (model_->cmd_OK4_Click()) AfterMarking();
+}
+
+void DoTest::List1_Click() {
+  model_->List1_Click(List1_->currentRow());
+  ShowUnitLabels();
+}
+
+void DoTest::List2_Click() {
+  model_->List2_Click(List2_->currentRow());
+  ShowUnitLabels();
+}
+
+void DoTest::ListRecent_Click() {
+  model_->ListRecent_Click(ListRecent_->currentRow());
+  ShowUnitLabels();
+}
+
+void DoTest::cmdConvert_Click() {
+  WebBrowser1_->Navigate(QUrl(ToQString(app_.m.WebBase + "info/convert.exe")));
+}
+
+void DoTest::cmdInfo_Click() {
+  if (!info_) info_ = std::make_unique<frm_Info>(app_);
+  info_->show();
+}
+
+bool DoTest::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == txtAnswer_ && event->type() == QEvent::KeyPress) {
+    const QString text = static_cast<QKeyEvent*>(event)->text();
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      cmdOK_Click();
+      return true;
+    }
+    if (text.size() == 1 && text[0].unicode() >= 32) {
+      model_->txtAnswer_KeyPress(static_cast<char>(text[0].toLatin1()));
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace examora

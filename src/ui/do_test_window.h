@@ -1,0 +1,91 @@
+// DoTest: the window in which a test is taken. Its controls are bound to `DoTestModel`, which
+// decides what each question shows and how each answer is marked.
+#pragma once
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+#include "engine/do_test.h"
+#include "ui/app_context.h"
+#include "ui/switch_timer.h"
+
+namespace examora {
+
+class BrowserPanel;
+class frm_Info;
+
+class DoTest : public QWidget {
+ public:
+  /// `testFolderName` is the chosen test's web sub-folder (its list line).
+  DoTest(AppContext& app, std::string testFolderName, QWidget* parent = nullptr);
+  ~DoTest() override;
+
+  DoTestModel& model() { return *model_; }
+  int SecondsLeft() const { return secondsLeft_; }
+
+  void Form_load();
+  void Resizer();
+  void ShowQuestion();
+  void ShowPic();
+  void cmdNext_Click();
+  void cmdBack_Click();
+  void opt_Click(int index);
+  void cmdSubmit_Click();
+  void cmd_OK2_Click();
+  void cmdOK_Click();
+  void cmd_OK3_Click();
+  void cmd_OK4_Click();
+  void List1_Click();
+  void List2_Click();
+  void ListRecent_Click();
+  void cmdConvert_Click();
+  void cmdInfo_Click();
+  /// The start timer: its tick presses `cmdNext`, showing question 1.
+  void tmrDelay_Tick();
+  bool DelayTimerEnabled() const { return tmrDelay_->enabled(); }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildControls();
+  QGroupBox* BuildNumericPanel();
+  QGroupBox* BuildMultiSelectPanel();
+  QGroupBox* BuildOneWordPanel();
+  QGroupBox* BuildMatchPanel();
+  void ShowUnitLabels();
+  void AfterMarking();
+
+  AppContext& app_;
+  std::string testFolderName_;
+  std::unique_ptr<DoTestModel> model_;
+  std::unique_ptr<SwitchTimer> tmrDelay_;
+  std::unique_ptr<frm_Info> info_;
+  int secondsLeft_ = 0;  // wide: tests longer than 546 minutes must not wrap
+
+  QLabel *lblStem_, *lblNoPic_, *lblUnits_, *lblUnitsLong_, *lblMultiplier_;
+  QLabel *lblCountdown_, *lblStudyMode_, *lblCompulsory_, *lbltheSolution_, *lblTheBaseUnit_;
+  QGroupBox *Frame_numerical_, *Frame_Units_, *Frame_multiselect_, *Frame_oneword_, *Frame_Match_;
+  QWidget *picResults_, *picSave_, *picGraph_;
+  QLineEdit* txtAnswer_;
+  QListWidget *List1_, *List2_, *ListRecent_;
+  std::array<QRadioButton*, 7> opt_{};  // 1 to 6
+  std::array<QCheckBox*, 78> Check1_{};
+  std::array<QLabel*, 6> lab1_{};
+  std::array<QLineEdit*, 6> txtOneWord_{};
+  std::array<QLabel*, 12> lblMatch_{};
+  std::array<QLineEdit*, 12> txtMatch_{};
+  QPushButton *cmdSubmit_, *cmdNext_, *cmdBack_, *cmdQuit_, *cmdZoomUp_, *cmdZoomDown_;
+  BrowserPanel* WebBrowser1_;
+};
+
+}  // namespace examora

@@ -1,0 +1,277 @@
+// The test window taken through a whole sample test (Units) by clicking and typing into its
+// named controls, in exam mode; then study mode's refusals.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <filesystem>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "common/numtext.h"
+#include "testfile/scrambler.h"
+#include "ui/do_test_window.h"
+#include "ui/page_fetcher.h"
+
+namespace examora {
+namespace {
+
+constexpr int kNoPrefix = 4, kKilo = 5;
+constexpr int kNoUnits = 0, kDeg = 2, kKmPerHour = 19, kSquareMm = 31, kNewton = 34, kRad = 42;
+constexpr int kMillimetre = 29, kPascal = 40;
+
+struct Sitting {
+  explicit Sitting(bool studyMode) {
+    m.VersionText = "Examora 568: 2010-03-23";
+    m.WebBase = "file://" + std::string(EXAMORA_WEBROOT) + "/";
+    m.Bank =
+        LoadTestFile(std::string(EXAMORA_WEBROOT) + "/tests/10105 Units/Units-BF.txt", "Units");
+    m.Bank.header.QuestionsToAsk = m.Bank.header.QuestionsInFile;  // all 15, in bank order
+    FormulaContext context{&prompter, &m.Debugger, 0};
+    m.Prepared = Scrambler(m.Bank, true, "", random, m.Formulas, context);
+    m.StudyMode = studyMode;
+    m.TestNumber = 10105;
+    m.TestName = "Units";
+    window = std::make_unique<DoTest>(app, "10105 Units");
+    window->Form_load();
+    window->show();
+    window->tmrDelay_Tick();  // the start timer shows question 1
+  }
+  template <typename T>
+  T* Find(const QString& name) {
+    T* widget = window->findChild<T*>(name);
+    EXPECT_NE(widget, nullptr) << name.toStdString();
+    return widget;
+  }
+  void Pick(const char* list, int row) {
+    auto* widget = Find<QListWidget>(QLatin1String(list));
+    widget->scrollToItem(widget->item(row));
+    QTest::mouseClick(widget->viewport(), Qt::LeftButton, {},
+                      widget->visualItemRect(widget->item(row)).center());
+  }
+  void Type(const QString& text) {
+    auto* box = Find<QLineEdit>(QStringLiteral("txtAnswer"));
+    box->clear();
+    QTest::keyClicks(box, text);
+  }
+  void Enter() { QTest::keyClick(Find<QLineEdit>(QStringLiteral("txtAnswer")), Qt::Key_Return); }
+  // The solution in 4 significant figures, as a student would work it out.
+  QString Solution(int position, double factor = 1) {
+    float value =
+        static_cast<float>(m.Prepared.Solution[static_cast<std::size_t>(position)] * factor);
+    int figures = 4;
+    return QString::fromStdString(FormatSF(value, figures));
+  }
+  QString Stem() { return Find<QLabel>(QStringLiteral("lblStem"))->text(); }
+  std::string Code(int position) {
+    return window->model().ResultCode[static_cast<std::size_t>(position)];
+  }
+  std::string LastBox() const {
+    return prompter.prompts().empty() ? "" : prompter.prompts().back().title;
+  }
+
+  ModuleExamora m;
+  FixedEnvironment env;
+  DeploymentSettings settings;
+  ManualClock clock{{2026, 12, 8, 9, 0, 0}};
+  SeededRandom random{3};
+  ScriptedPrompter prompter;
+  PageFetcher fetcher;
+  AppContext app{m, settings, env, clock, random, prompter, fetcher, true};
+  std::unique_ptr<DoTest> window;
+};
+
+TEST(DoTestWindow, SetUpBuildsTheBannerListsAndFirstQuestion) {
+  Sitting s(false);
+  EXPECT_EQ(s.window->windowTitle(),
+            "Examora 568: 2010-03-23  |  EXAM MODE (Recorded)  |      |    10105 Units   |   "
+            "Pass Mark =  50");
+  EXPECT_EQ(s.Find<QLabel>("lblCountdown")->text(), " 15:00");
+  EXPECT_EQ(s.window->SecondsLeft(), 900);
+  EXPECT_EQ(s.Find<QLabel>("lblCompulsory")->text(),
+            "NON-COMPULSORY: You may leave questions out. ");
+  auto* units = s.Find<QListWidget>("List2");
+  ASSERT_EQ(units->count(), 55);
+  EXPECT_EQ(units->item(kNewton)->text(), "~N");
+  EXPECT_EQ(units->item(1)->text(), QString::fromUtf8("\u00B0C"));
+  EXPECT_EQ(s.Find<QListWidget>("List1")->currentRow(), kNoPrefix);
+  EXPECT_EQ(s.Find<QListWidget>("ListRecent")->item(0)->text(), "MPa");
+  EXPECT_TRUE(s.Stem().startsWith("Q1: Shaft diameters"));
+  EXPECT_TRUE(s.Find<QWidget>("Frame_numerical")->isVisible());
+  EXPECT_FALSE(s.Find<QCheckBox>("Check10")->isVisible());
+}
+
+TEST(DoTestWindow, AWholeSampleTestByClickingAndTyping) {
+  Sitting s(false);
+  // Q1 (mm): the warnings first, then the invalid-character box, then a right answer.
+  QTest::mouseClick(s.Find<QPushButton>("cmdOK"), Qt::LeftButton);
+  EXPECT_EQ(s.LastBox(), "WARNING! NO UNITS");
+  s.Pick("List2", kMillimetre);
+  EXPECT_EQ(s.Find<QLabel>("lblUnits")->text(), "mm");
+  s.Enter();
+  EXPECT_EQ(s.LastBox(), "WARNING! NO ANSWER");
+  s.Type("2a");
+  EXPECT_EQ(s.LastBox(), "ERROR: Invalid character");
+  EXPECT_EQ(s.Find<QLineEdit>("txtAnswer")->text(), "2a");  // the character stays
+  s.Type(s.Solution(1));
+  s.Enter();
+  EXPECT_EQ(s.Code(1), "Y");
+  EXPECT_TRUE(s.Stem().startsWith("Q2: Convert"));
+
+  // Q2 asks for radians; degrees of angle are accepted with the converted number.
+  s.Pick("List2", kDeg);
+  s.Type(s.Solution(2, 180 / 3.14159265));
+  s.Enter();
+  EXPECT_EQ(s.Code(2), "Y");
+  // Q3 (rad): a wrong number with the right unit loses 75 %.
+  s.Pick("List2", kRad);
+  s.Type("12");
+  s.Enter();
+  EXPECT_EQ(s.Code(3), "U");
+  EXPECT_EQ(s.LastBox(), "RIGHT UNITS, WRONG ANSWER");
+  // Q4 (%) answered as No Units: the fraction.
+  s.Pick("List2", kNoUnits);
+  s.Type(s.Solution(4, 0.01));
+  s.Enter();
+  EXPECT_EQ(s.Code(4), "Y");
+  // Q5: a plain number, no units panel.
+  EXPECT_FALSE(s.Find<QWidget>("Frame_Units")->isVisible());
+  s.Type(s.Solution(5));
+  s.Enter();
+  EXPECT_EQ(s.Code(5), "Y");
+  // Q6 (Pa) in kPa: the prefix divides.
+  s.Pick("List2", kPascal);
+  s.Pick("List1", kKilo);
+  EXPECT_EQ(s.Find<QLabel>("lblUnits")->text(), "kPa");
+  EXPECT_EQ(s.Find<QLabel>("lblUnitsLong")->text(), "kiloPascals");
+  EXPECT_EQ(s.Find<QLabel>("lblMultiplier")->text(), "3");
+  s.Type(s.Solution(6, 0.001));
+  s.Enter();
+  EXPECT_EQ(s.Code(6), "Y");
+  EXPECT_EQ(s.Find<QListWidget>("ListRecent")->item(0)->text(), "kPa");
+  // Q7 (m/s) answered in km/h.
+  s.Pick("List2", kKmPerHour);
+  s.Type(s.Solution(7, 3.6));
+  s.Enter();
+  EXPECT_EQ(s.Code(7), "Y");
+  // Q8 (m2) answered in mm2.
+  s.Pick("List2", kSquareMm);
+  s.Type(s.Solution(8, 1000000));
+  s.Enter();
+  EXPECT_EQ(s.Code(8), "Y");
+  // Q9 (Pa): the right number in newtons earns 80 %.
+  s.Pick("List2", kNewton);
+  s.Type(s.Solution(9));
+  s.Enter();
+  EXPECT_EQ(s.Code(9), "V");
+  EXPECT_EQ(s.LastBox(), "WRONG UNITS, RIGHT ANSWER");
+  // Q10 (Pa) through a recent unit. The list holds the last eight units used, newest first:
+  // the seeded MPa has dropped out.
+  auto* recent = s.Find<QListWidget>("ListRecent");
+  QStringList shown;
+  for (int r = 0; r < recent->count(); ++r) shown << recent->item(r)->text();
+  EXPECT_EQ(shown, (QStringList{"N", QString::fromUtf8("mm\u00B2"), "km/h", "kPa", "No Units",
+                                "rad", QString::fromUtf8("\u00B0deg"), "mm"}));
+  s.Pick("ListRecent", 3);
+  EXPECT_EQ(s.Find<QLabel>("lblUnits")->text(), "kPa");
+  s.Type(s.Solution(10, 0.001));
+  s.Enter();
+  EXPECT_EQ(s.Code(10), "Y");
+
+  // Back from Q11 wraps past the marked questions to the last one.
+  EXPECT_TRUE(s.Stem().startsWith("Q11:"));
+  QTest::mouseClick(s.Find<QPushButton>("cmdBack"), Qt::LeftButton);
+  EXPECT_TRUE(s.Stem().startsWith("Q15:"));
+  QTest::mouseClick(s.Find<QPushButton>("cmdNext"), Qt::LeftButton);
+  EXPECT_TRUE(s.Stem().startsWith("Q11:"));
+
+  // Q11 and Q12: multiple choice; click the right one, then a wrong one.
+  auto clickOption = [&](int position, int optionInFile) {
+    const int place = s.m.Prepared.OptionSlot[static_cast<std::size_t>(position)][optionInFile];
+    auto* option = s.Find<QRadioButton>(QStringLiteral("opt%1").arg(place));
+    ASSERT_TRUE(option->isVisible());
+    QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(5, option->height() / 2));
+    EXPECT_TRUE(option->font().bold());
+    QTest::mouseClick(s.Find<QPushButton>("cmdSubmit"), Qt::LeftButton);
+  };
+  EXPECT_TRUE(s.Find<QRadioButton>("opt1")->text().contains(QString::fromUtf8("\u00D7")) ||
+              s.Find<QRadioButton>("opt2")->text().contains(QString::fromUtf8("\u00D7")) ||
+              s.Find<QRadioButton>("opt3")->text().contains(QString::fromUtf8("\u00D7")) ||
+              s.Find<QRadioButton>("opt4")->text().contains(QString::fromUtf8("\u00D7")));
+  clickOption(11, 1);
+  EXPECT_EQ(s.Code(11), "A");
+  clickOption(12, 3);
+  EXPECT_EQ(s.Code(12), "C");
+  // Q13: multi-select, ticking A, C and E.
+  EXPECT_TRUE(s.Find<QCheckBox>("Check14")->isVisible());
+  EXPECT_FALSE(s.Find<QCheckBox>("Check15")->isVisible());
+  for (const char* box : {"Check10", "Check12", "Check14"}) s.Find<QCheckBox>(box)->click();
+  QTest::mouseClick(s.Find<QPushButton>("cmd_OK2"), Qt::LeftButton);
+  EXPECT_EQ(s.Code(13), "Y");
+  // Q14: one-word, two words.
+  QTest::mouseClick(s.Find<QPushButton>("cmd_OK3"), Qt::LeftButton);
+  EXPECT_EQ(s.LastBox(), "WARNING! NO ANSWER");
+  QTest::keyClicks(s.Find<QLineEdit>("txtOneWord0"), "Mol");
+  QTest::keyClicks(s.Find<QLineEdit>("txtOneWord1"), " candela ");
+  QTest::mouseClick(s.Find<QPushButton>("cmd_OK3"), Qt::LeftButton);
+  EXPECT_EQ(s.Code(14), "Y");
+  // Q15: matching, typed in lower case.
+  EXPECT_EQ(s.Find<QLabel>("lblMatch0")->text(), "thousand");
+  const char* items[] = {"k", "M", "m", "u"};
+  for (int k = 0; k < 4; ++k)
+    QTest::keyClicks(s.Find<QLineEdit>(QStringLiteral("txtMatch%1").arg(k)), items[k]);
+  QTest::mouseClick(s.Find<QPushButton>("cmd_OK4"), Qt::LeftButton);
+  EXPECT_EQ(s.Code(15), "Y");
+  EXPECT_EQ(s.window->model().AnsweredCount, 15);
+}
+
+TEST(DoTestWindow, StudyModeRefusalsAndHiddenOptions) {
+  Sitting s(true);
+  EXPECT_TRUE(
+      s.window->windowTitle().contains("STUDY MODE  (Not Recorded)    |       10105 Units"));
+  EXPECT_TRUE(s.Find<QLabel>("lblStudyMode")->isVisible());
+  for (int q = 1; q < 11; ++q) QTest::mouseClick(s.Find<QPushButton>("cmdNext"), Qt::LeftButton);
+  EXPECT_TRUE(s.Stem().startsWith("Q11:"));
+  for (int k = 1; k <= 6; ++k)
+    EXPECT_FALSE(s.Find<QRadioButton>(QStringLiteral("opt%1").arg(k))->isVisible());
+  for (int q = 11; q < 14; ++q) QTest::mouseClick(s.Find<QPushButton>("cmdNext"), Qt::LeftButton);
+  QTest::keyClicks(s.Find<QLineEdit>("txtOneWord0"), "mole");
+  QTest::keyClicks(s.Find<QLineEdit>("txtOneWord1"), "candela");
+  QTest::mouseClick(s.Find<QPushButton>("cmd_OK3"), Qt::LeftButton);
+  EXPECT_EQ(s.prompter.prompts().back().text,
+            "Sorry, one-word questions are not assessed in StudyMode.");
+  QTest::mouseClick(s.Find<QPushButton>("cmdNext"), Qt::LeftButton);
+  QTest::mouseClick(s.Find<QPushButton>("cmd_OK4"), Qt::LeftButton);
+  EXPECT_EQ(s.prompter.prompts().back().text,
+            "Sorry, Matching questions are not assessed in StudyMode.");
+  EXPECT_EQ(s.window->model().AnsweredCount, 0);
+}
+
+TEST(DoTestWindow, ScreenshotsOfEachAnswerPanel) {
+  Sitting s(false);
+  const std::filesystem::path folder(EXAMORA_SCREENSHOTS);
+  std::filesystem::create_directories(folder);
+  const std::pair<int, const char*> panels[] = {{1, "DoTest-numeric.png"},
+                                                {11, "DoTest-choice.png"},
+                                                {13, "DoTest-multiselect.png"},
+                                                {14, "DoTest-oneword.png"},
+                                                {15, "DoTest-matching.png"}};
+  for (const auto& [position, name] : panels) {
+    while (s.m.CurrentQuestion != position)
+      QTest::mouseClick(s.Find<QPushButton>("cmdNext"), Qt::LeftButton);
+    const QImage image = s.window->grab().toImage();
+    image.save(QString::fromStdString((folder / name).string()));
+    std::set<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 4) {
+      for (int x = 0; x < image.width(); x += 4) colours.insert(image.pixel(x, y));
+    }
+    EXPECT_GT(colours.size(), 10u) << name;
+  }
+}
+
+}  // namespace
+}  // namespace examora
