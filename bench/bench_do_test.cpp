@@ -18,11 +18,12 @@ struct Prepared {
   examora::ModuleExamora m;
   examora::ScriptedPrompter prompter;
   examora::SeededRandom random{1};
+  examora::ManualClock clock{{2026, 12, 8, 10, 0, 0}};
 };
 
 void BM_ShowQuestion500(benchmark::State& state) {
   Prepared p;
-  examora::DoTestModel model(p.m, p.prompter, p.random);
+  examora::DoTestModel model(p.m, p.prompter, p.random, p.clock);
   int position = 0;
   for (auto _ : state) {
     p.m.CurrentQuestion = position % 500 + 1;
@@ -37,7 +38,7 @@ void BM_Submitter500(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     Prepared p;
-    examora::DoTestModel model(p.m, p.prompter, p.random);
+    examora::DoTestModel model(p.m, p.prompter, p.random, p.clock);
     state.ResumeTiming();
     for (int i = 1; i <= 500; ++i) {
       p.m.CurrentQuestion = i;

@@ -1,7 +1,13 @@
 // The test window's core: presentation, answer entry and the marking edge cases.
 #include "engine/do_test.h"
 
+#include <filesystem>
+
 #include <gtest/gtest.h>
+
+#include "common/text.h"
+#include "platform/files.h"
+#include "testfile/authoring.h"
 
 namespace examora {
 namespace {
@@ -25,8 +31,8 @@ struct Window {
     m.Prepared = Scrambler(bank, true, "", random, m.Formulas, context);
     m.StudyMode = studyMode;
     m.ContinueAllowed = continueAllowed;
-    model = std::make_unique<DoTestModel>(m, prompter, random);
-    model->EndtheTest = [this] { ++ended; };
+    model = std::make_unique<DoTestModel>(m, prompter, random, clock);
+    model->onEndtheTest = [this] { ++ended; };
   }
   QuestionView Show(int position) {
     m.CurrentQuestion = position;
@@ -47,6 +53,7 @@ struct Window {
   ModuleExamora m;
   ScriptedPrompter prompter;
   SeededRandom random{4};
+  ManualClock clock{{2026, 12, 8, 10, 0, 0}};
   std::unique_ptr<DoTestModel> model;
   int ended = 0;
 };
@@ -304,6 +311,82 @@ TEST(DoTestMarking, ContinuationLimitWarning) {
   w.Show(1);
   w.model->Submitter();
   EXPECT_EQ(w.LastTitle(), "WARNING! CONTINUATION LIMIT");
+}
+
+}  // namespace
+}  // namespace examora
+
+namespace examora {
+namespace {
+
+// Every sample test, sat in exam mode with the right answer to every question, scores 100.
+TEST(DoTestMarking, RightAnswersScoreFullMarksOnEverySampleTest) {
+  int tests = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(EXAMORA_SAMPLES_DIR)) {
+    ModuleExamora m;
+    m.Bank = ParseSource(
+        CleanUpSource(SplitLines(SourceTextToCp1252(ReadFileBytes(entry.path())))).lines);
+    m.StudyMode = false;
+    ScriptedPrompter prompter;
+    SeededRandom random(11);
+    ManualClock clock({2026, 12, 8, 10, 0, 0});
+    FormulaContext context{&prompter, &m.Debugger, 0};
+    m.Prepared = Scrambler(m.Bank, false, "", random, m.Formulas, context);
+    DoTestModel model(m, prompter, random, clock);
+    const Sitting& s = m.Prepared;
+    for (int i = 1; i <= model.QuestionsToAsk(); ++i) {
+      const auto k = static_cast<std::size_t>(i);
+      m.CurrentQuestion = i;
+      model.ShowQuestion();
+      const QuestionBlock& block = m.Bank.Questions[static_cast<std::size_t>(s.QuestionOrder[k])];
+      switch (KindOf(s.QuestionText[k])) {
+        case QuestionKind::kNumeric: {
+          for (int u = 1; u <= m.Units.UnitCount; ++u) {
+            if (m.Units.UnitTable[static_cast<std::size_t>(u)].key == s.QuestionUnit[k])
+              model.List2_Click(u - 1);
+          }
+          float value = s.Solution[k];
+          int figures = 4;
+          model.txtAnswer = FormatSF(value, figures);
+          model.cmdOK_Click(s.QuestionUnit[k] != "number");
+          break;
+        }
+        case QuestionKind::kMultipleChoice:
+          model.opt_Click(s.CorrectOption[k]);
+          model.Submitter();
+          break;
+        case QuestionKind::kMultiSelect:
+          for (const auto& tick : SplitItems(block[3])) {
+            const auto& captions = CheckBoxCaptions();
+            const auto it = std::find(captions.begin(), captions.end(), tick);
+            if (it != captions.end())
+              model.Check1[static_cast<std::size_t>(it - captions.begin())] = true;
+          }
+          model.Submitter();
+          break;
+        case QuestionKind::kOneWord:
+          for (int w = 1; w <= s.WordCount[k]; ++w) {
+            model.txtOneWord[static_cast<std::size_t>(w) - 1] =
+                s.OneWordAccept[k][static_cast<std::size_t>(w)][1];
+          }
+          model.cmd_OK3_Click();
+          break;
+        case QuestionKind::kMatching:
+          for (int w = 1; w <= s.MatchCount[k]; ++w) {
+            model.txtMatch[static_cast<std::size_t>(w) - 1] =
+                s.MatchAnswer[k][static_cast<std::size_t>(w)];
+          }
+          model.cmd_OK4_Click();
+          break;
+      }
+      EXPECT_EQ(model.QuestionState[k], 9)
+          << entry.path().filename() << " Q" << i << " " << s.QuestionText[k];
+    }
+    EXPECT_EQ(model.TestEnded, 1);
+    EXPECT_FLOAT_EQ(model.progress.Score, 100) << entry.path().filename();
+    ++tests;
+  }
+  EXPECT_EQ(tests, 5);
 }
 
 }  // namespace

@@ -147,6 +147,7 @@ int SitCommand(const CommandArgs& args, std::istream&, std::ostream& out, std::o
   m.StudyMode = !parsed.Flag("--exam");
   m.TestNumber = static_cast<int>(LeadingNumber(m.Bank.testNumber));
   m.TestName = m.Bank.testName;
+  m.StudentName = m.StudyMode ? "Study Mode" : "";
   SeededRandom random(static_cast<std::uint64_t>(std::fabs(seed)));
   ScriptedPrompter prompter;
   FormulaContext context{&prompter, &m.Debugger, 0};
@@ -160,7 +161,8 @@ int SitCommand(const CommandArgs& args, std::istream&, std::ostream& out, std::o
     return 0;
   }
   const auto lines = SplitLines(SourceTextToCp1252(ReadFileBytes(*parsed.Option("--answers"))));
-  DoTestModel model(m, prompter, random);
+  SystemClock clock;
+  DoTestModel model(m, prompter, random, clock);
   int malformed = 0;
   for (std::size_t n = 0; n < lines.size(); ++n) {
     if (Trim(lines[n]).empty()) continue;
@@ -190,6 +192,10 @@ int SitCommand(const CommandArgs& args, std::istream&, std::ostream& out, std::o
     ++malformed;
     out << "line " << n + 1 << ": " << problem << "; nothing submitted\n";
   }
+  // The sitting ends after the last answer line, as when the student presses END.
+  if (model.TestEnded == 0) model.EndtheTest();
+  for (const auto& line : model.endScreen) out << Utf8(line) << '\n';
+  out << Utf8(model.progress.statisticsLine) << '\n';
   return malformed == 0 ? 0 : 1;
 }
 

@@ -4,6 +4,8 @@
 
 #include "common/numtext.h"
 #include "common/text.h"
+#include "results/end_of_test.h"
+#include "testfile/test_file.h"
 
 namespace examora {
 namespace {
@@ -57,8 +59,9 @@ const std::array<std::string, 78>& CheckBoxCaptions() {
   return captions;
 }
 
-DoTestModel::DoTestModel(ModuleExamora& m, Prompter& prompter, Random& random)
-    : m_(m), prompter_(prompter), random_(random) {
+DoTestModel::DoTestModel(ModuleExamora& m, Prompter& prompter, Random& random, const Clock& clock)
+    : m_(m), prompter_(prompter), random_(random), clock_(clock) {
+  SecondsLeft = TestSeconds(QuestionsToAsk(), m.Bank.header.MinutesPerQuestion);
   const auto size = static_cast<std::size_t>(std::max(QuestionsToAsk(), 0)) + 1;
   QuestionState.assign(size, 0);
   Picked.assign(size, 0);
@@ -99,7 +102,7 @@ const QuestionBlock& DoTestModel::BankBlock() const {
 }
 
 QuestionView DoTestModel::ShowQuestion() {
-  if (BuildBars) BuildBars();
+  BuildBars();
   const auto i = static_cast<std::size_t>(CurrentQuestion());
   const Sitting& s = m_.Prepared;
   const std::string& text = s.QuestionText[i];
@@ -469,9 +472,9 @@ void DoTestModel::Submitter() {
 }
 
 void DoTestModel::MoveOn() {
-  if (BuildBars) BuildBars();
+  BuildBars();
   if (AnsweredCount >= QuestionsToAsk()) {
-    if (EndtheTest) EndtheTest();
+    EndtheTest();
   } else {
     GetNext(1);
   }
@@ -481,6 +484,59 @@ void DoTestModel::MoveOn() {
             "unanswered. (i.e. Press END now)");
   }
   if (StartBackup) StartBackup();
+}
+
+}  // namespace examora
+
+namespace examora {
+
+void DoTestModel::BuildBars() {
+  if (!m_.StudyMode && spreadsheetOpen && spreadsheetOpen()) {
+    prompter_.Message("WARNING. Excel detected.", "This exam does not permit Excel.",
+                      MessageButtons::Ok, MessageIcon::Information);
+  }
+  ProgressInputs in;
+  in.ResultCode = ResultCode;
+  in.OptionCount = m_.Prepared.OptionCount;
+  in.QuestionsToAsk = QuestionsToAsk();
+  in.TestMinutes = m_.Bank.header.TestMinutes;
+  in.PassMark = m_.Bank.header.PassMark;
+  in.SecondsLeft = SecondsLeft;
+  float startHour = 0;
+  in.StartTimeText = GetStartTime(clock_.Now(), startHour);
+  in.EndTimeText = GetEndTime(startHour, m_.Bank.header.TestMinutes);
+  progress = examora::BuildBars(in, progress.MarkedCount);
+  if (onBuildBars) onBuildBars();
+}
+
+bool DoTestModel::second_Tick() {
+  if (TestEnded != 0) return false;
+  --SecondsLeft;
+  BuildBars();
+  if (SecondsLeft < 1) {
+    EndtheTest();
+    return true;
+  }
+  return false;
+}
+
+void DoTestModel::EndtheTest() {
+  BuildBars();
+  const LocalDateTime now = clock_.Now();
+  const std::string original = OriginalOrder3(progress.AnswerCodes, m_.Prepared.OrderPosition);
+  ResultsFields fields{m_.TestNumber,    "",       now,         progress.Score,
+                       QuestionsToAsk(), original, m_.StudentId};
+  ResultsLine = ResultsRecord(fields, true);
+  endScreen = EndScreenLines({m_.StudyMode, m_.TestName, progress.AnswerCodes, original,
+                              progress.Score, QuestionsToAsk(), FormatDate(now), m_.StudentId,
+                              m_.StudentName, m_.UserName, ResultsLine});
+  const bool first = TestEnded == 0;
+  TestEnded = 1;
+  if (first) {
+    if (!m_.StudyMode && SaveResults) SaveResults();
+    if (m_.StudyMode) endScreen.insert(endScreen.end(), {" ", " Press QUIT to end..."});
+  }
+  if (onEndtheTest) onEndtheTest();
 }
 
 }  // namespace examora

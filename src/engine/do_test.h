@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "app/module_examora.h"
+#include "common/clock.h"
 #include "common/prompter.h"
 #include "common/random.h"
+#include "results/progress.h"
 
 namespace examora {
 
@@ -41,7 +43,7 @@ struct PictureView {
 
 class DoTestModel {
  public:
-  DoTestModel(ModuleExamora& m, Prompter& prompter, Random& random);
+  DoTestModel(ModuleExamora& m, Prompter& prompter, Random& random, const Clock& clock);
 
   // Per position (1 to QuestionsToAsk; index 0 unused).
   std::vector<int> QuestionState;       // below 8 open, 8 wrong, 9 right
@@ -65,8 +67,25 @@ class DoTestModel {
   std::array<std::string, 12> txtMatch;
   std::string lowText, highText, hintLowText, hintHighText;  // bounds of the last check
 
-  /// What the window does around marking (the chart redraw, the end of the test, the backup).
-  std::function<void()> BuildBars, EndtheTest, StartBackup;
+  // The clock and the end of the test
+  int SecondsLeft = 0;                 // from the window's set-up; wide, so long tests do not wrap
+  ProgressFigures progress;            // the last BuildBars
+  int TestEnded = 0;                   // 1 once the first EndtheTest has run
+  std::vector<std::string> endScreen;  // the end-of-test screen's lines
+  std::string ResultsLine;
+
+  /// The window's own work around these routines: redrawing the chart and the statistics,
+  /// freezing its controls at the end, the backup after each answer, saving outside study
+  /// mode, and the spreadsheet probe (true when one is open).
+  std::function<void()> onBuildBars, onEndtheTest, StartBackup, SaveResults;
+  std::function<bool()> spreadsheetOpen;
+
+  /// Recomputes the progress figures and the score (and has the window redraw them).
+  void BuildBars();
+  /// One second of the clock; true when it ran out and ended the test.
+  bool second_Tick();
+  /// Ends the test: final figures and the end-of-test screen; saving happens only once.
+  void EndtheTest();
 
   int QuestionsToAsk() const { return m_.Bank.header.QuestionsToAsk; }
   int CurrentQuestion() const { return m_.CurrentQuestion; }
@@ -114,6 +133,7 @@ class DoTestModel {
   ModuleExamora& m_;
   Prompter& prompter_;
   Random& random_;
+  const Clock& clock_;
   bool shownBefore_ = false;
 };
 

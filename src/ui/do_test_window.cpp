@@ -8,9 +8,15 @@
 #include <QVBoxLayout>
 
 #include "common/numtext.h"
+#include "results/progress.h"
 #include "ui/browser_panel.h"
 #include "ui/info_window.h"
+#include "ui/progress_chart.h"
 #include "ui/qtext.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFontDatabase>
 
 namespace examora {
 namespace {
@@ -32,9 +38,15 @@ QLabel* Text(QWidget* parent, const char* text) {
 DoTest::DoTest(AppContext& app, std::string testFolderName, QWidget* parent)
     : QWidget(parent), app_(app), testFolderName_(std::move(testFolderName)) {
   setObjectName(QStringLiteral("DoTest"));
-  model_ = std::make_unique<DoTestModel>(app.m, app.prompter, app.random);
-  tmrDelay_ = std::make_unique<SwitchTimer>(this, QStringLiteral("tmrDelay"), 100, app.manualTimers,
+  model_ = std::make_unique<DoTestModel>(app.m, app.prompter, app.random, app.clock);
+  tmrDelay_ = std::make_unique<SwitchTimer>(this, QStringLiteral("tmrDelay"), 250, app.manualTimers,
                                             [this] { tmrDelay_Tick(); });
+  second_ = std::make_unique<SwitchTimer>(this, QStringLiteral("second"), 1000, app.manualTimers,
+                                          [this] { second_Tick(); });
+  tmr_redbox_ = std::make_unique<SwitchTimer>(this, QStringLiteral("tmr_redbox"), 250,
+                                              app.manualTimers, [this] { tmr_redbox_Tick(); });
+  model_->onBuildBars = [this] { ShowProgress(); };
+  model_->onEndtheTest = [this] { ShowEndScreen(); };
   BuildControls();
 }
 
@@ -190,19 +202,28 @@ void DoTest::BuildControls() {
 
   auto* right = new QVBoxLayout;
   auto* clock = new QHBoxLayout;
-  lblCountdown_ = Named(new QLabel(this), QStringLiteral("lblCountdown"));
-  for (QWidget* w : {static_cast<QWidget*>(lblCountdown_),
+  lblCountdown_ =
+      Named(new QLabel(QStringLiteral("Time remaining"), this), QStringLiteral("lblCountdown"));
+  QFont clockFont(QStringLiteral("Century Gothic"));
+  clockFont.setPointSize(16);
+  lblCountdown_->setFont(clockFont);
+  RedBox_ = Named(new QWidget(this), QStringLiteral("RedBox"));
+  RedBox_->setFixedSize(16, 16);
+  RedBox_->setStyleSheet(QStringLiteral("border: 2px solid #FF0000;"));
+  RedBox_->hide();
+  lblMark_ = Named(new QLabel(QStringLiteral("Score%"), this), QStringLiteral("lblMark"));
+  lblScore_ = Named(new QLabel(this), QStringLiteral("lblScore"));
+  for (QWidget* w : {static_cast<QWidget*>(RedBox_), static_cast<QWidget*>(lblCountdown_),
                      static_cast<QWidget*>(Named(new QLabel(this), QStringLiteral("lblMinutes"))),
-                     static_cast<QWidget*>(Named(new QLabel(this), QStringLiteral("lblMark"))),
-                     static_cast<QWidget*>(Named(new QLabel(this), QStringLiteral("lblScore")))}) {
+                     static_cast<QWidget*>(lblMark_), static_cast<QWidget*>(lblScore_)}) {
     clock->addWidget(w);
   }
   right->addLayout(clock);
-  picResults_ = Named(new QWidget(this), QStringLiteral("picResults"));
-  picResults_->setMinimumHeight(40);
-  picResults_->setAutoFillBackground(true);
+  picResults_ = new ProgressChart(this);
   right->addWidget(picResults_);
-  right->addWidget(Named(new QWidget(this), QStringLiteral("picStatistics")));
+  picStatistics_ = Named(new QLabel(this), QStringLiteral("picStatistics"));
+  picStatistics_->setWordWrap(true);
+  right->addWidget(picStatistics_);
   lblNoPic_ = Named(new QLabel(this), QStringLiteral("lblNoPic"));
   right->addWidget(lblNoPic_);
   WebBrowser1_ = Named(new BrowserPanel(app_.fetcher, this), QStringLiteral("WebBrowser1"));
@@ -229,19 +250,24 @@ void DoTest::BuildControls() {
   right->addWidget(lblStudyMode_);
   right->addWidget(lblCompulsory_);
   auto* ending = new QHBoxLayout;
-  auto* saveUsb =
+  cmdSaveUSB_ =
       Named(new QPushButton(QStringLiteral("Save to USB"), this), QStringLiteral("cmdSaveUSB"));
-  saveUsb->hide();  // shown by the end of the test
+  cmdSaveUSB_->hide();  // shown by the end of the test
   cmdQuit_ = Named(new QPushButton(QStringLiteral("End without doing all questions"), this),
                    QStringLiteral("cmdQuit"));
-  auto* quitAll =
-      Named(new QPushButton(QStringLiteral("QUIT"), this), QStringLiteral("cmdQuitAll"));
-  ending->addWidget(saveUsb);
+  cmdQuitAll_ = Named(new QPushButton(QStringLiteral("QUIT"), this), QStringLiteral("cmdQuitAll"));
+  cmdQuitAll_->hide();
+  ending->addWidget(cmdSaveUSB_);
   ending->addWidget(cmdQuit_);
-  ending->addWidget(quitAll);
+  ending->addWidget(cmdQuitAll_);
   right->addLayout(ending);
-  picSave_ = Named(new QWidget(this), QStringLiteral("picSave"));
+  picSave_ = Named(new QLabel(this), QStringLiteral("picSave"));
+  picSave_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  picSave_->setStyleSheet(QStringLiteral("background-color: #FFFFC0; color: #0000C0;"));
+  picSave_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  picSave_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   picSave_->hide();
+  left->insertWidget(0, picSave_, 1);
   auto* debug = Named(new QGroupBox(QStringLiteral("Debug"), this), QStringLiteral("FrameDebug"));
   auto* d = new QVBoxLayout(debug);
   lbltheSolution_ = Named(new QLabel(debug), QStringLiteral("lbltheSolution"));
@@ -265,6 +291,8 @@ void DoTest::BuildControls() {
   connect(cmdNext_, &QPushButton::clicked, this, &DoTest::cmdNext_Click);
   connect(cmdBack_, &QPushButton::clicked, this, &DoTest::cmdBack_Click);
   connect(info, &QPushButton::clicked, this, &DoTest::cmdInfo_Click);
+  connect(cmdQuit_, &QPushButton::clicked, this, &DoTest::cmdQuit_Click);
+  connect(cmdQuitAll_, &QPushButton::clicked, this, &DoTest::cmdQuitAll_Click);
   connect(convert, &QPushButton::clicked, this, &DoTest::cmdConvert_Click);
   resize(1100, 720);
 }
@@ -272,17 +300,18 @@ void DoTest::BuildControls() {
 void DoTest::Form_load() {
   ModuleExamora& m = app_.m;
   const TestHeader& h = m.Bank.header;
-  const double minutes =
-      RoundHalfEven(static_cast<double>(h.QuestionsToAsk) * h.MinutesPerQuestion);
-  secondsLeft_ = static_cast<int>(minutes) * 60;
-  lblCountdown_->setText(ToQString(SpacedNumber(minutes) + ":00"));
+  model_->SecondsLeft = TestSeconds(h.QuestionsToAsk, h.MinutesPerQuestion);
+  lblCountdown_->setText(ToQString(CountdownText(model_->SecondsLeft)));
   cmdNext_->setEnabled(true);
   picSave_->hide();
+  second_->SetEnabled(true);
   if (m.StudyMode) {
     setWindowTitle(ToQString(m.VersionText + "   |   STUDY MODE  (Not Recorded)    |      " +
                              SpacedNumber(m.TestNumber) + " " + m.TestName));
     lblStudyMode_->show();
-    picResults_->setStyleSheet(QStringLiteral("background-color: #008080;"));
+    QPalette teal = picResults_->palette();
+    teal.setColor(QPalette::Window, QColor(0x00, 0x80, 0x80));
+    picResults_->setPalette(teal);
   } else {
     setWindowTitle(ToQString(m.VersionText + "  |  EXAM MODE (Recorded)  |   " + m.StudentId +
                              "   |   " + SpacedNumber(m.TestNumber) + " " + m.TestName +
@@ -326,6 +355,94 @@ void DoTest::Resizer() {
 void DoTest::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   Resizer();
+}
+
+void DoTest::second_Tick() {
+  if (model_->TestEnded != 0) return;
+  const bool ended = model_->second_Tick();
+  lblCountdown_->setText(ToQString(CountdownText(model_->SecondsLeft)));
+  if (ended) {
+    for (int k = 1; k <= 6; ++k) opt_[static_cast<std::size_t>(k)]->setEnabled(false);
+  } else if (model_->SecondsLeft < 30) {
+    tmr_redbox_->SetEnabled(true);
+    lblCountdown_->setStyleSheet(QStringLiteral("color: #FF0000;"));
+  }
+}
+
+void DoTest::tmr_redbox_Tick() {
+  RedBox_->setVisible(!RedBox_->isVisible());
+}
+
+void DoTest::ShowProgress() {
+  const ProgressFigures& f = model_->progress;
+  lblScore_->setText(ToQString(FormatGeneralSingle(f.Score)));
+  const QString colour =
+      f.passing ? QStringLiteral("color: #00FF00;") : QStringLiteral("color: #FFFF80;");
+  lblScore_->setStyleSheet(colour);
+  lblMark_->setStyleSheet(colour);
+  picStatistics_->setText(ToQString(f.statisticsLine));
+  const Sitting& s = app_.m.Prepared;
+  picResults_->SetQuestions(
+      std::vector<std::string>(
+          s.QuestionText.begin(),
+          s.QuestionText.begin() +
+              std::min<std::size_t>(s.QuestionText.size(), model_->ResultCode.size())),
+      model_->ResultCode);
+}
+
+void DoTest::ShowEndScreen() {
+  second_->SetEnabled(false);
+  WebBrowser1_->hide();
+  for (QWidget* w : std::initializer_list<QWidget*>{cmdNext_, cmdQuit_, cmdSubmit_, cmdBack_,
+                                                    txtAnswer_, List1_, List2_}) {
+    w->setEnabled(false);
+  }
+  for (const char* name : {"cmdCheat", "cmdOK", "cmdInfo", "cmdConvert"}) {
+    if (auto* w = findChild<QWidget*>(QLatin1String(name))) w->setEnabled(false);
+  }
+  picGraph_->hide();
+  cmdZoomUp_->hide();
+  cmdZoomDown_->hide();
+  for (int k = 1; k <= 6; ++k) opt_[static_cast<std::size_t>(k)]->setEnabled(false);
+  for (QWidget* frame :
+       {static_cast<QWidget*>(Frame_numerical_), static_cast<QWidget*>(Frame_multiselect_),
+        static_cast<QWidget*>(Frame_oneword_), static_cast<QWidget*>(Frame_Match_)}) {
+    frame->hide();
+  }
+  lblStem_->hide();
+  QStringList lines;
+  for (const auto& line : model_->endScreen) lines << ToQString(line);
+  picSave_->setText(lines.join(QLatin1Char('\n')));
+  picSave_->show();
+  if (app_.m.StudyMode) {
+    cmdQuitAll_->show();
+    cmdSaveUSB_->show();
+    cmdSaveUSB_->setEnabled(app_.m.ContinueAllowed);
+  }
+}
+
+void DoTest::cmdQuit_Click() {
+  if (app_.prompter.Message("Quitting Test", "Quit the test now ?", MessageButtons::YesNo,
+                            MessageIcon::Critical) == MessageAnswer::Yes) {
+    model_->EndtheTest();
+  }
+}
+
+void DoTest::cmdQuitAll_Click() {
+  quitting_ = true;
+  close();
+  QApplication::quit();
+}
+
+void DoTest::closeEvent(QCloseEvent* event) {
+  // Closing ends the test first (again redraws, saving nothing twice), then keeps its summary
+  // on screen until QUIT.
+  model_->EndtheTest();
+  if (quitting_) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
 }
 
 void DoTest::tmrDelay_Tick() {

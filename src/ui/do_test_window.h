@@ -20,6 +20,7 @@
 namespace examora {
 
 class BrowserPanel;
+class ProgressChart;
 class frm_Info;
 
 class DoTest : public QWidget {
@@ -29,7 +30,7 @@ class DoTest : public QWidget {
   ~DoTest() override;
 
   DoTestModel& model() { return *model_; }
-  int SecondsLeft() const { return secondsLeft_; }
+  int SecondsLeft() const { return model_->SecondsLeft; }
 
   void Form_load();
   void Resizer();
@@ -51,9 +52,17 @@ class DoTest : public QWidget {
   /// The start timer: its tick presses `cmdNext`, showing question 1.
   void tmrDelay_Tick();
   bool DelayTimerEnabled() const { return tmrDelay_->enabled(); }
+  /// The test clock's tick (one second).
+  void second_Tick();
+  bool ClockRunning() const { return second_->enabled(); }
+  void tmr_redbox_Tick();
+  /// END: asks "Quit the test now ?" and ends the test on Yes.
+  void cmdQuit_Click();
+  void cmdQuitAll_Click();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -64,18 +73,23 @@ class DoTest : public QWidget {
   QGroupBox* BuildMatchPanel();
   void ShowUnitLabels();
   void AfterMarking();
+  void ShowProgress();
+  void ShowEndScreen();
 
   AppContext& app_;
   std::string testFolderName_;
   std::unique_ptr<DoTestModel> model_;
-  std::unique_ptr<SwitchTimer> tmrDelay_;
+  std::unique_ptr<SwitchTimer> tmrDelay_, second_, tmr_redbox_;
   std::unique_ptr<frm_Info> info_;
-  int secondsLeft_ = 0;  // wide: tests longer than 546 minutes must not wrap
+  bool quitting_ = false;
 
   QLabel *lblStem_, *lblNoPic_, *lblUnits_, *lblUnitsLong_, *lblMultiplier_;
   QLabel *lblCountdown_, *lblStudyMode_, *lblCompulsory_, *lbltheSolution_, *lblTheBaseUnit_;
   QGroupBox *Frame_numerical_, *Frame_Units_, *Frame_multiselect_, *Frame_oneword_, *Frame_Match_;
-  QWidget *picResults_, *picSave_, *picGraph_;
+  ProgressChart* picResults_;
+  QWidget *picGraph_, *RedBox_;
+  QLabel *picSave_, *picStatistics_, *lblScore_, *lblMark_;
+  QPushButton *cmdQuitAll_, *cmdSaveUSB_;
   QLineEdit* txtAnswer_;
   QListWidget *List1_, *List2_, *ListRecent_;
   std::array<QRadioButton*, 7> opt_{};  // 1 to 6

@@ -16,6 +16,7 @@
 #include "testfile/scrambler.h"
 #include "ui/do_test_window.h"
 #include "ui/page_fetcher.h"
+#include "ui/progress_chart.h"
 
 namespace examora {
 namespace {
@@ -31,6 +32,7 @@ struct Sitting {
     m.Bank =
         LoadTestFile(std::string(EXAMORA_WEBROOT) + "/tests/10105 Units/Units-BF.txt", "Units");
     m.Bank.header.QuestionsToAsk = m.Bank.header.QuestionsInFile;  // all 15, in bank order
+    m.Bank.header.TestMinutes = 15 * m.Bank.header.MinutesPerQuestion;
     FormulaContext context{&prompter, &m.Debugger, 0};
     m.Prepared = Scrambler(m.Bank, true, "", random, m.Formulas, context);
     m.StudyMode = studyMode;
@@ -271,6 +273,97 @@ TEST(DoTestWindow, ScreenshotsOfEachAnswerPanel) {
     }
     EXPECT_GT(colours.size(), 10u) << name;
   }
+}
+
+}  // namespace
+}  // namespace examora
+
+namespace examora {
+namespace {
+
+TEST(DoTestClock, CountdownRedFrameAndTheEndAtZero) {
+  Sitting s(true);
+  DoTest& w = *s.window;
+  EXPECT_TRUE(w.ClockRunning());
+  auto* countdown = s.Find<QLabel>("lblCountdown");
+  w.model().SecondsLeft = 76;
+  w.second_Tick();
+  EXPECT_EQ(countdown->text(), " 1:15");
+  w.model().SecondsLeft = 31;
+  w.second_Tick();
+  EXPECT_FALSE(countdown->styleSheet().contains("#FF0000"));  // 30 seconds: not yet
+  w.second_Tick();
+  EXPECT_EQ(countdown->text(), " 0:29");
+  EXPECT_TRUE(countdown->styleSheet().contains("#FF0000"));
+  w.model().SecondsLeft = 10;
+  w.second_Tick();
+  EXPECT_EQ(countdown->text(), " 0:09");
+  auto* redBox = s.Find<QWidget>("RedBox");
+  const bool before = redBox->isVisible();
+  w.tmr_redbox_Tick();
+  EXPECT_NE(redBox->isVisible(), before);
+  w.model().SecondsLeft = 1;
+  w.second_Tick();
+  EXPECT_EQ(countdown->text(), " 0:00");
+  EXPECT_EQ(w.model().TestEnded, 1);
+  EXPECT_FALSE(w.ClockRunning());
+  EXPECT_FALSE(s.Find<QRadioButton>("opt1")->isEnabled());
+  auto* summary = s.Find<QLabel>("picSave");
+  EXPECT_TRUE(summary->isVisible());
+  EXPECT_TRUE(summary->text().contains(" STUDY MODE. Mark was not recorded\n"));
+  EXPECT_TRUE(summary->text().endsWith(" \n Press QUIT to end..."));
+  EXPECT_TRUE(s.Find<QPushButton>("cmdQuitAll")->isVisible());
+  EXPECT_TRUE(s.Find<QPushButton>("cmdSaveUSB")->isVisible());
+  EXPECT_FALSE(s.Find<QPushButton>("cmdSaveUSB")->isEnabled());  // Units may not be continued
+}
+
+TEST(DoTestClock, EndAsksFirstAndEndsOnlyOnce) {
+  Sitting s(true);
+  DoTest& w = *s.window;
+  s.prompter.SetNextAnswer(MessageAnswer::No);
+  QTest::mouseClick(s.Find<QPushButton>("cmdQuit"), Qt::LeftButton);
+  EXPECT_EQ(s.prompter.prompts().back().title, "Quitting Test");
+  EXPECT_EQ(s.prompter.prompts().back().text, "Quit the test now ?");
+  EXPECT_EQ(w.model().TestEnded, 0);
+  EXPECT_TRUE(w.ClockRunning());
+  s.prompter.SetNextAnswer(MessageAnswer::Yes);
+  QTest::mouseClick(s.Find<QPushButton>("cmdQuit"), Qt::LeftButton);
+  EXPECT_EQ(w.model().TestEnded, 1);
+  EXPECT_TRUE(w.model().endScreen.back() == " Press QUIT to end...");
+  int saves = 0;
+  w.model().SaveResults = [&] { ++saves; };
+  w.close();  // closing again redraws the summary but saves nothing and stays open
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_EQ(saves, 0);
+  EXPECT_EQ(w.model().endScreen.back().substr(0, 7), " 10105,");
+}
+
+TEST(DoTestClock, ChartCellsShowEachResult) {
+  Sitting s(false);
+  DoTest& w = *s.window;
+  // Q1 right; Q2 (rad) a wrong number in the right unit; Q11 (choice) the right option.
+  s.Pick("List2", kMillimetre);
+  s.Type(s.Solution(1));
+  s.Enter();
+  s.Pick("List2", kRad);
+  s.Type("1000");
+  s.Enter();
+  w.model().BuildBars();
+  auto* chart = s.window->findChild<QWidget*>("picResults");
+  const QImage image = chart->grab().toImage();
+  auto colourAt = [&](int question, bool lower) {
+    const QRect cell = static_cast<ProgressChart*>(chart)->CellRect(question, lower);
+    return QColor(image.pixel(cell.center()));
+  };
+  EXPECT_EQ(colourAt(1, false), QColor(0, 255, 0));
+  EXPECT_EQ(colourAt(1, true), QColor(0, 255, 0));
+  EXPECT_EQ(colourAt(2, false), QColor(255, 0, 0));          // number wrong
+  EXPECT_EQ(colourAt(2, true), QColor(0, 255, 0));           // units right
+  EXPECT_EQ(colourAt(3, false), QColor(255, 255, 255));      // not answered
+  EXPECT_EQ(colourAt(13, false), QColor(0xE0, 0xE0, 0xE0));  // multi-select not answered
+  EXPECT_EQ(s.Find<QLabel>("lblScore")->text(),
+            QString::fromStdString(FormatGeneralSingle(w.model().progress.Score)));
+  EXPECT_TRUE(s.Find<QLabel>("picStatistics")->text().startsWith("Total minutes = 15 "));
 }
 
 }  // namespace
