@@ -6,6 +6,7 @@
 #include <string>
 
 #include "formula/evaluator.h"
+#include "formula/grapher.h"
 #include "recording_reporter.h"
 
 #ifdef EXAMORA_HAVE_MUPARSER
@@ -62,6 +63,18 @@ void BM_Curve500_muparser(benchmark::State& state) {
 }
 BENCHMARK(BM_Curve500_muparser);
 #endif
+
+// A graph panel redraw: 20 curves of 501 points each, with their labels.
+void BM_RedrawGraph20Curves(benchmark::State& state) {
+  examora::Grapher grapher;
+  std::string markup;
+  for (int g = 1; g <= 20; ++g)
+    markup += "graph[" + std::to_string(g) + "*sin(x/" + std::to_string(g) + ")+x^2/50]";
+  examora::FormulaTables none;
+  grapher.SetUpGraph(markup, none, 1);
+  for (auto _ : state) benchmark::DoNotOptimize(grapher.RedrawGraph());
+}
+BENCHMARK(BM_RedrawGraph20Curves)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -41,6 +41,13 @@ enum class CompiledExpression::Op : unsigned char {
   kCeil,
   kSgn,
   kCint,
+  // binary with the constant operand b in the step's value (a pushed constant fused in)
+  kAddK,
+  kSubK,
+  kMulK,
+  kDivK,
+  kPowK,
+  kLogK,
 };
 
 namespace {
@@ -223,8 +230,26 @@ class Compiler {
   bool failed_ = false;
 };
 
+// A constant pushed just before a binary operator is folded into that step: one dispatch
+// instead of two, the same arithmetic on the same operands.
+std::vector<Step> FuseConstants(const std::vector<Step>& steps) {
+  std::vector<Step> fused;
+  fused.reserve(steps.size());
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    if (steps[i].op == Op::kPush && i + 1 < steps.size() && IsBinary(steps[i + 1].op) &&
+        steps[i + 1].value == 0) {
+      const int offset = static_cast<int>(steps[i + 1].op) - static_cast<int>(Op::kAdd);
+      fused.push_back({static_cast<Op>(static_cast<int>(Op::kAddK) + offset), steps[i].value});
+      ++i;
+    } else {
+      fused.push_back(steps[i]);
+    }
+  }
+  return fused;
+}
+
 std::vector<Step> Compile(std::string_view expr) {
-  return Compiler().Run(NormaliseSigns(expr));
+  return FuseConstants(Compiler().Run(NormaliseSigns(expr)));
 }
 
 void ShowOverflow(const FormulaContext& context) {
@@ -235,7 +260,7 @@ void ShowOverflow(const FormulaContext& context) {
 }
 
 // One operator on its operands; returns an error code, 0 when fine.
-int ApplyOp(Op op, double a, double b, double& r) {
+[[gnu::always_inline]] inline int ApplyOp(Op op, double a, double b, double& r) {
   switch (op) {
     case Op::kAdd:
       r = a + b;
@@ -370,6 +395,18 @@ double Run(const std::vector<Step>& program, double x, int& errorCode,
           if (errorCode == 0) *--top = r;
         }
         break;
+      case Op::kAddK:
+      case Op::kSubK:
+      case Op::kMulK:
+      case Op::kDivK:
+      case Op::kPowK:
+      case Op::kLogK: {
+        const int offset = static_cast<int>(step.op) - static_cast<int>(Op::kAddK);
+        errorCode =
+            ApplyOp(static_cast<Op>(static_cast<int>(Op::kAdd) + offset), *top, step.value, r);
+        if (errorCode == 0) *top = r;
+        break;
+      }
       default:
         errorCode = ApplyOp(step.op, 0, *top, r);
         if (errorCode == 0) *top = r;

@@ -78,9 +78,9 @@ float DrawValue(const Definition& d, Random& random, const FormulaContext& conte
   return static_cast<float>(LeadingNumber(FormatSF(value, figures, context.debug)));
 }
 
-// "#" and a letter become the variable's value; a negative value is put in brackets so that
-// the operator before it reads it whole.
-std::string Substitute(std::string_view formula, const FormulaTables& tables, int k) {
+}  // namespace
+
+std::string SubstituteVariables(std::string_view formula, const FormulaTables& tables, int k) {
   std::string out;
   for (std::size_t i = 0; i < formula.size(); ++i) {
     const char next = i + 1 < formula.size() ? formula[i + 1] : '\0';
@@ -96,8 +96,6 @@ std::string Substitute(std::string_view formula, const FormulaTables& tables, in
   }
   return out;
 }
-
-}  // namespace
 
 float FormulaTables::Value(int k, int n) const {
   if (k < 0 || static_cast<std::size_t>(k) >= QuestionVars.size()) return 0;
@@ -190,7 +188,8 @@ PreparedFormula PrepareFormulaQuestion(int position, std::string_view templ,
   prepared.questionText = "#" + text;
   tables.QuestionVarCount[k] = static_cast<int>(values.size()) - 1;
   tables.QuestionVars[k] = std::move(values);
-  prepared.result = SolveFormula(Substitute(formula, tables, position), position, tables, context);
+  prepared.result =
+      SolveFormula(SubstituteVariables(formula, tables, position), position, tables, context);
   return prepared;
 }
 

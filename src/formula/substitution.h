@@ -52,6 +52,10 @@ PreparedFormula PrepareFormulaQuestion(int position, std::string_view templ,
                                        FormulaTables& tables, Random& random,
                                        const FormulaContext& context);
 
+/// Puts the values of position k's variables in place of "#" and a letter (either case); a
+/// negative value goes in brackets so that the operator before it reads it whole.
+std::string SubstituteVariables(std::string_view formula, const FormulaTables& tables, int k);
+
 /// A number's text with no exponent part (1E-05 -> 0.00001, 1.5E+20 -> 150000000000000000000),
 /// so that it keeps its value through lower-casing.
 std::string PlainDecimalText(const std::string& generalText);

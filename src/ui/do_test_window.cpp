@@ -10,6 +10,7 @@
 #include "common/numtext.h"
 #include "results/progress.h"
 #include "ui/browser_panel.h"
+#include "ui/graph_panel.h"
 #include "ui/info_window.h"
 #include "ui/progress_chart.h"
 #include "ui/qtext.h"
@@ -228,7 +229,10 @@ void DoTest::BuildControls() {
   right->addWidget(lblNoPic_);
   WebBrowser1_ = Named(new BrowserPanel(app_.fetcher, this), QStringLiteral("WebBrowser1"));
   right->addWidget(WebBrowser1_, 1);
-  picGraph_ = Named(new QWidget(this), QStringLiteral("picGraph"));
+  picGraph_ = new GraphPanel(this);
+  picGraph_->onMouseMove = [this](int button, double x, double y) {
+    picGraph_MouseMove(button, x, y);
+  };
   picGraph_->hide();
   right->addWidget(picGraph_);
   auto* tools = new QHBoxLayout;
@@ -292,6 +296,8 @@ void DoTest::BuildControls() {
   connect(cmdBack_, &QPushButton::clicked, this, &DoTest::cmdBack_Click);
   connect(info, &QPushButton::clicked, this, &DoTest::cmdInfo_Click);
   connect(cmdQuit_, &QPushButton::clicked, this, &DoTest::cmdQuit_Click);
+  connect(cmdZoomUp_, &QPushButton::clicked, this, &DoTest::cmdZoomUp_Click);
+  connect(cmdZoomDown_, &QPushButton::clicked, this, &DoTest::cmdZoomDown_Click);
   connect(cmdQuitAll_, &QPushButton::clicked, this, &DoTest::cmdQuitAll_Click);
   connect(convert, &QPushButton::clicked, this, &DoTest::cmdConvert_Click);
   resize(1100, 720);
@@ -421,6 +427,18 @@ void DoTest::ShowEndScreen() {
   }
 }
 
+void DoTest::cmdZoomUp_Click() {
+  if (grapher_.ZoomIn()) picGraph_->SetView(grapher_.RedrawGraph());
+}
+
+void DoTest::cmdZoomDown_Click() {
+  if (grapher_.ZoomOut()) picGraph_->SetView(grapher_.RedrawGraph());
+}
+
+void DoTest::picGraph_MouseMove(int button, double x, double y) {
+  if (grapher_.Pan(button, x, y)) picGraph_->SetView(grapher_.RedrawGraph());
+}
+
 void DoTest::cmdQuit_Click() {
   if (app_.prompter.Message("Quitting Test", "Quit the test now ?", MessageButtons::YesNo,
                             MessageIcon::Critical) == MessageAnswer::Yes) {
@@ -529,7 +547,12 @@ void DoTest::ShowPic() {
   picGraph_->setVisible(view.graph);
   cmdZoomUp_->setVisible(view.graph);
   cmdZoomDown_->setVisible(view.graph);
-  if (view.graph) return;  // the graph itself is drawn by the graph services
+  if (view.graph) {
+    picGraph_->SetView(grapher_.SetUpGraph(view.entry, app_.m.Formulas, app_.m.CurrentQuestion));
+    cmdZoomUp_->setEnabled(!grapher_.ZoomLocked);
+    cmdZoomDown_->setEnabled(!grapher_.ZoomLocked);
+    return;
+  }
   lblNoPic_->setText(ToQString(view.lblNoPic));
   lblNoPic_->show();
   WebBrowser1_->Navigate(QUrl(ToQString(view.address)));

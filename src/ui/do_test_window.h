@@ -14,12 +14,14 @@
 #include <memory>
 
 #include "engine/do_test.h"
+#include "formula/grapher.h"
 #include "ui/app_context.h"
 #include "ui/switch_timer.h"
 
 namespace examora {
 
 class BrowserPanel;
+class GraphPanel;
 class ProgressChart;
 class frm_Info;
 
@@ -59,6 +61,10 @@ class DoTest : public QWidget {
   /// END: asks "Quit the test now ?" and ends the test on Yes.
   void cmdQuit_Click();
   void cmdQuitAll_Click();
+  void cmdZoomUp_Click();
+  void cmdZoomDown_Click();
+  void picGraph_MouseMove(int button, double x, double y);
+  Grapher& grapher() { return grapher_; }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -87,7 +93,9 @@ class DoTest : public QWidget {
   QLabel *lblCountdown_, *lblStudyMode_, *lblCompulsory_, *lbltheSolution_, *lblTheBaseUnit_;
   QGroupBox *Frame_numerical_, *Frame_Units_, *Frame_multiselect_, *Frame_oneword_, *Frame_Match_;
   ProgressChart* picResults_;
-  QWidget *picGraph_, *RedBox_;
+  GraphPanel* picGraph_;
+  QWidget* RedBox_;
+  Grapher grapher_;
   QLabel *picSave_, *picStatistics_, *lblScore_, *lblMark_;
   QPushButton *cmdQuitAll_, *cmdSaveUSB_;
   QLineEdit* txtAnswer_;

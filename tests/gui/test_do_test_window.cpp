@@ -15,6 +15,7 @@
 #include "common/numtext.h"
 #include "testfile/scrambler.h"
 #include "ui/do_test_window.h"
+#include "ui/graph_panel.h"
 #include "ui/page_fetcher.h"
 #include "ui/progress_chart.h"
 
@@ -364,6 +365,39 @@ TEST(DoTestClock, ChartCellsShowEachResult) {
   EXPECT_EQ(s.Find<QLabel>("lblScore")->text(),
             QString::fromStdString(FormatGeneralSingle(w.model().progress.Score)));
   EXPECT_TRUE(s.Find<QLabel>("picStatistics")->text().startsWith("Total minutes = 15 "));
+}
+
+}  // namespace
+}  // namespace examora
+
+namespace examora {
+namespace {
+
+TEST(GraphPanelTest, CurveColourWhereTheCurvePasses) {
+  GraphPanel panel;
+  panel.resize(547, 420);
+  Grapher g;
+  FormulaTables none;
+  panel.SetView(g.SetUpGraph("graph[x]graph[0-x]", none, 1));
+  const QImage image = panel.grab().toImage();
+  auto near = [&](double x, double y, QColor colour) {
+    const QPointF p = panel.ToPixels(x, y);
+    for (int dy = -2; dy <= 2; ++dy) {
+      for (int dx = -2; dx <= 2; ++dx) {
+        const QColor c(image.pixel(static_cast<int>(p.x()) + dx, static_cast<int>(p.y()) + dy));
+        if (std::abs(c.red() - colour.red()) < 60 && std::abs(c.green() - colour.green()) < 60 &&
+            std::abs(c.blue() - colour.blue()) < 60) {
+          return true;
+        }
+      }
+    }
+    return false;
+  };
+  EXPECT_TRUE(near(5, 5, QColor(255, 0, 0)));     // F1 = x, red
+  EXPECT_TRUE(near(5, -5, QColor(255, 0, 255)));  // F2 = -x, magenta
+  EXPECT_FALSE(near(5, 2, QColor(255, 0, 0)));    // nowhere else
+  image.save(QString::fromStdString(
+      (std::filesystem::path(EXAMORA_SCREENSHOTS) / "picGraph.png").string()));
 }
 
 }  // namespace
