@@ -6,9 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include "app/module_examora.h"
+#include "common/prompter.h"
+#include "common/text.h"
 #include "crypto/enciphered_text.h"
 #include "platform/files.h"
 #include "test_support.h"
+#include "testfile/authoring.h"
 
 namespace examora {
 namespace {
@@ -347,6 +351,78 @@ TEST(CliSit, AnswersAreMarkedThroughTheWindowCore) {
   EXPECT_NE(study.out.find("Q4 Z 0\n  WARNING! STUDYMODE...\n  Sorry, one-word questions are "
                            "not assessed in StudyMode.\n"),
             std::string::npos);
+}
+
+}  // namespace
+}  // namespace examora
+
+namespace examora {
+namespace {
+
+// The answers file of a student who gets everything right, for the sitting `sit` prepares
+// with the same seed.
+std::string RightAnswers(const std::filesystem::path& source, std::uint64_t seed) {
+  ModuleExamora m;
+  m.Bank = ParseSource(CleanUpSource(SplitLines(SourceTextToCp1252(ReadFileBytes(source)))).lines);
+  ScriptedPrompter prompter;
+  SeededRandom random(seed);
+  FormulaContext context{&prompter, &m.Debugger, 0};
+  const Sitting s = Scrambler(m.Bank, false, "", random, m.Formulas, context);
+  UnitCatalogue units;
+  LoadUnits(units);
+  std::string text;
+  for (int i = 1; i <= m.Bank.header.QuestionsToAsk; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    const QuestionBlock& block = m.Bank.Questions[static_cast<std::size_t>(s.QuestionOrder[k])];
+    std::string answer;
+    switch (KindOf(s.QuestionText[k])) {
+      case QuestionKind::kNumeric: {
+        float value = s.Solution[k];
+        int figures = 4;
+        answer = FormatSF(value, figures);
+        for (int u = 1; u <= units.UnitCount; ++u) {
+          if (units.UnitTable[static_cast<std::size_t>(u)].key == s.QuestionUnit[k]) {
+            answer += " - " + units.UnitTable[static_cast<std::size_t>(u)].symbol;
+          }
+        }
+        break;
+      }
+      case QuestionKind::kMultipleChoice:
+        answer = "A";
+        break;
+      case QuestionKind::kMultiSelect:
+        answer = block[3];
+        break;
+      case QuestionKind::kOneWord:
+        for (int w = 1; w <= s.WordCount[k]; ++w) {
+          answer += (w > 1 ? " | " : "") + s.OneWordAccept[k][static_cast<std::size_t>(w)][1];
+        }
+        break;
+      case QuestionKind::kMatching:
+        for (int w = 1; w <= s.MatchCount[k]; ++w) {
+          answer += (w > 1 ? "," : "") + s.MatchAnswer[k][static_cast<std::size_t>(w)];
+        }
+        break;
+    }
+    text += std::to_string(i) + ": " + Cp1252ToUtf8(answer) + "\n";
+  }
+  return text;
+}
+
+TEST(CliSit, RightAnswersScore100OnEverySampleTest) {
+  TempDir dir;
+  int tests = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(EXAMORA_SAMPLES_DIR)) {
+    WriteFileAtomically(dir / "answers.txt", RightAnswers(entry.path(), 42));
+    const CliRun run = Cli({"sit", entry.path().string(), "--exam", "--seed", "42", "--answers",
+                            (dir / "answers.txt").string()});
+    EXPECT_EQ(run.code, 0) << entry.path().filename() << "\n" << run.out;
+    EXPECT_NE(run.out.find("\n Final Score =  100 \n"), std::string::npos)
+        << entry.path().filename() << "\n"
+        << run.out;
+    ++tests;
+  }
+  EXPECT_EQ(tests, 5);
 }
 
 }  // namespace

@@ -16,11 +16,14 @@
 #include <gtest/gtest.h>
 
 #include "app/module_examora.h"
+#include "common/numtext.h"
 #include "common/prompter.h"
+#include "engine/units.h"
 #include "platform/files.h"
 #include "testfile/access_code.h"
 #include "ui/browser_load_window.h"
 #include "ui/browser_panel.h"
+#include "ui/do_test_window.h"
 #include "ui/info_window.h"
 #include "ui/login_window.h"
 #include "ui/page_fetcher.h"
@@ -321,6 +324,58 @@ TEST_F(ShellTest, ScreenshotsOfEveryWindow) {
   Debugger debug(s.m.Debugger);
   s.m.Debugger.Add("wordQty(2)");
   shoot(debug, "Debugger.png");
+  fs::remove(s.env.temp + s.m.SittingFileName);
+}
+
+}  // namespace
+}  // namespace examora
+
+namespace examora {
+namespace {
+
+TEST_F(ShellTest, ASittingFromSignInToTheSummary) {
+  Shell s(server_->base());
+  s.login.Form_Load();
+  s.RunLoader();
+  s.Choose(0);  // Beams
+  examora::Test& test = s.login.selection();
+  QTest::mouseClick(s.Find<QPushButton>(test, "cmdRunTest"), Qt::LeftButton);
+  auto* go = s.Find<QPushButton>(test, "cmdGO");
+  ASSERT_TRUE(go->isVisible());
+  QTest::mouseClick(go, Qt::LeftButton);
+  EXPECT_FALSE(test.isVisible());
+  DoTest* window = s.login.testWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_TRUE(window->windowTitle().contains("STUDY MODE  (Not Recorded)    |       10101 Beams"));
+  window->tmrDelay_Tick();
+  EXPECT_TRUE(s.Find<QLabel>(*window, "lblStem")->text().startsWith("Q1: A cantilever"));
+  // Q1: the right moment in kN.m.
+  auto* units = s.Find<QListWidget>(*window, "List2");
+  units->scrollToItem(units->item(35));
+  QTest::mouseClick(units->viewport(), Qt::LeftButton, {},
+                    units->visualItemRect(units->item(35)).center());
+  auto* prefixes = s.Find<QListWidget>(*window, "List1");
+  QTest::mouseClick(prefixes->viewport(), Qt::LeftButton, {},
+                    prefixes->visualItemRect(prefixes->item(5)).center());
+  float solution = s.m.Prepared.Solution[1] / 1000;
+  int figures = 4;
+  QTest::keyClicks(s.Find<QLineEdit>(*window, "txtAnswer"),
+                   QString::fromStdString(FormatSF(solution, figures)));
+  QTest::keyClick(s.Find<QLineEdit>(*window, "txtAnswer"), Qt::Key_Return);
+  EXPECT_EQ(window->model().ResultCode[1], "Y");
+  for (int tick = 0; tick < 3; ++tick) window->second_Tick();
+  EXPECT_EQ(s.Find<QLabel>(*window, "lblCountdown")->text(), " 17:57");
+  // END, confirmed: the summary replaces the question.
+  s.prompter.SetNextAnswer(MessageAnswer::Yes);
+  QTest::mouseClick(s.Find<QPushButton>(*window, "cmdQuit"), Qt::LeftButton);
+  auto* summary = s.Find<QLabel>(*window, "picSave");
+  ASSERT_TRUE(summary->isVisible());
+  EXPECT_TRUE(summary->text().contains(" STUDY MODE. Mark was not recorded\n"));
+  EXPECT_TRUE(summary->text().contains(" Test = Beams\n"));
+  EXPECT_TRUE(summary->text().contains(" Your selections... (RANDOMISED ORDER)\n YZZZZZZZZZZZ\n"));
+  EXPECT_TRUE(summary->text().contains(" Final Score =  8 \n"));  // one right of twelve: 8.3
+  EXPECT_TRUE(s.Find<QPushButton>(*window, "cmdQuitAll")->isVisible());
   fs::remove(s.env.temp + s.m.SittingFileName);
 }
 
