@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "common/numtext.h"
+#include "platform/window_probe.h"
 #include "results/progress.h"
 #include "ui/browser_panel.h"
 #include "ui/graph_panel.h"
@@ -48,6 +49,8 @@ DoTest::DoTest(AppContext& app, std::string testFolderName, QWidget* parent)
                                               app.manualTimers, [this] { tmr_redbox_Tick(); });
   model_->onBuildBars = [this] { ShowProgress(); };
   model_->onEndtheTest = [this] { ShowEndScreen(); };
+  probe_ = std::make_unique<X11WindowProbe>();
+  model_->spreadsheetOpen = [this] { return probe_->SpreadsheetOpen(); };
   BuildControls();
 }
 

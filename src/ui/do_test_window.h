@@ -96,6 +96,7 @@ class DoTest : public QWidget {
   GraphPanel* picGraph_;
   QWidget* RedBox_;
   Grapher grapher_;
+  std::unique_ptr<class ForbiddenWindowProbe> probe_;
   QLabel *picSave_, *picStatistics_, *lblScore_, *lblMark_;
   QPushButton *cmdQuitAll_, *cmdSaveUSB_;
   QLineEdit* txtAnswer_;
