@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QFontDatabase>
 
 namespace examora {
@@ -376,6 +377,22 @@ void DoTest::second_Tick() {
     tmr_redbox_->SetEnabled(true);
     lblCountdown_->setStyleSheet(QStringLiteral("color: #FF0000;"));
   }
+}
+
+void DoTest::Delay() {
+  tmrDelay_->SetEnabled(true);
+  if (app_.manualTimers) {
+    tmrDelay_Tick();  // a test's timers tick only when told to
+    return;
+  }
+  // The window goes on painting and ticking while it waits, unlike a busy poll.
+  QEventLoop wait;
+  QTimer poll;
+  connect(&poll, &QTimer::timeout, &wait, [&] {
+    if (!tmrDelay_->enabled()) wait.quit();
+  });
+  poll.start(10);
+  wait.exec();
 }
 
 void DoTest::tmr_redbox_Tick() {

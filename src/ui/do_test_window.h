@@ -54,6 +54,9 @@ class DoTest : public QWidget {
   /// The start timer: its tick presses `cmdNext`, showing question 1.
   void tmrDelay_Tick();
   bool DelayTimerEnabled() const { return tmrDelay_->enabled(); }
+  /// Waits for the start timer's next tick (a pause before a retry), keeping the window
+  /// responsive meanwhile.
+  void Delay();
   /// The test clock's tick (one second).
   void second_Tick();
   bool ClockRunning() const { return second_->enabled(); }

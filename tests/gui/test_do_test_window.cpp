@@ -402,3 +402,17 @@ TEST(GraphPanelTest, CurveColourWhereTheCurvePasses) {
 
 }  // namespace
 }  // namespace examora
+
+namespace examora {
+namespace {
+
+TEST(DoTestClock, DelayWaitsForTheStartTimer) {
+  Sitting s(true);
+  EXPECT_FALSE(s.window->DelayTimerEnabled());  // the first question is up
+  s.window->Delay();
+  EXPECT_FALSE(s.window->DelayTimerEnabled());
+  EXPECT_TRUE(s.Stem().startsWith("Q2:"));  // its tick pressed Next, as the start timer does
+}
+
+}  // namespace
+}  // namespace examora
