@@ -7,6 +7,7 @@
 
 #include "common/text.h"
 #include "platform/files.h"
+#include "test_support.h"
 #include "testfile/authoring.h"
 
 namespace examora {
@@ -16,16 +17,8 @@ namespace {
 // the test wants.
 struct Window {
   Window(const std::vector<QuestionBlock>& blocks, bool studyMode, bool continueAllowed = false) {
+    m.Bank = examora::testing::BankOf(blocks);
     TestBank& bank = m.Bank;
-    bank.header.QuestionsInFile = bank.header.QuestionsToAsk = static_cast<int>(blocks.size());
-    bank.QLineCount.push_back(0);
-    bank.Questions.push_back({});
-    for (const auto& b : blocks) {
-      QuestionBlock block(1);
-      block.insert(block.end(), b.begin(), b.end());
-      bank.QLineCount.push_back(static_cast<int>(b.size()) - 2);
-      bank.Questions.push_back(block);
-    }
     FormulaContext context{&prompter, &m.Debugger, 0};
     m.StudyMode = true;
     m.Prepared = Scrambler(bank, true, "", random, m.Formulas, context);

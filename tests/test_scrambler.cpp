@@ -7,25 +7,12 @@
 #include <gtest/gtest.h>
 
 #include "common/prompter.h"
+#include "test_support.h"
 
 namespace examora {
 namespace {
 
-TestBank BankOf(const std::vector<QuestionBlock>& blocks, bool continuation = false) {
-  TestBank bank;
-  bank.header.QuestionsInFile = static_cast<int>(blocks.size());
-  bank.header.QuestionsToAsk = bank.header.QuestionsInFile;
-  bank.QLineCount.push_back(0);
-  bank.Questions.push_back({});
-  for (const auto& b : blocks) {
-    QuestionBlock block(1);
-    block.insert(block.end(), b.begin(), b.end());
-    bank.QLineCount.push_back(static_cast<int>(b.size()) - 2);
-    bank.Questions.push_back(block);
-  }
-  bank.HasContinuation = continuation;
-  return bank;
-}
+using examora::testing::BankOf;
 
 struct Prepared {
   ScriptedPrompter prompter;

@@ -4,6 +4,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
+
+#include "testfile/test_file.h"
 
 namespace examora::testing {
 
@@ -27,5 +30,22 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
+
+/// A test bank of the given blocks (each its lines from the question line on), asking them all.
+inline TestBank BankOf(const std::vector<QuestionBlock>& blocks, bool continuation = false) {
+  TestBank bank;
+  bank.header.QuestionsInFile = static_cast<int>(blocks.size());
+  bank.header.QuestionsToAsk = bank.header.QuestionsInFile;
+  bank.QLineCount.push_back(0);
+  bank.Questions.push_back({});
+  for (const auto& b : blocks) {
+    QuestionBlock block(1);
+    block.insert(block.end(), b.begin(), b.end());
+    bank.QLineCount.push_back(static_cast<int>(b.size()) - 2);
+    bank.Questions.push_back(block);
+  }
+  bank.HasContinuation = continuation;
+  return bank;
+}
 
 }  // namespace examora::testing
