@@ -77,7 +77,7 @@ class DoTestModel {
   /// The window's own work around these routines: redrawing the chart and the statistics,
   /// freezing its controls at the end, the backup after each answer, saving outside study
   /// mode, and the spreadsheet probe (true when one is open).
-  std::function<void()> onBuildBars, onEndtheTest, StartBackup, SaveResults;
+  std::function<void()> onBuildBars, onEndtheTest, StartBackup, SaveResults, Backup;
   std::function<bool()> spreadsheetOpen;
 
   /// Recomputes the progress figures and the score (and has the window redraw them).

@@ -48,6 +48,9 @@ DoTest::DoTest(AppContext& app, std::string testFolderName, QWidget* parent)
                                           [this] { second_Tick(); });
   tmr_redbox_ = std::make_unique<SwitchTimer>(this, QStringLiteral("tmr_redbox"), 250,
                                               app.manualTimers, [this] { tmr_redbox_Tick(); });
+  tmr_backup_ = std::make_unique<SwitchTimer>(this, QStringLiteral("tmr_backup"), 500,
+                                              app.manualTimers, [this] { tmr_backup_Tick(); });
+  model_->StartBackup = [this] { tmr_backup_->SetEnabled(true); };
   model_->onBuildBars = [this] { ShowProgress(); };
   model_->onEndtheTest = [this] { ShowEndScreen(); };
   probe_ = std::make_unique<X11WindowProbe>();
@@ -292,9 +295,6 @@ void DoTest::BuildControls() {
   grid->addLayout(right, 0, 1, 3, 1);
   grid->setColumnStretch(0, 3);
   grid->setColumnStretch(1, 2);
-  for (const char* name : {"second", "tmr_redbox", "tmr_backup"}) {
-    (new QTimer(this))->setObjectName(QLatin1String(name));  // driven by the clock and saving
-  }
   connect(cmdSubmit_, &QPushButton::clicked, this, &DoTest::cmdSubmit_Click);
   connect(cmdNext_, &QPushButton::clicked, this, &DoTest::cmdNext_Click);
   connect(cmdBack_, &QPushButton::clicked, this, &DoTest::cmdBack_Click);
@@ -393,6 +393,11 @@ void DoTest::Delay() {
   });
   poll.start(10);
   wait.exec();
+}
+
+void DoTest::tmr_backup_Tick() {
+  tmr_backup_->SetEnabled(false);
+  if (!app_.m.StudyMode && model_->Backup) model_->Backup();
 }
 
 void DoTest::tmr_redbox_Tick() {

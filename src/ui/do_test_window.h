@@ -61,6 +61,9 @@ class DoTest : public QWidget {
   void second_Tick();
   bool ClockRunning() const { return second_->enabled(); }
   void tmr_redbox_Tick();
+  /// After an answer: the backup of the results record (outside study mode).
+  void tmr_backup_Tick();
+  bool BackupTimerEnabled() const { return tmr_backup_->enabled(); }
   /// END: asks "Quit the test now ?" and ends the test on Yes.
   void cmdQuit_Click();
   void cmdQuitAll_Click();
@@ -88,7 +91,7 @@ class DoTest : public QWidget {
   AppContext& app_;
   std::string testFolderName_;
   std::unique_ptr<DoTestModel> model_;
-  std::unique_ptr<SwitchTimer> tmrDelay_, second_, tmr_redbox_;
+  std::unique_ptr<SwitchTimer> tmrDelay_, second_, tmr_redbox_, tmr_backup_;
   std::unique_ptr<frm_Info> info_;
   bool quitting_ = false;
 

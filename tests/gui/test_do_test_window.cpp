@@ -416,3 +416,23 @@ TEST(DoTestClock, DelayWaitsForTheStartTimer) {
 
 }  // namespace
 }  // namespace examora
+
+namespace examora {
+namespace {
+
+TEST(DoTestClock, EachAnswerSwitchesTheBackupOnOutsideStudyMode) {
+  Sitting s(false);
+  int backups = 0;
+  s.window->model().Backup = [&] { ++backups; };
+  EXPECT_FALSE(s.window->BackupTimerEnabled());
+  s.Pick("List2", kMillimetre);
+  s.Type(s.Solution(1));
+  s.Enter();
+  EXPECT_TRUE(s.window->BackupTimerEnabled());
+  s.window->tmr_backup_Tick();
+  EXPECT_FALSE(s.window->BackupTimerEnabled());
+  EXPECT_EQ(backups, 1);
+}
+
+}  // namespace
+}  // namespace examora
