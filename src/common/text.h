@@ -29,6 +29,9 @@ std::string Trim(std::string_view text);
 /// Upper-cases ASCII letters only; other bytes are kept.
 std::string UpperAscii(std::string_view text);
 
+/// Lower-cases ASCII letters only; other bytes are kept.
+std::string LowerAscii(std::string_view text);
+
 /// Splits text into lines at LF, dropping one CR before each LF. A final line break does not
 /// start another (empty) line.
 std::vector<std::string> SplitLines(std::string_view text);

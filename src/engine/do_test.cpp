@@ -34,11 +34,6 @@ bool IsPlainNumberKey(const std::string& key) {
   return head == "number";
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 std::string Without(std::string text, std::string_view characters) {
   std::erase_if(text, [&](char c) { return characters.find(c) != std::string_view::npos; });
   return text;
@@ -145,7 +140,7 @@ QuestionView DoTestModel::ShowQuestion() {
 PictureView DoTestModel::ShowPic(const std::string& testFolderName) const {
   PictureView view;
   view.entry = BankBlock()[2];
-  const std::string lower = Lower(view.entry);
+  const std::string lower = LowerAscii(view.entry);
   if (lower.find("graph[") != std::string::npos || lower.find("point[") != std::string::npos) {
     view.graph = true;
     return view;
@@ -413,11 +408,11 @@ void DoTestModel::MarkOneWord() {
   auto& accepted = m_.Prepared.OneWordAccept[i];
   for (int k = 1; k <= m_.Prepared.WordCount[i] && k <= 6; ++k) {
     std::string& typed = txtOneWord[static_cast<std::size_t>(k) - 1];
-    const std::string given = Without(Lower(typed), " -.,");
+    const std::string given = Without(LowerAscii(typed), " -.,");
     bool match = false;
     auto& spellings = accepted[static_cast<std::size_t>(k)];
     for (std::size_t n = 1; n < spellings.size(); ++n) {
-      spellings[n] = Without(Lower(spellings[n]), " ");
+      spellings[n] = Without(LowerAscii(spellings[n]), " ");
       match = match || (!given.empty() && spellings[n] == given);
     }
     if (!match) QuestionState[i] = 8, ResultCode[i] = "X";

@@ -37,13 +37,6 @@ constexpr std::array<Markup, 21> kMarkup = {{
     {"<10->", "\x97\x97\x97\x97\x97\x97\x97\x97\x97\x97"},
 }};
 
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
 std::string Marked(std::string text) {
   InsertSymbols(text);
   return text;
@@ -76,8 +69,8 @@ void PrepareOneWord(Sitting& s, int i, const QuestionBlock& b, const FormulaCont
   words.assign(static_cast<std::size_t>(s.WordCount[i]) + 1, {});
   for (int k = 1; k <= s.WordCount[i]; ++k) {
     std::vector<std::string> spellings;
-    for (const auto& item : SplitItems(Lower(Trim(b[static_cast<std::size_t>(k) + 2])))) {
-      spellings.push_back(Lower(Trim(item)));
+    for (const auto& item : SplitItems(LowerAscii(Trim(b[static_cast<std::size_t>(k) + 2])))) {
+      spellings.push_back(LowerAscii(Trim(item)));
     }
     words[static_cast<std::size_t>(k)] = OneBased(std::move(spellings));
   }
@@ -147,7 +140,7 @@ Sitting Scrambler(const TestBank& bank, bool studyMode, const std::string& testF
     s.QuestionText[i] = line1;
     switch (KindOf(line1)) {
       case QuestionKind::kNumeric: {
-        s.QuestionUnit[i] = Lower(b[4]);
+        s.QuestionUnit[i] = LowerAscii(b[4]);
         std::erase(s.QuestionUnit[i], ' ');
         const auto prepared = PrepareFormulaQuestion(i, line1, b[3], line1.starts_with("#(cont)"),
                                                      formulas, random, context);

@@ -16,14 +16,6 @@ namespace {
   throw FormatError("The test " + what + " cannot be used: " + why);
 }
 
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 void CheckHeader(const TestHeader& h, const std::string& what) {
   if (h.QuestionsInFile < 1 || h.QuestionsInFile > kMaxQuestionsInFile) {
     Refuse(what, "its header gives " + std::to_string(h.QuestionsInFile) +
@@ -75,7 +67,7 @@ void CheckBlock(const QuestionBlock& b, int q, const std::string& what) {
   }
   if (kind == QuestionKind::kOneWord) {
     for (int k = 1; k <= count; ++k) {
-      if (SplitItems(Lower(Trim(b[static_cast<std::size_t>(k) + 2]))).size() >
+      if (SplitItems(LowerAscii(Trim(b[static_cast<std::size_t>(k) + 2]))).size() >
           static_cast<std::size_t>(kMaxWordSpellings)) {
         Refuse(what, where + " accepts more than 20 spellings of word " + std::to_string(k) + ".");
       }
@@ -243,7 +235,7 @@ std::string ShownVariablesText(std::string_view text) {
   std::string shown(text);
   // From the second character to the fourth-last: "mpq" as the last three stays visible.
   for (std::size_t pos = 1; pos + 4 <= shown.size(); ++pos) {
-    if (Lower(shown.substr(pos, 3)) == "mpq") {
+    if (LowerAscii(shown.substr(pos, 3)) == "mpq") {
       shown.resize(pos);
       break;
     }
