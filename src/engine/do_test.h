@@ -18,6 +18,12 @@ namespace examora {
 
 enum class Panel { kNumeric, kMultiSelect, kOneWord, kMatching, kMultipleChoice };
 
+/// The panel of a question, by the first character of its text.
+Panel PanelOf(std::string_view text);
+
+/// A unit key starting "number" (any case) marks a question answered with a plain number.
+bool IsPlainNumberKey(const std::string& key);
+
 /// Captions of the 78 multi-select boxes: "A" to "Z", "AA" to "ZZ", "1" to "26".
 const std::array<std::string, 78>& CheckBoxCaptions();
 
