@@ -20,6 +20,7 @@
 #include "common/prompter.h"
 #include "engine/units.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "testfile/access_code.h"
 #include "ui/browser_load_window.h"
 #include "ui/browser_panel.h"
@@ -377,6 +378,35 @@ TEST_F(ShellTest, ASittingFromSignInToTheSummary) {
   EXPECT_TRUE(summary->text().contains(" Final Score =  8 \n"));  // one right of twelve: 8.3
   EXPECT_TRUE(s.Find<QPushButton>(*window, "cmdQuitAll")->isVisible());
   fs::remove(s.env.temp + s.m.SittingFileName);
+}
+
+}  // namespace
+}  // namespace examora
+
+namespace examora {
+namespace {
+
+// The bundled web folder is read through file:// URLs whose folder names hold blanks.
+TEST(PageFetcherTest, FileUrlsWithEncodedNamesAndMissingFiles) {
+  PageFetcher fetcher;
+  const std::string base = FolderFileUrl(EXAMORA_WEBROOT);
+  TestListTable table;
+  GetTestsWeb("10101 Beams", table);
+  FetchedPage test, page, missing;
+  int done = 0;
+  fetcher.Fetch(QUrl(QString::fromStdString(TestAddress(base, table, 1))), true,
+                [&](const FetchedPage& p) { test = p, ++done; });
+  fetcher.Fetch(QUrl(QString::fromStdString(base + "info/No_Image_Required.html")), false,
+                [&](const FetchedPage& p) { page = p, ++done; });
+  fetcher.Fetch(QUrl(QString::fromStdString(base + "info/absent.html")), false,
+                [&](const FetchedPage& p) { missing = p, ++done; });
+  ASSERT_TRUE(QTest::qWaitFor([&] { return done == 3; }, 10000));
+  EXPECT_TRUE(test.ok) << test.error.toStdString();
+  EXPECT_FALSE(test.html);
+  EXPECT_EQ(LoadTestText(test.bodyText, "Beams").header.QuestionsInFile, 15);
+  EXPECT_TRUE(page.html);
+  EXPECT_EQ(page.bodyText.substr(0, 17), "Image not needed.");
+  EXPECT_FALSE(missing.ok);
 }
 
 }  // namespace
