@@ -15,10 +15,18 @@ flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fsanitize=f
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_CXX_FLAGS="$flags" -DEXAMORA_BUILD_GUI=OFF -DEXAMORA_BUILD_TESTS=OFF \
   -DEXAMORA_BUILD_BENCH=OFF -DEXAMORA_BUILD_FUZZ=ON >/dev/null
-cmake --build build-fuzz -j2 --target fuzz_evaluator fuzz_formula fuzz_test_loader
+cmake --build build-fuzz -j2 --target fuzz_evaluator fuzz_formula fuzz_test_loader examora-cli
 for target in evaluator formula test_loader; do
   work=$(mktemp -d)
   cp fuzz/corpus/$target/* "$work"/
+  if [ "$target" = test_loader ]; then
+    # The sample tests, enciphered here from their sources, seed the loader (mode byte 0).
+    for source in samples/*.txt; do
+      build-fuzz/src/examora-cli author "$source" -o "$work/plain.eqb" >/dev/null
+      { printf '\0'; cat "$work/plain.eqb"; } > "$work/enciphered-$(basename "$source" .txt)"
+    done
+    rm -f "$work/plain.eqb"
+  fi
   echo "== fuzz_$target for ${seconds}s"
   status=0
   build-fuzz/fuzz/fuzz_$target -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
