@@ -182,8 +182,9 @@ void DoTest::ShowEndScreen() {
   for (const auto& line : model_->endScreen) lines << ToQString(line);
   picSave_->setText(lines.join(QLatin1Char('\n')));
   picSave_->show();
+  // QUIT is always offered once the test has ended: closing the window keeps the summary up.
+  cmdQuitAll_->show();
   if (app_.m.StudyMode) {
-    cmdQuitAll_->show();
     cmdSaveUSB_->show();
     cmdSaveUSB_->setEnabled(app_.m.ContinueAllowed);
   }

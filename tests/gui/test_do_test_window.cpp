@@ -274,6 +274,12 @@ TEST(DoTestWindow, ScreenshotsOfEachAnswerPanel) {
     }
     EXPECT_GT(colours.size(), 10u) << name;
   }
+  s.prompter.SetNextAnswer(MessageAnswer::Yes);
+  QTest::mouseClick(s.Find<QPushButton>("cmdQuit"), Qt::LeftButton);
+  const QImage summary = s.window->grab().toImage();
+  summary.save(QString::fromStdString((folder / "DoTest-summary.png").string()));
+  EXPECT_TRUE(s.Find<QLabel>("picSave")->isVisible());
+  EXPECT_TRUE(s.Find<QPushButton>("cmdQuitAll")->isVisible());  // an exam sitting can be left too
 }
 
 }  // namespace

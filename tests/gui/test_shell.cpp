@@ -39,7 +39,9 @@ namespace fs = std::filesystem;
 class WebServer {
  public:
   WebServer() {
-    root_ = fs::temp_directory_path() / ("examora-web-" + std::to_string(::getpid()));
+    static int servers = 0;  // each server its own copy: one removes only its own
+    root_ = fs::temp_directory_path() /
+            ("examora-web-" + std::to_string(::getpid()) + "-" + std::to_string(++servers));
     fs::remove_all(root_);
     fs::copy(EXAMORA_WEBROOT, root_, fs::copy_options::recursive);
     QTcpServer probe;
