@@ -31,9 +31,7 @@ Panel PanelOf(std::string_view text) {
 }
 
 bool IsPlainNumberKey(const std::string& key) {
-  std::string head = key.substr(0, 6);
-  for (char& c : head) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return head == "number";
+  return LowerAscii(key.substr(0, 6)) == "number";
 }
 
 const std::array<std::string, 78>& CheckBoxCaptions() {
@@ -52,6 +50,12 @@ const std::array<std::string, 78>& CheckBoxCaptions() {
 DoTestModel::DoTestModel(ModuleExamora& m, Prompter& prompter, Random& random, const Clock& clock)
     : m_(m), prompter_(prompter), random_(random), clock_(clock) {
   SecondsLeft = TestSeconds(QuestionsToAsk(), m.Bank.header.MinutesPerQuestion);
+  if (m.StartTimeText.empty()) {
+    // Sittings opened without the selection window (sit, tests) start now.
+    float startHour = 0;
+    m.StartTimeText = GetStartTime(clock.Now(), startHour);
+    m.EndTimeText = GetEndTime(startHour, m.Bank.header.TestMinutes);
+  }
   const auto size = static_cast<std::size_t>(std::max(QuestionsToAsk(), 0)) + 1;
   QuestionState.assign(size, 0);
   Picked.assign(size, 0);

@@ -230,9 +230,8 @@ void DoTestModel::BuildBars() {
   in.TestMinutes = m_.Bank.header.TestMinutes;
   in.PassMark = m_.Bank.header.PassMark;
   in.SecondsLeft = SecondsLeft;
-  float startHour = 0;
-  in.StartTimeText = GetStartTime(clock_.Now(), startHour);
-  in.EndTimeText = GetEndTime(startHour, m_.Bank.header.TestMinutes);
+  in.StartTimeText = m_.StartTimeText;
+  in.EndTimeText = m_.EndTimeText;
   progress = examora::BuildBars(in, progress.MarkedCount);
   if (onBuildBars) onBuildBars();
 }

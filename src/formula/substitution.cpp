@@ -21,11 +21,8 @@ void Report(const FormulaContext& context, int position, const std::string& what
 }
 
 std::string CleanUp(std::string_view formula) {
-  std::string out;
-  for (char c : Trim(formula)) {
-    if (c == ' ') continue;
-    out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  }
+  std::string out = LowerAscii(Trim(formula));
+  std::erase(out, ' ');
   return out;
 }
 

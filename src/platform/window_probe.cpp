@@ -8,14 +8,10 @@
 #include <cstdlib>
 #include <memory>
 
+#include "common/text.h"
+
 namespace examora {
 namespace {
-
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
 
 bool WindowIsSpreadsheet(Display* display, Window window) {
   XClassHint hint{};
@@ -52,7 +48,7 @@ const std::vector<std::string>& SpreadsheetWindowClasses() {
 
 bool IsSpreadsheetClass(const std::string& windowClass) {
   const auto& classes = SpreadsheetWindowClasses();
-  return std::find(classes.begin(), classes.end(), Lower(windowClass)) != classes.end();
+  return std::find(classes.begin(), classes.end(), LowerAscii(windowClass)) != classes.end();
 }
 
 bool X11WindowProbe::SpreadsheetOpen() {

@@ -223,8 +223,10 @@ bool Test::OpenTheTest() {
   Frame2_->show();
   img_connect_->hide();
   float startHour = 0;
-  lblStartTime_->setText(ToQString(GetStartTime(app_.clock.Now(), startHour)));
-  lblEndTime_->setText(ToQString(GetEndTime(startHour, h.TestMinutes)));
+  m.StartTimeText = GetStartTime(app_.clock.Now(), startHour);
+  m.EndTimeText = GetEndTime(startHour, h.TestMinutes);
+  lblStartTime_->setText(ToQString(m.StartTimeText));
+  lblEndTime_->setText(ToQString(m.EndTimeText));
   loaded_ = true;
   return true;
 }
