@@ -30,10 +30,10 @@ TEST(Clock, CountdownTextsAndTestLength) {
   EXPECT_EQ(CountdownText(9), " 0:09");
   EXPECT_EQ(CountdownText(1200), " 20:00");
   EXPECT_EQ(CountdownText(0), " 0:00");
-  EXPECT_EQ(TestSeconds(12, 1.5f), 18 * 60);
-  EXPECT_EQ(TestSeconds(5, 0.5f), 2 * 60);    // 2.5 minutes round half to even
-  EXPECT_EQ(TestSeconds(15, 1.5f), 22 * 60);  // 22.5 -> 22
-  EXPECT_EQ(TestSeconds(500, 2), 60000);      // past 546 minutes, no wrapping
+  EXPECT_EQ(TestSeconds(12 * 1.5f), 18 * 60);
+  EXPECT_EQ(TestSeconds(5 * 0.5f), 2 * 60);    // 2.5 minutes round half to even
+  EXPECT_EQ(TestSeconds(15 * 1.5f), 22 * 60);  // 22.5 -> 22
+  EXPECT_EQ(TestSeconds(500 * 2.0f), 60000);   // past 546 minutes, no wrapping
 }
 
 TEST(Progress, WeightsOfEachCode) {
@@ -78,7 +78,7 @@ TEST(Progress, ScorePredictedPossibleAndLost) {
 TEST(Progress, StatisticsLine) {
   ProgressInputs in = Inputs({"Z", "Z", "Z", "Z"});
   in.TestMinutes = 22.5f;
-  in.SecondsLeft = TestSeconds(15, 1.5f);
+  in.SecondsLeft = TestSeconds(15 * 1.5f);
   const ProgressFigures none = BuildBars(in, 0);
   EXPECT_EQ(none.statisticsLine,
             "Total minutes = 22.5     Start =09:00     Finish =09:20     Secs/question: "

@@ -36,6 +36,8 @@ struct ModuleExamora {
   std::string TestName;       // name of the chosen test
   int TestNumber = 0;         // its number
   std::string SavedTestPath;  // the downloaded test of this sitting
+  std::string TestFilePath;   // where the header and the question blocks are read from
+  std::string TestFolder;     // the test's web folder, put before its picture names
   std::string StartTimeText;  // when the test was opened, "hh:nn" (twelve-hour)
   std::string EndTimeText;    // when it is expected to end
   TestBank Bank;              // header values, QLineCount, Questions, HasContinuation

@@ -61,8 +61,10 @@ void ConsolePrompter::Echo(const Prompt& prompt) const {
 }
 
 MessageAnswer ConsolePrompter::ShowMessage(const std::string& title, const std::string& text,
-                                           MessageButtons buttons, MessageIcon icon) {
-  const MessageAnswer answer = ScriptedPrompter::ShowMessage(title, text, buttons, icon);
+                                           MessageButtons buttons, MessageIcon icon,
+                                           std::optional<MessageAnswer> defaultButton) {
+  const MessageAnswer answer =
+      ScriptedPrompter::ShowMessage(title, text, buttons, icon, defaultButton);
   if (echo_) Echo(prompts().back());
   return answer;
 }

@@ -50,7 +50,8 @@ class ConsolePrompter : public ScriptedPrompter {
 
  protected:
   MessageAnswer ShowMessage(const std::string& title, const std::string& text,
-                            MessageButtons buttons, MessageIcon icon) override;
+                            MessageButtons buttons, MessageIcon icon,
+                            std::optional<MessageAnswer> defaultButton) override;
 
  private:
   std::ostream& err_;

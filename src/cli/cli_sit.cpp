@@ -79,8 +79,14 @@ std::string Answer(DoTestModel& model, ModuleExamora& m, const std::string& answ
   const Sitting& s = m.Prepared;
   switch (KindOf(s.QuestionText[i])) {
     case QuestionKind::kNumeric: {
-      const auto parts = Split(answer, " ");
-      const bool plain = s.QuestionUnit[i].substr(0, 6) == "number";
+      // The number and the prefix are single words; the rest of the line is the unit symbol,
+      // which may hold a blank ("No Units").
+      auto parts = Split(answer, " ");
+      if (parts.size() > 3) {
+        for (std::size_t k = 3; k < parts.size(); ++k) parts[2] += " " + parts[k];
+        parts.resize(3);
+      }
+      const bool plain = IsPlainNumberKey(s.QuestionUnit[i]);
       if (!IsNumberText(parts[0]) || parts[0] == "," || parts[0] == ".") return "not a number";
       if (plain) {
         if (parts.size() != 1) return "a plain-number question takes only a number";

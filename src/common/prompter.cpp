@@ -9,8 +9,10 @@ bool Prompter::AskYesNo(const std::string& title, const std::string& text) {
 }
 
 MessageAnswer ScriptedPrompter::ShowMessage(const std::string& title, const std::string& text,
-                                            MessageButtons buttons, MessageIcon icon) {
-  prompts_.push_back({Kind::Message, title, text, buttons, icon});
+                                            MessageButtons buttons, MessageIcon icon,
+                                            std::optional<MessageAnswer> defaultButton) {
+  prompts_.push_back({Kind::Message, title, text, buttons, icon, defaultButton});
+  if (whileShown) whileShown(prompts_.back());
   if (buttons == MessageButtons::Ok) {
     // A lone OK button leaves nothing to decide, but a scripted answer is still consumed in
     // order when a test queued one for it.
@@ -25,7 +27,8 @@ MessageAnswer ScriptedPrompter::ShowMessage(const std::string& title, const std:
 
 std::optional<std::string> ScriptedPrompter::NextText(Kind kind, const std::string& title,
                                                       const std::string& text) {
-  prompts_.push_back({kind, title, text});
+  prompts_.push_back({kind, title, text, MessageButtons::Ok, MessageIcon::None, std::nullopt});
+  if (whileShown) whileShown(prompts_.back());
   if (texts_.empty()) throw std::logic_error("unscripted prompt: " + title);
   auto answer = texts_.front();
   texts_.pop_front();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,11 +18,13 @@ enum class MessageAnswer { Ok, Cancel, Yes, No };
 class Prompter {
  public:
   virtual ~Prompter() = default;
-  /// A message box with a fixed title; returns the button pressed.
+  /// A message box with a fixed title; returns the button pressed. `defaultButton` is the one
+  /// Enter presses (the first button when not given).
   MessageAnswer Message(const std::string& title, const std::string& text,
                         MessageButtons buttons = MessageButtons::Ok,
-                        MessageIcon icon = MessageIcon::None) {
-    return ShowMessage(title, text, buttons, icon);
+                        MessageIcon icon = MessageIcon::None,
+                        std::optional<MessageAnswer> defaultButton = std::nullopt) {
+    return ShowMessage(title, text, buttons, icon, defaultButton);
   }
   /// An input box; nothing when cancelled.
   std::optional<std::string> Input(const std::string& title, const std::string& prompt,
@@ -41,7 +44,8 @@ class Prompter {
 
  protected:
   virtual MessageAnswer ShowMessage(const std::string& title, const std::string& text,
-                                    MessageButtons buttons, MessageIcon icon) = 0;
+                                    MessageButtons buttons, MessageIcon icon,
+                                    std::optional<MessageAnswer> defaultButton) = 0;
   virtual std::optional<std::string> AskInput(const std::string& title, const std::string& prompt,
                                               const std::string& initial) = 0;
   virtual std::optional<std::string> ChooseOpenFile(const std::string& title,
@@ -63,7 +67,12 @@ class ScriptedPrompter : public Prompter {
     std::string text;  // message text, input prompt or file filter
     MessageButtons buttons = MessageButtons::Ok;
     MessageIcon icon = MessageIcon::None;
+    std::optional<MessageAnswer> defaultButton;
   };
+
+  /// Runs on every prompt as it is shown (while it is open, as a real modal box would be),
+  /// so a test can make time pass meanwhile.
+  std::function<void(const Prompt&)> whileShown;
 
   /// The next message box that is not OK-only gets this answer.
   void SetNextAnswer(MessageAnswer answer) { answers_.push_back(answer); }
@@ -75,7 +84,8 @@ class ScriptedPrompter : public Prompter {
 
  protected:
   MessageAnswer ShowMessage(const std::string& title, const std::string& text,
-                            MessageButtons buttons, MessageIcon icon) override;
+                            MessageButtons buttons, MessageIcon icon,
+                            std::optional<MessageAnswer> defaultButton) override;
   std::optional<std::string> AskInput(const std::string& title, const std::string& prompt,
                                       const std::string& initial) override;
   std::optional<std::string> ChooseOpenFile(const std::string& title,

@@ -1,6 +1,7 @@
 #include "engine/do_test.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "common/numtext.h"
 #include "common/text.h"
@@ -34,22 +35,9 @@ bool IsPlainNumberKey(const std::string& key) {
   return LowerAscii(key.substr(0, 6)) == "number";
 }
 
-const std::array<std::string, 78>& CheckBoxCaptions() {
-  static const std::array<std::string, 78> captions = [] {
-    std::array<std::string, 78> c;
-    for (int i = 0; i < 26; ++i) {
-      c[static_cast<std::size_t>(i)] = std::string(1, static_cast<char>('A' + i));
-      c[static_cast<std::size_t>(26 + i)] = std::string(2, static_cast<char>('A' + i));
-      c[static_cast<std::size_t>(52 + i)] = std::to_string(i + 1);
-    }
-    return c;
-  }();
-  return captions;
-}
-
 DoTestModel::DoTestModel(ModuleExamora& m, Prompter& prompter, Random& random, const Clock& clock)
     : m_(m), prompter_(prompter), random_(random), clock_(clock) {
-  SecondsLeft = TestSeconds(QuestionsToAsk(), m.Bank.header.MinutesPerQuestion);
+  SecondsLeft = TestSeconds(m.Bank.header.TestMinutes);
   if (m.StartTimeText.empty()) {
     // Sittings opened without the selection window (sit, tests) start now.
     float startHour = 0;
@@ -64,13 +52,75 @@ DoTestModel::DoTestModel(ModuleExamora& m, Prompter& prompter, Random& random, c
   StudentAnswer.assign(size, 0);
   LoadUnits(m_.Units);
   LoadPrefixes(m_.Units);
-  // The recent units start with one entry: MPa (prefix M, unit Pa).
+  SeedRecentUnits();
+}
+
+void DoTestModel::SeedRecentUnits() {
   int pa = -1;
   for (int u = 1; u <= m_.Units.UnitCount; ++u) {
     if (m_.Units.UnitTable[static_cast<std::size_t>(u)].symbol == "Pa") pa = u - 1;
   }
+  RecentUnitText.fill("");
+  RecentUnitIndex.fill({4, -1});
   RecentUnitText[0] = "MPa";
   RecentUnitIndex[0] = {6, pa};
+}
+
+std::array<float, 6> DoTestModel::VariableValues(int position) const {
+  std::array<float, 6> values{};
+  for (int n = 1; n <= 6; ++n)
+    values[static_cast<std::size_t>(n) - 1] = m_.Formulas.Value(position, n);
+  return values;
+}
+
+double ContrastRatio(std::uint32_t a, std::uint32_t b) {
+  auto luminance = [](std::uint32_t rgb) {
+    auto channel = [](std::uint32_t c) {
+      const double v = c / 255.0;
+      return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel((rgb >> 16) & 0xFF) + 0.7152 * channel((rgb >> 8) & 0xFF) +
+           0.0722 * channel(rgb & 0xFF);
+  };
+  const double la = luminance(a), lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TestWindowView DoTestModel::WindowView() const {
+  const TestHeader& h = m_.Bank.header;
+  TestWindowView v;
+  if (m_.StudyMode) {
+    v.caption = m_.VersionText + "   |   STUDY MODE  (Not Recorded)    |      " +
+                SpacedNumber(m_.TestNumber) + " " + m_.TestName;
+    v.studyNotice = true;
+    v.chartBackground = kTeal;
+    v.stemDarkGreen = true;
+  } else {
+    v.caption = m_.VersionText + "  |  EXAM MODE (Recorded)  |   " + m_.StudentId + "   |   " +
+                SpacedNumber(m_.TestNumber) + " " + m_.TestName +
+                "   |   Pass Mark = " + SpacedNumberSingle(h.PassMark);
+  }
+  v.compulsoryNotice = h.Compulsory ? "COMPULSORY: You must do every question to finish."
+                                    : "NON-COMPULSORY: You may leave questions out. ";
+  // A compulsory exam cannot be left early; study sittings always can.
+  v.answering = !Ended();
+  v.endButton = v.answering && (m_.StudyMode || !h.Compulsory);
+  v.countdown = CountdownText(SecondsLeft);
+  v.countdownRed = countdownRed_;
+  v.redBoxBlinking = countdownRed_ && v.answering;
+  v.score = FormatGeneralSingle(progress.Score);
+  v.scoreColour = progress.passing ? kGreen : kLightYellow;
+  v.statisticsPhrases = StatisticsPhrases(progress.statisticsLine);
+  v.chart = ChartColumns(m_.Prepared.QuestionText, ResultCode);
+  if (Ended()) {
+    // QUIT always, so an ended sitting can be left; "Save to USB" once the record is safe:
+    // in study mode at once (enabled when the test may be continued), in exam mode after a
+    // successful save.
+    v.quitAll = true;
+    v.saveUsb = m_.StudyMode || saved;
+    v.saveUsbEnabled = m_.StudyMode ? m_.ContinueAllowed : saved;
+  }
+  return v;
 }
 
 std::vector<std::string> DoTestModel::UnitListLines() const {
@@ -132,6 +182,9 @@ QuestionView DoTestModel::ShowQuestion() {
       }
       break;
   }
+  view.cmdSubmit = view.panel == Panel::kMultiSelect || view.panel == Panel::kMultipleChoice;
+  view.cmdSubmitEnabled =
+      !Ended() && (view.panel == Panel::kMultiSelect || (view.cmdSubmit && view.picked > 0));
   shownBefore_ = true;
   return view;
 }
@@ -175,6 +228,7 @@ bool DoTestModel::GetNext(int direction) {
 }
 
 void DoTestModel::opt_Click(int index) {
+  if (Ended()) return;
   Picked[static_cast<std::size_t>(CurrentQuestion())] = index;
 }
 
@@ -191,6 +245,7 @@ bool DoTestModel::txtAnswer_KeyPress(char key) {
 }
 
 bool DoTestModel::cmdOK_Click(bool unitsPanelVisible) {
+  if (Ended()) return false;
   if (unitsPanelVisible && unitPosition < 0) {
     Message("WARNING! NO UNITS", std::string("Please select suitable units.") + kBreak +
                                      "Select (No Units) for dimenionsless numbers.");
@@ -200,8 +255,7 @@ bool DoTestModel::cmdOK_Click(bool unitsPanelVisible) {
     Message("WARNING! NO ANSWER", "Please type the answer.");
     return false;
   }
-  Submitter();
-  return true;
+  return Submitter();
 }
 
 void DoTestModel::List2_Click(int position) {
@@ -258,6 +312,7 @@ void DoTestModel::ListRecent_Click(int position) {
 }
 
 bool DoTestModel::cmd_OK3_Click() {
+  if (Ended()) return false;
   if (m_.StudyMode) {
     Message("WARNING! STUDYMODE...", "Sorry, one-word questions are not assessed in StudyMode.");
     return false;
@@ -269,17 +324,16 @@ bool DoTestModel::cmd_OK3_Click() {
       return false;
     }
   }
-  Submitter();
-  return true;
+  return Submitter();
 }
 
 bool DoTestModel::cmd_OK4_Click() {
+  if (Ended()) return false;
   if (m_.StudyMode) {
     Message("WARNING! STUDYMODE...", "Sorry, Matching questions are not assessed in StudyMode.");
     return false;
   }
-  Submitter();
-  return true;
+  return Submitter();
 }
 
 }  // namespace examora

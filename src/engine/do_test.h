@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "common/prompter.h"
 #include "common/random.h"
 #include "results/progress.h"
+#include "testfile/test_file.h"
 
 namespace examora {
 
@@ -24,8 +26,10 @@ Panel PanelOf(std::string_view text);
 /// A unit key starting "number" (any case) marks a question answered with a plain number.
 bool IsPlainNumberKey(const std::string& key);
 
-/// Captions of the 78 multi-select boxes: "A" to "Z", "AA" to "ZZ", "1" to "26".
-const std::array<std::string, 78>& CheckBoxCaptions();
+/// Captions of the 78 multi-select boxes (the `Check1` array), as the test file names them.
+inline const std::array<std::string, kMultiSelectBoxes>& CheckBoxCaptions() {
+  return MultiSelectCaptions();
+}
 
 /// What the window shows for the question on screen.
 struct QuestionView {
@@ -37,7 +41,37 @@ struct QuestionView {
   std::vector<std::string> matchPrompts;  // matching labels shown
   std::vector<std::string> options;       // multiple-choice captions shown (exam mode)
   int picked = 0;                         // the option drawn bold and set
+  bool cmdSubmit = false;                 // the window's own MARK button (choice, multi-select)
+  bool cmdSubmitEnabled = false;          // a choice needs an option picked first
 };
+
+/// Colours as 0xRRGGBB.
+inline constexpr std::uint32_t kDarkGreen = 0x008000, kTeal = 0x008080, kScoreBackground = 0x202020;
+
+/// What the test window shows around the question, as data the window copies onto its
+/// controls after every event.
+struct TestWindowView {
+  std::string caption;                       // the mode banner
+  bool studyNotice = false;                  // lblStudyMode
+  std::uint32_t chartBackground = kWhite;    // picResults: teal in study mode
+  std::string compulsoryNotice;              // lblCompulsory
+  bool endButton = true;                     // cmdQuit enabled
+  bool stemDarkGreen = false;                // study mode; else the system's window-text colour
+  std::string countdown;                     // lblCountdown
+  bool countdownRed = false;                 // from 29 seconds left on
+  bool redBoxBlinking = false;               // tmr_redbox
+  std::string score;                         // lblScore
+  std::uint32_t scoreColour = kLightYellow;  // lblScore and lblMark: green when passing
+  std::uint32_t scoreBackground = kScoreBackground;  // dark, so both colours read
+  std::vector<std::string> statisticsPhrases;        // picStatistics, breakable between them
+  std::vector<ChartColumn> chart;                    // picResults
+  bool answering = true;  // every confirm control, option and list acts; false once ended
+  bool quitAll = false;   // cmdQuitAll shown
+  bool saveUsb = false, saveUsbEnabled = false;  // cmdSaveUSB shown, enabled
+};
+
+/// Contrast ratio of two colours (0xRRGGBB) by relative luminance, 1 to 21.
+double ContrastRatio(std::uint32_t a, std::uint32_t b);
 
 /// What the picture panel shows.
 struct PictureView {
@@ -70,6 +104,7 @@ class DoTestModel {
   std::array<std::array<int, 2>, 11> RecentUnitIndex{};  // prefix and unit list positions
   std::array<bool, 78> Check1{};
   std::array<std::string, 6> txtOneWord;
+  std::array<std::string, 6> OneWordGiven;  // the typed words as last marked, stripped
   std::array<std::string, 12> txtMatch;
   std::string lowText, highText, hintLowText, hintHighText;  // bounds of the last check
 
@@ -77,14 +112,20 @@ class DoTestModel {
   int SecondsLeft = 0;                 // from the window's set-up; wide, so long tests do not wrap
   ProgressFigures progress;            // the last BuildBars
   int TestEnded = 0;                   // 1 once the first EndtheTest has run
+  bool saved = false;                  // SaveResults wrote the record (exam mode)
   std::vector<std::string> endScreen;  // the end-of-test screen's lines
   std::string ResultsLine;
 
   /// The window's own work around these routines: redrawing the chart and the statistics,
-  /// freezing its controls at the end, the backup after each answer, saving outside study
-  /// mode, and the spreadsheet probe (true when one is open).
-  std::function<void()> onBuildBars, onEndtheTest, StartBackup, SaveResults, Backup;
-  std::function<bool()> spreadsheetOpen;
+  /// freezing its controls at the end, the backup after each answer, and the spreadsheet
+  /// probe (true when one is open). `SaveResults` saves outside study mode and tells whether
+  /// the record was written.
+  std::function<void()> onBuildBars, onEndtheTest, StartBackup, Backup;
+  std::function<bool()> SaveResults, spreadsheetOpen;
+
+  /// Everything around the question that the window shows now.
+  TestWindowView WindowView() const;
+  bool Ended() const { return TestEnded != 0; }
 
   /// Recomputes the progress figures and the score (and has the window redraw them).
   void BuildBars();
@@ -121,8 +162,14 @@ class DoTestModel {
 
   /// Tests the typed number against `theSolution`; true when right.
   bool CheckAnswer();
-  /// Marks the question on screen and moves the test on.
-  void Submitter();
+  /// Marks the question on screen and moves the test on; false when nothing was marked (no
+  /// option picked, or the test has ended).
+  bool Submitter();
+
+  /// The recent-units list's starting entry: "MPa" (prefix M, unit Pa).
+  void SeedRecentUnits();
+  /// The values drawn for variables a to f of the question at `position`.
+  std::array<float, 6> VariableValues(int position) const;
 
  private:
   const QuestionBlock& BankBlock() const;
@@ -141,6 +188,7 @@ class DoTestModel {
   Random& random_;
   const Clock& clock_;
   bool shownBefore_ = false;
+  bool countdownRed_ = false;
 };
 
 }  // namespace examora

@@ -54,9 +54,9 @@ bool DoTestModel::CheckAnswer() {
 
 std::string DoTestModel::DebugVariables() const {
   std::string text = std::string(kBreak) + kBreak + "Debug variables:";
-  for (int n = 1; n <= 6; ++n) {
-    text += std::string(kBreak) + static_cast<char>('a' + n - 1) + "= " +
-            SpacedNumberSingle(m_.Formulas.Value(CurrentQuestion(), n));
+  const auto values = VariableValues(CurrentQuestion());
+  for (std::size_t n = 0; n < values.size(); ++n) {
+    text += std::string(kBreak) + static_cast<char>('a' + n) + "= " + SpacedNumberSingle(values[n]);
   }
   return text;
 }
@@ -145,7 +145,8 @@ void DoTestModel::MarkOneWord() {
   auto& accepted = m_.Prepared.OneWordAccept[i];
   for (int k = 1; k <= m_.Prepared.WordCount[i] && k <= 6; ++k) {
     std::string& typed = txtOneWord[static_cast<std::size_t>(k) - 1];
-    const std::string given = Without(LowerAscii(typed), " -.,");
+    const std::string& given = OneWordGiven[static_cast<std::size_t>(k) - 1] =
+        Without(LowerAscii(typed), " -.,");
     bool match = false;
     auto& spellings = accepted[static_cast<std::size_t>(k)];
     for (std::size_t n = 1; n < spellings.size(); ++n) {
@@ -172,7 +173,9 @@ void DoTestModel::MarkMatching() {
   txtMatch.fill("");
 }
 
-void DoTestModel::Submitter() {
+bool DoTestModel::Submitter() {
+  // Once the test has ended nothing is marked: the record and the summary are final.
+  if (Ended()) return false;
   const auto i = static_cast<std::size_t>(CurrentQuestion());
   const Panel panel = PanelOf(m_.Prepared.QuestionText[i]);
   if (panel == Panel::kMultipleChoice && Picked[i] == 0) {
@@ -180,7 +183,7 @@ void DoTestModel::Submitter() {
     Message("Non Critical Error",
             "Marking an unselected M/C question " + SpacedNumber(CurrentQuestion()) +
                 " with zero value selection: picked%() = " + SpacedNumber(Picked[i]));
-    return;
+    return false;
   }
   ++AnsweredCount;
   switch (panel) {
@@ -201,9 +204,14 @@ void DoTestModel::Submitter() {
       break;
   }
   MoveOn();
+  return true;
 }
 
+// The one place that decides what follows a marked answer: the end of the test after the
+// last one, else the next open question. The clock may have ended the test while a marking
+// box was open; then nothing moves on.
 void DoTestModel::MoveOn() {
+  if (Ended()) return;
   BuildBars();
   if (AnsweredCount >= QuestionsToAsk()) {
     EndtheTest();
@@ -237,20 +245,22 @@ void DoTestModel::BuildBars() {
 }
 
 bool DoTestModel::second_Tick() {
-  if (TestEnded != 0) return false;
-  --SecondsLeft;
+  if (Ended()) return false;
+  if (SecondsLeft > 0) --SecondsLeft;
   BuildBars();
   if (SecondsLeft < 1) {
     EndtheTest();
     return true;
   }
+  if (SecondsLeft < 30) countdownRed_ = true;  // and stays red
   return false;
 }
 
 void DoTestModel::EndtheTest() {
   BuildBars();
   const LocalDateTime now = clock_.Now();
-  const std::string original = OriginalOrder3(progress.AnswerCodes, m_.Prepared.OrderPosition);
+  const std::string original =
+      OriginalOrder3(progress.AnswerCodes, m_.Prepared.PresentedPosition());
   ResultsFields fields{m_.TestNumber,    "",       now,         progress.Score,
                        QuestionsToAsk(), original, m_.StudentId};
   ResultsLine = ResultsRecord(fields, true);
@@ -260,7 +270,7 @@ void DoTestModel::EndtheTest() {
   const bool first = TestEnded == 0;
   TestEnded = 1;
   if (first) {
-    if (!m_.StudyMode && SaveResults) SaveResults();
+    if (!m_.StudyMode && SaveResults) saved = SaveResults();
     if (m_.StudyMode) endScreen.insert(endScreen.end(), {" ", " Press QUIT to end..."});
   }
   if (onEndtheTest) onEndtheTest();

@@ -1,6 +1,8 @@
 #include "formula/grapher.h"
 
 #include <cctype>
+#include <cstdio>
+#include <cstdlib>
 
 #include "common/numtext.h"
 #include "formula/evaluator.h"
@@ -148,6 +150,15 @@ bool Grapher::Pan(int button, double x, double y) {
   ViewYMax -= y - PanY;
   PanState = 0;
   return true;
+}
+
+std::string Grapher::PointerText(double x, double y) {
+  auto figures = [](double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4g", v);
+    return FormatGeneral(std::strtod(text, nullptr));
+  };
+  return "x = " + figures(x) + "   y = " + figures(y);
 }
 
 }  // namespace examora

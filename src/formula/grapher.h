@@ -66,6 +66,9 @@ class Grapher {
   /// Mouse movement over the panel at (x, y) in graph units with the given buttons (1: left);
   /// true when the view moved.
   bool Pan(int button, double x, double y);
+  /// The pointer's place in graph units as the panel shows it ("x = 1.25   y = -0.5"), to four
+  /// significant figures.
+  static std::string PointerText(double x, double y);
 };
 
 }  // namespace examora

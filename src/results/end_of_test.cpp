@@ -14,10 +14,10 @@ std::string Hashes(double value) {
 
 }  // namespace
 
-std::string OriginalOrder3(const std::string& codes, const std::vector<int>& orderPosition) {
+std::string OriginalOrder3(const std::string& codes, const std::vector<int>& PresentedPosition) {
   std::string result;
-  for (std::size_t q = 1; q < orderPosition.size(); ++q) {
-    const int position = orderPosition[q];
+  for (std::size_t q = 1; q < PresentedPosition.size(); ++q) {
+    const int position = PresentedPosition[q];
     if (position >= 1 && static_cast<std::size_t>(position) <= codes.size()) {
       result += codes[static_cast<std::size_t>(position) - 1];
     }

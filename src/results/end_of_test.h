@@ -10,8 +10,8 @@
 namespace examora {
 
 /// The codes (in asking order) put back into the order of the questions in the test file;
-/// `orderPosition[q]` is where bank question q was asked. Questions not asked add nothing.
-std::string OriginalOrder3(const std::string& codes, const std::vector<int>& orderPosition);
+/// `PresentedPosition[q]` is where bank question q was asked. Questions not asked add nothing.
+std::string OriginalOrder3(const std::string& codes, const std::vector<int>& PresentedPosition);
 
 /// The fields of a results record.
 struct ResultsFields {

@@ -1,8 +1,11 @@
 #include "results/progress.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/numtext.h"
+#include "common/text.h"
+#include "testfile/test_file.h"
 
 namespace examora {
 
@@ -22,14 +25,16 @@ CodeWeight WeightOf(const std::string& code, int optionCount) {
 }
 
 std::string CountdownText(int secondsLeft) {
+  secondsLeft = std::max(secondsLeft, 0);
   const int seconds = secondsLeft % 60;
   return " " + std::to_string(secondsLeft / 60) + ":" + (seconds <= 9 ? "0" : "") +
          std::to_string(seconds);
 }
 
-int TestSeconds(int questionsToAsk, float minutesPerQuestion) {
-  return static_cast<int>(RoundHalfEven(static_cast<double>(questionsToAsk) * minutesPerQuestion)) *
-         60;
+int TestSeconds(float testMinutes) {
+  if (!(testMinutes > 0)) return 0;  // NaN too
+  const double minutes = std::min<double>(RoundHalfEven(testMinutes), kMaxTestMinutes);
+  return static_cast<int>(minutes) * 60;
 }
 
 ProgressFigures BuildBars(const ProgressInputs& in, int previousMarkedCount) {
@@ -50,7 +55,9 @@ ProgressFigures BuildBars(const ProgressInputs& in, int previousMarkedCount) {
   const double totalSeconds = static_cast<double>(in.TestMinutes) * 60;
   if (unanswered > 0)
     f.future = static_cast<int>(RoundHalfEven(static_cast<double>(in.SecondsLeft) / unanswered));
-  const float elapsed = static_cast<float>(totalSeconds - in.SecondsLeft);
+  // The countdown may start above the test's exact minutes (4.6 rounds to 5): no time has
+  // passed then, rather than a negative amount.
+  const float elapsed = static_cast<float>(std::max(0.0, totalSeconds - in.SecondsLeft));
   if (previousMarkedCount > 0)
     f.average = static_cast<int>(RoundHalfEven(elapsed / previousMarkedCount));
   f.allocated = static_cast<int>(RoundHalfEven(totalSeconds / n));
@@ -71,6 +78,73 @@ ProgressFigures BuildBars(const ProgressInputs& in, int previousMarkedCount) {
       " marks lost     " + num(f.MarkedCount) + "/" + num(n) + " questions marked     " +
       " Predicted Mark = " + num(f.predicted) + "% of a possible " + num(f.possible) + "%   ";
   return f;
+}
+
+std::vector<std::string> StatisticsPhrases(const std::string& line) {
+  // Phrases are separated by runs of three or more blanks, or end at ".   " and ": ".
+  std::vector<std::string> phrases;
+  std::string current;
+  auto close = [&] {
+    if (!Trim(current).empty()) phrases.push_back(Trim(current));
+    current.clear();
+  };
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (line.compare(i, 3, "   ") == 0) {
+      close();
+      while (i + 1 < line.size() && line[i + 1] == ' ') ++i;
+      continue;
+    }
+    current += line[i];
+    if (line[i] == ':' && i + 1 < line.size() && line[i + 1] == ' ' &&
+        current != "Secs/question:") {
+      close();
+    }
+  }
+  close();
+  return phrases;
+}
+
+std::vector<ChartColumn> ChartColumns(const std::vector<std::string>& texts,
+                                      const std::vector<std::string>& codes) {
+  std::vector<ChartColumn> columns;
+  for (std::size_t i = 1; i < texts.size() && i < codes.size(); ++i) {
+    const std::string& code = codes[i];
+    const bool open = code == "Z";
+    ChartColumn c;
+    switch (KindOf(texts[i])) {
+      case QuestionKind::kNumeric:
+        c.letter = 'N';
+        c.split = true;
+        c.upper = open ? kWhite : (code == "Y" || code == "V") ? kGreen : kRed;
+        c.lower = open ? kWhite : (code == "Y" || code == "U") ? kGreen : kRed;
+        break;
+      case QuestionKind::kMultiSelect:
+        c.letter = 'S';
+        c.upper = c.lower = code == "Y" ? kGreen : code == "X" ? kRed : kGrey;
+        break;
+      case QuestionKind::kOneWord:
+      case QuestionKind::kMatching:
+        c.letter = KindOf(texts[i]) == QuestionKind::kOneWord ? 'W' : 'm';
+        c.upper = c.lower = code == "Y" ? kGreen : code == "X" ? kRed : kWhite;
+        break;
+      case QuestionKind::kMultipleChoice:
+        c.upper = c.lower = code == "A" ? kGreen : kRed;
+        c.style = code == "A" ? CellStyle::kFill : open ? CellStyle::kOutline : CellStyle::kHatch;
+        break;
+    }
+    columns.push_back(c);
+  }
+  return columns;
+}
+
+ChartGrid ChartLayout(int questions, int widthPixels, int minCellWidth, int maxCellWidth) {
+  ChartGrid grid;
+  const int n = std::max(questions, 1);
+  const int fit = std::max(widthPixels / std::max(minCellWidth, 1), 1);
+  grid.perRow = std::min(n, fit);
+  grid.rows = (n + grid.perRow - 1) / grid.perRow;
+  grid.cellWidth = std::min<double>(static_cast<double>(widthPixels) / grid.perRow, maxCellWidth);
+  return grid;
 }
 
 }  // namespace examora

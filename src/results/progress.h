@@ -2,6 +2,7 @@
 // the score, the predicted mark and the one-line statistics report.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,12 +20,13 @@ struct CodeWeight {
 /// multiple-choice pick, which costs 1/(k-1) more than a blank).
 CodeWeight WeightOf(const std::string& code, int optionCount);
 
-/// "Whole minutes:seconds" with a blank in front of the minutes (" 1:15", " 0:09").
+/// "Whole minutes:seconds" with a blank in front of the minutes (" 1:15", " 0:09"); time past
+/// the end reads " 0:00".
 std::string CountdownText(int secondsLeft);
 
-/// The seconds a test allows: its minutes rounded half to even, times 60. Kept in an int, so
-/// tests longer than 546 minutes do not wrap.
-int TestSeconds(int questionsToAsk, float minutesPerQuestion);
+/// The seconds a test allows: its single-precision minutes (questions times minutes each)
+/// rounded half to even, times 60; bounded to the longest sitting the clock runs.
+int TestSeconds(float testMinutes);
 
 /// What `BuildBars` reads.
 struct ProgressInputs {
@@ -54,5 +56,35 @@ struct ProgressFigures {
 /// Works out the figures; `previousMarkedCount` is what the last call left (the average time
 /// uses it, as the window's clock does).
 ProgressFigures BuildBars(const ProgressInputs& in, int previousMarkedCount);
+
+/// The statistics line cut into the phrases that must not break inside ("Total minutes = 15",
+/// " Start =09:00", ...): the window lets a line break only between them.
+std::vector<std::string> StatisticsPhrases(const std::string& statisticsLine);
+
+/// Colours, as 0xRRGGBB.
+inline constexpr std::uint32_t kGreen = 0x00FF00, kRed = 0xFF0000, kWhite = 0xFFFFFF,
+                               kGrey = 0xE0E0E0, kLightYellow = 0xFFFF80;
+
+/// How one question's column of the progress chart is drawn.
+enum class CellStyle { kFill, kHatch, kOutline };
+struct ChartColumn {
+  char letter = ' ';   // N, S, W, m; none for multiple choice
+  bool split = false;  // numeric: the upper cell is the number, the lower one the units
+  std::uint32_t upper = kWhite, lower = kWhite;
+  CellStyle style = CellStyle::kFill;
+};
+
+/// The chart's columns for questions 1..n by kind (`questionTexts`) and result code.
+std::vector<ChartColumn> ChartColumns(const std::vector<std::string>& questionTexts,
+                                      const std::vector<std::string>& codes);
+
+/// Where the columns go: as many to a row as stay readable (`minCellWidth` pixels each), the
+/// rest on further rows, so every column stays inside the chart.
+struct ChartGrid {
+  int perRow = 1;
+  int rows = 1;
+  double cellWidth = 0;  // pixels
+};
+ChartGrid ChartLayout(int questions, int widthPixels, int minCellWidth, int maxCellWidth);
 
 }  // namespace examora

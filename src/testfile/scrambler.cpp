@@ -124,7 +124,7 @@ void ShuffleOrder(std::vector<int>& order, Random& random) {
   }
 }
 
-Sitting Scrambler(const TestBank& bank, bool studyMode, const std::string& testFolder,
+Sitting Scrambler(const TestBank& bank, bool studyMode, const std::string& TestFolder,
                   Random& random, FormulaTables& formulas, FormulaContext& context) {
   const int n = bank.header.QuestionsInFile;
   Sitting s = EmptySitting(n);
@@ -160,7 +160,7 @@ Sitting Scrambler(const TestBank& bank, bool studyMode, const std::string& testF
         PrepareChoice(s, i, b, random);
         break;
     }
-    s.PictureName[i] = b[2].empty() ? std::string() : testFolder + b[2];
+    s.PictureName[i] = b[2].empty() ? std::string() : TestFolder + b[2];
   }
   return s;
 }

@@ -35,6 +35,8 @@ struct Sitting {
   std::vector<float> Solution;
 
   int size() const { return static_cast<int>(QuestionOrder.size()) - 1; }
+  /// The asking position of each bank question, as the end of the test reads it.
+  const std::vector<int>& PresentedPosition() const { return OrderPosition; }
 };
 
 /// Replaces the symbol markup ("^2", "*", "<DEG>", "<PHI2>", ...) with its characters.
@@ -45,9 +47,9 @@ void InsertSymbols(std::string& text);
 void ShuffleOrder(std::vector<int>& order, Random& random);
 
 /// Prepares a sitting of `bank`. Outside study mode, and when the test has no continued
-/// question groups, the questions are shuffled. `testFolder` is put before picture names.
+/// question groups, the questions are shuffled. `TestFolder` is put before picture names.
 /// `context.currentQuestion` follows the position being prepared (formula messages name it).
-Sitting Scrambler(const TestBank& bank, bool studyMode, const std::string& testFolder,
+Sitting Scrambler(const TestBank& bank, bool studyMode, const std::string& TestFolder,
                   Random& random, FormulaTables& formulas, FormulaContext& context);
 
 }  // namespace examora

@@ -26,9 +26,7 @@ void CheckHeader(const TestHeader& h, const std::string& what) {
     Refuse(what, "it asks " + std::to_string(h.QuestionsToAsk) + " questions of a bank of " +
                      std::to_string(h.QuestionsInFile) + ".");
   }
-  if (!(h.MinutesPerQuestion > 0) || !std::isfinite(h.TestMinutes)) {
-    Refuse(what, "it gives no time per question.");
-  }
+  if (const std::string problem = TestTimeProblem(h); !problem.empty()) Refuse(what, problem);
   if (h.LineCountDigits.size() < static_cast<std::size_t>(h.QuestionsInFile)) {
     Refuse(what, "its line counts cover " + std::to_string(h.LineCountDigits.size()) + " of " +
                      std::to_string(h.QuestionsInFile) + " questions.");
@@ -39,6 +37,59 @@ void CheckHeader(const TestHeader& h, const std::string& what) {
       Refuse(what, "question " + std::to_string(q + 1) +
                        " has a line count that is not 0 to 6 (a block holds 2 to 8 lines).");
     }
+  }
+}
+
+// The prompts (line 3) and the answers (line 4) pair up item by item: a prompt without its
+// answer, or an answer without its prompt, is a question no one can get right.
+void CheckMatching(const QuestionBlock& b, const std::string& what, const std::string& where) {
+  const std::size_t prompts = SplitItems(Trim(b[3])).size();
+  const std::size_t answers = SplitItems(UpperAscii(Trim(b[4]))).size();
+  if (answers > static_cast<std::size_t>(kMaxMatchItems) ||
+      prompts > static_cast<std::size_t>(kMaxMatchItems)) {
+    Refuse(what, where + " has more than 12 items to match.");
+  }
+  if (prompts != answers) {
+    Refuse(what, where + " has " + std::to_string(prompts) + " items to match (line 3) but " +
+                     std::to_string(answers) + " answers (line 4).");
+  }
+}
+
+// Every word needs at least one spelling a typed word can equal (marking ignores blanks, so an
+// empty or all-blank item can never match).
+void CheckOneWord(const QuestionBlock& b, int words, const std::string& what,
+                  const std::string& where) {
+  for (int k = 1; k <= words; ++k) {
+    const auto spellings = SplitItems(LowerAscii(Trim(b[static_cast<std::size_t>(k) + 2])));
+    if (spellings.size() > static_cast<std::size_t>(kMaxWordSpellings)) {
+      Refuse(what, where + " accepts more than 20 spellings of word " + std::to_string(k) + ".");
+    }
+    const bool any = std::any_of(spellings.begin(), spellings.end(), [](const std::string& s) {
+      return s.find_first_not_of(' ') != std::string::npos;
+    });
+    if (!any) Refuse(what, where + " gives no spelling for word " + std::to_string(k) + ".");
+  }
+}
+
+// The expected ticks (line 3) must name shown boxes (line 4 gives how many), in box order, as
+// the ticked boxes are read: otherwise no set of ticks can be right.
+void CheckMultiSelect(const QuestionBlock& b, const std::string& what, const std::string& where) {
+  const std::string count = Trim(b[4]);
+  const double boxes = LeadingNumber(count);
+  if (count.size() > 2 || boxes < 1 || boxes > kMultiSelectBoxes || boxes != std::floor(boxes)) {
+    Refuse(what, where + " shows \"" + count + "\" boxes (1 to 78 are possible).");
+  }
+  const auto& captions = MultiSelectCaptions();
+  std::size_t next = 0;  // the expected labels must come in box order
+  for (const std::string& label : SplitItems(UpperAscii(Trim(b[3])))) {
+    const auto at = std::find(captions.begin() + static_cast<std::ptrdiff_t>(next),
+                              captions.begin() + static_cast<std::ptrdiff_t>(boxes), label);
+    if (label.empty() || at == captions.begin() + static_cast<std::ptrdiff_t>(boxes)) {
+      Refuse(what, where + " expects \"" + Trim(b[3]) + "\", which the " + count +
+                       " boxes shown cannot give (labels in box order, A to " +
+                       captions[static_cast<std::size_t>(boxes) - 1] + ").");
+    }
+    next = static_cast<std::size_t>(at - captions.begin()) + 1;
   }
 }
 
@@ -57,25 +108,50 @@ void CheckBlock(const QuestionBlock& b, int q, const std::string& what) {
       if (count < 1) Refuse(what, where + " has no answer lines.");
       break;
   }
-  const QuestionKind kind = KindOf(b[1]);
-  if (kind == QuestionKind::kMatching) {
-    const auto answers = SplitItems(UpperAscii(Trim(b[4])));
-    if (answers.size() > static_cast<std::size_t>(kMaxMatchItems) ||
-        SplitItems(Trim(b[3])).size() > static_cast<std::size_t>(kMaxMatchItems)) {
-      Refuse(what, where + " has more than 12 items to match.");
-    }
-  }
-  if (kind == QuestionKind::kOneWord) {
-    for (int k = 1; k <= count; ++k) {
-      if (SplitItems(LowerAscii(Trim(b[static_cast<std::size_t>(k) + 2]))).size() >
-          static_cast<std::size_t>(kMaxWordSpellings)) {
-        Refuse(what, where + " accepts more than 20 spellings of word " + std::to_string(k) + ".");
-      }
-    }
+  switch (KindOf(b[1])) {
+    case QuestionKind::kMatching:
+      CheckMatching(b, what, where);
+      break;
+    case QuestionKind::kOneWord:
+      CheckOneWord(b, count, what, where);
+      break;
+    case QuestionKind::kMultiSelect:
+      CheckMultiSelect(b, what, where);
+      break;
+    default:
+      break;
   }
 }
 
 }  // namespace
+
+const std::array<std::string, kMultiSelectBoxes>& MultiSelectCaptions() {
+  static const std::array<std::string, kMultiSelectBoxes> captions = [] {
+    std::array<std::string, kMultiSelectBoxes> c;
+    for (int i = 0; i < 26; ++i) {
+      c[static_cast<std::size_t>(i)] = std::string(1, static_cast<char>('A' + i));
+      c[static_cast<std::size_t>(26 + i)] = std::string(2, static_cast<char>('A' + i));
+      c[static_cast<std::size_t>(52 + i)] = std::to_string(i + 1);
+    }
+    return c;
+  }();
+  return captions;
+}
+
+std::string TestTimeProblem(const TestHeader& h) {
+  if (!(h.MinutesPerQuestion > 0) || !std::isfinite(h.MinutesPerQuestion)) {
+    return "it gives no time per question.";
+  }
+  if (!std::isfinite(h.TestMinutes) || h.TestMinutes > kMaxTestMinutes) {
+    return "it allows " + FormatGeneralSingle(h.TestMinutes) + " minutes a sitting; a sitting " +
+           "may last at most " + std::to_string(kMaxTestMinutes) + " minutes.";
+  }
+  if (RoundHalfEven(h.TestMinutes) < 1) {
+    return "its " + FormatGeneralSingle(h.TestMinutes) +
+           " minutes a sitting round to no time on the clock.";
+  }
+  return {};
+}
 
 QuestionKind KindOf(std::string_view line) {
   if (line.empty()) return QuestionKind::kMultipleChoice;

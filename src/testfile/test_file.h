@@ -21,11 +21,16 @@ inline constexpr int kHeaderLines = 11;
 inline constexpr int kMaxMatchItems = 12;
 inline constexpr int kMaxWordSpellings = 20;
 inline constexpr int kMultiSelectBoxes = 78;
+/// The longest sitting the clock runs (a day); more is a mistake in the test.
+inline constexpr int kMaxTestMinutes = 1440;
 
 /// Question kinds, by the first character of the question line.
 enum class QuestionKind { kMultipleChoice, kNumeric, kMultiSelect, kOneWord, kMatching };
 QuestionKind KindOf(std::string_view questionLine);
 const char* KindName(QuestionKind kind);
+
+/// Captions of the 78 multi-select boxes: "A" to "Z", "AA" to "ZZ", "1" to "26".
+const std::array<std::string, kMultiSelectBoxes>& MultiSelectCaptions();
 
 /// The header values of a test (lines 3 to 11 of the file).
 struct TestHeader {
@@ -53,6 +58,10 @@ struct TestBank {
   std::vector<QuestionBlock> Questions;  // 1..QuestionsInFile (index 0 unused)
   bool HasContinuation = false;
 };
+
+/// Why a test's time cannot be run by the clock (none per question, more than a day, or so
+/// little that the countdown rounds it to nothing); empty when it can.
+std::string TestTimeProblem(const TestHeader& header);
 
 /// Reads the header values from the 11 deciphered header lines (numbers by their leading
 /// numeric value). Does not validate.

@@ -37,10 +37,10 @@ QGroupBox* DoTest::BuildNumericPanel() {
   txtAnswer_ = Named(new QLineEdit(answer), QStringLiteral("txtAnswer"));
   txtAnswer_->setToolTip(QStringLiteral("Type answer then press Enter"));
   txtAnswer_->installEventFilter(this);
-  auto* ok = Named(new QPushButton(QStringLiteral("OK"), answer), QStringLiteral("cmdOK"));
+  cmdOK_ = Named(new QPushButton(QStringLiteral("OK"), answer), QStringLiteral("cmdOK"));
   a->addWidget(Text(answer, "Type answer then press ENTER."));
   a->addWidget(txtAnswer_);
-  a->addWidget(ok);
+  a->addWidget(cmdOK_);
   a->addWidget(
       Text(answer,
            "Must be accurate to within +/-1%, which is about 3 significant figures. Work in 4."));
@@ -69,10 +69,11 @@ QGroupBox* DoTest::BuildNumericPanel() {
   u->addWidget(lblUnitsLong_, 3, 1);
   u->addWidget(lblMultiplier_, 3, 2);
   layout->addWidget(Frame_Units_, 0, 1);
-  connect(ok, &QPushButton::clicked, this, &DoTest::cmdOK_Click);
-  connect(List1_, &QListWidget::itemClicked, this, [this] { List1_Click(); });
-  connect(List2_, &QListWidget::itemClicked, this, [this] { List2_Click(); });
-  connect(ListRecent_, &QListWidget::itemClicked, this, [this] { ListRecent_Click(); });
+  connect(cmdOK_, &QPushButton::clicked, this, &DoTest::cmdOK_Click);
+  // Mouse or arrow keys alike: what is highlighted is what marking uses.
+  connect(List1_, &QListWidget::currentRowChanged, this, &DoTest::List1_Click);
+  connect(List2_, &QListWidget::currentRowChanged, this, &DoTest::List2_Click);
+  connect(ListRecent_, &QListWidget::currentRowChanged, this, &DoTest::ListRecent_Click);
   return panel;
 }
 
@@ -84,12 +85,12 @@ QGroupBox* DoTest::BuildMultiSelectPanel() {
                        QStringLiteral("Check1%1").arg(b));
     layout->addWidget(Check1_[b], static_cast<int>(b / 13), static_cast<int>(b % 13));
   }
-  auto* ok = Named(new QPushButton(QStringLiteral("MARK"), panel), QStringLiteral("cmd_OK2"));
+  cmd_OK2_ = Named(new QPushButton(QStringLiteral("MARK"), panel), QStringLiteral("cmd_OK2"));
   layout->addWidget(
       Text(panel, "Tick EVERY correct label (above) that matches the picture (right)."), 6, 0, 1,
       10);
-  layout->addWidget(ok, 6, 10, 1, 3);
-  connect(ok, &QPushButton::clicked, this, &DoTest::cmd_OK2_Click);
+  layout->addWidget(cmd_OK2_, 6, 10, 1, 3);
+  connect(cmd_OK2_, &QPushButton::clicked, this, &DoTest::cmd_OK2_Click);
   return panel;
 }
 
@@ -105,8 +106,8 @@ QGroupBox* DoTest::BuildOneWordPanel() {
     layout->addWidget(lab1_[k], static_cast<int>(k), 0);
     layout->addWidget(txtOneWord_[k], static_cast<int>(k), 1);
   }
-  auto* ok = Named(new QPushButton(QStringLiteral("MARK"), panel), QStringLiteral("cmd_OK3"));
-  layout->addWidget(ok, 6, 1);
+  cmd_OK3_ = Named(new QPushButton(QStringLiteral("MARK"), panel), QStringLiteral("cmd_OK3"));
+  layout->addWidget(cmd_OK3_, 6, 1);
   const char* notes[] = {
       "Enter your text above, then press MARK button.", "1. Spelling must be correct.",
       "2. Each answer may have several correct words, but you must enter only one each.",
@@ -114,7 +115,7 @@ QGroupBox* DoTest::BuildOneWordPanel() {
       "4. All spaces are ignored (so you can use spaces if you want)"};
   int row = 7;
   for (const char* note : notes) layout->addWidget(Text(panel, note), row++, 0, 1, 2);
-  connect(ok, &QPushButton::clicked, this, &DoTest::cmd_OK3_Click);
+  connect(cmd_OK3_, &QPushButton::clicked, this, &DoTest::cmd_OK3_Click);
   return panel;
 }
 
@@ -129,10 +130,10 @@ QGroupBox* DoTest::BuildMatchPanel() {
     layout->addWidget(lblMatch_[k], static_cast<int>(k % 6), static_cast<int>(k / 6) * 2);
     layout->addWidget(txtMatch_[k], static_cast<int>(k % 6), static_cast<int>(k / 6) * 2 + 1);
   }
-  auto* ok = Named(new QPushButton(QStringLiteral("MARK"), panel), QStringLiteral("cmd_OK4"));
+  cmd_OK4_ = Named(new QPushButton(QStringLiteral("MARK"), panel), QStringLiteral("cmd_OK4"));
   layout->addWidget(Text(panel, "Type all matching labels then press MARK button"), 6, 0, 1, 3);
-  layout->addWidget(ok, 6, 3);
-  connect(ok, &QPushButton::clicked, this, &DoTest::cmd_OK4_Click);
+  layout->addWidget(cmd_OK4_, 6, 3);
+  connect(cmd_OK4_, &QPushButton::clicked, this, &DoTest::cmd_OK4_Click);
   return panel;
 }
 
@@ -210,16 +211,19 @@ void DoTest::BuildControls() {
   };
   picGraph_->hide();
   right->addWidget(picGraph_);
+  lblGraphXY_ = Named(new QLabel(this), QStringLiteral("lblGraphXY"));
+  lblGraphXY_->hide();
+  right->addWidget(lblGraphXY_);
   auto* tools = new QHBoxLayout;
   cmdZoomUp_ = Named(new QPushButton(QStringLiteral("+"), this), QStringLiteral("cmdZoomUp"));
   cmdZoomDown_ = Named(new QPushButton(QStringLiteral("-"), this), QStringLiteral("cmdZoomDown"));
   cmdZoomUp_->hide();
   cmdZoomDown_->hide();
-  auto* info = Named(new QPushButton(QStringLiteral("Get Info"), this), QStringLiteral("cmdInfo"));
-  auto* convert =
+  cmdInfo_ = Named(new QPushButton(QStringLiteral("Get Info"), this), QStringLiteral("cmdInfo"));
+  cmdConvert_ =
       Named(new QPushButton(QStringLiteral("Convert"), this), QStringLiteral("cmdConvert"));
   for (QWidget* w : {static_cast<QWidget*>(cmdZoomUp_), static_cast<QWidget*>(cmdZoomDown_),
-                     static_cast<QWidget*>(info), static_cast<QWidget*>(convert)}) {
+                     static_cast<QWidget*>(cmdInfo_), static_cast<QWidget*>(cmdConvert_)}) {
     tools->addWidget(w);
   }
   right->addLayout(tools);
@@ -266,12 +270,12 @@ void DoTest::BuildControls() {
   connect(cmdSubmit_, &QPushButton::clicked, this, &DoTest::cmdSubmit_Click);
   connect(cmdNext_, &QPushButton::clicked, this, &DoTest::cmdNext_Click);
   connect(cmdBack_, &QPushButton::clicked, this, &DoTest::cmdBack_Click);
-  connect(info, &QPushButton::clicked, this, &DoTest::cmdInfo_Click);
+  connect(cmdInfo_, &QPushButton::clicked, this, &DoTest::cmdInfo_Click);
   connect(cmdQuit_, &QPushButton::clicked, this, &DoTest::cmdQuit_Click);
   connect(cmdZoomUp_, &QPushButton::clicked, this, &DoTest::cmdZoomUp_Click);
   connect(cmdZoomDown_, &QPushButton::clicked, this, &DoTest::cmdZoomDown_Click);
   connect(cmdQuitAll_, &QPushButton::clicked, this, &DoTest::cmdQuitAll_Click);
-  connect(convert, &QPushButton::clicked, this, &DoTest::cmdConvert_Click);
+  connect(cmdConvert_, &QPushButton::clicked, this, &DoTest::cmdConvert_Click);
   resize(1100, 720);
 }
 

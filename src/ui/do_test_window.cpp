@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -35,7 +36,7 @@ DoTest::DoTest(AppContext& app, std::string testFolderName, QWidget* parent)
   tmr_backup_ = std::make_unique<SwitchTimer>(this, QStringLiteral("tmr_backup"), 500,
                                               app.manualTimers, [this] { tmr_backup_Tick(); });
   model_->StartBackup = [this] { tmr_backup_->SetEnabled(true); };
-  model_->onBuildBars = [this] { ShowProgress(); };
+  model_->onBuildBars = [this] { ShowWindowState(); };
   model_->onEndtheTest = [this] { ShowEndScreen(); };
   probe_ = std::make_unique<X11WindowProbe>();
   model_->spreadsheetOpen = [this] { return probe_->SpreadsheetOpen(); };
@@ -45,45 +46,21 @@ DoTest::DoTest(AppContext& app, std::string testFolderName, QWidget* parent)
 DoTest::~DoTest() = default;
 
 void DoTest::Form_load() {
-  ModuleExamora& m = app_.m;
-  const TestHeader& h = m.Bank.header;
-  model_->SecondsLeft = TestSeconds(h.QuestionsToAsk, h.MinutesPerQuestion);
-  lblCountdown_->setText(ToQString(CountdownText(model_->SecondsLeft)));
+  model_->SecondsLeft = TestSeconds(app_.m.Bank.header.TestMinutes);
   cmdNext_->setEnabled(true);
   picSave_->hide();
   second_->SetEnabled(true);
-  if (m.StudyMode) {
-    setWindowTitle(ToQString(m.VersionText + "   |   STUDY MODE  (Not Recorded)    |      " +
-                             SpacedNumber(m.TestNumber) + " " + m.TestName));
-    lblStudyMode_->show();
-    QPalette teal = picResults_->palette();
-    teal.setColor(QPalette::Window, QColor(0x00, 0x80, 0x80));
-    picResults_->setPalette(teal);
-  } else {
-    setWindowTitle(ToQString(m.VersionText + "  |  EXAM MODE (Recorded)  |   " + m.StudentId +
-                             "   |   " + SpacedNumber(m.TestNumber) + " " + m.TestName +
-                             "   |   Pass Mark = " + SpacedNumberSingle(h.PassMark)));
-    lblStudyMode_->hide();
+  {
+    const QSignalBlocker blockUnits(List2_), blockPrefixes(List1_);
+    List2_->clear();
+    for (const auto& line : model_->UnitListLines()) List2_->addItem(ToQString(line));
+    List2_->setCurrentRow(-1);
+    List1_->clear();
+    for (const auto& line : model_->PrefixListLines()) List1_->addItem(ToQString(line));
+    List1_->setCurrentRow(4);
   }
-  if (h.Compulsory) {
-    lblCompulsory_->setText(QStringLiteral("COMPULSORY: You must do every question to finish."));
-    cmdQuit_->setEnabled(false);
-  } else {
-    lblCompulsory_->setText(QStringLiteral("NON-COMPULSORY: You may leave questions out. "));
-  }
-  if (m.StudyMode) {
-    lblStem_->setStyleSheet(QStringLiteral("color: #008000;"));
-    cmdQuit_->setEnabled(true);
-  }
-  List2_->clear();
-  for (const auto& line : model_->UnitListLines()) List2_->addItem(ToQString(line));
-  List2_->setCurrentRow(-1);
-  List1_->clear();
-  for (const auto& line : model_->PrefixListLines()) List1_->addItem(ToQString(line));
-  List1_->setCurrentRow(4);
-  ListRecent_->clear();
-  for (int r = 0; r < 8; ++r)
-    ListRecent_->addItem(ToQString(model_->RecentUnitText[static_cast<std::size_t>(r)]));
+  ShowUnitLabels();
+  ShowWindowState();
   tmrDelay_->SetEnabled(true);
   for (QCheckBox* box : Check1_) box->hide();
   const QScreen* screen = QGuiApplication::primaryScreen();
@@ -91,6 +68,10 @@ void DoTest::Form_load() {
     resize(screen->geometry().width(), height());
     Resizer();
   }
+}
+
+void DoTest::Form_Resize() {
+  Resizer();
 }
 
 void DoTest::Resizer() {
@@ -101,19 +82,12 @@ void DoTest::Resizer() {
 
 void DoTest::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  Resizer();
+  Form_Resize();
 }
 
 void DoTest::second_Tick() {
-  if (model_->TestEnded != 0) return;
-  const bool ended = model_->second_Tick();
-  lblCountdown_->setText(ToQString(CountdownText(model_->SecondsLeft)));
-  if (ended) {
-    for (int k = 1; k <= 6; ++k) opt_[static_cast<std::size_t>(k)]->setEnabled(false);
-  } else if (model_->SecondsLeft < 30) {
-    tmr_redbox_->SetEnabled(true);
-    lblCountdown_->setStyleSheet(QStringLiteral("color: #FF0000;"));
-  }
+  model_->second_Tick();
+  ShowWindowState();
 }
 
 void DoTest::Delay() {
@@ -141,53 +115,78 @@ void DoTest::tmr_redbox_Tick() {
   RedBox_->setVisible(!RedBox_->isVisible());
 }
 
-void DoTest::ShowProgress() {
-  const ProgressFigures& f = model_->progress;
-  lblScore_->setText(ToQString(FormatGeneralSingle(f.Score)));
-  const QString colour =
-      f.passing ? QStringLiteral("color: #00FF00;") : QStringLiteral("color: #FFFF80;");
-  lblScore_->setStyleSheet(colour);
-  lblMark_->setStyleSheet(colour);
-  picStatistics_->setText(ToQString(f.statisticsLine));
-  const Sitting& s = app_.m.Prepared;
-  picResults_->SetQuestions(
-      std::vector<std::string>(
-          s.QuestionText.begin(),
-          s.QuestionText.begin() +
-              std::min<std::size_t>(s.QuestionText.size(), model_->ResultCode.size())),
-      model_->ResultCode);
+namespace {
+
+QString CssColour(std::uint32_t rgb) {
+  return QStringLiteral("#%1").arg(rgb, 6, 16, QLatin1Char('0'));
+}
+
+// The statistics line may break only between its phrases, never inside one.
+QString Unbroken(const std::vector<std::string>& phrases) {
+  QStringList parts;
+  for (const auto& phrase : phrases) parts << ToQString(phrase).replace(' ', QChar(0x00A0));
+  return parts.join(QStringLiteral("   "));
+}
+
+}  // namespace
+
+void DoTest::ShowWindowState() {
+  const TestWindowView v = model_->WindowView();
+  setWindowTitle(ToQString(v.caption));
+  lblStudyMode_->setVisible(v.studyNotice);
+  QPalette chart = picResults_->palette();
+  chart.setColor(QPalette::Window, QColor::fromRgb(v.chartBackground));
+  picResults_->setPalette(chart);
+  picResults_->SetColumns(v.chart);
+  lblCompulsory_->setText(ToQString(v.compulsoryNotice));
+  cmdQuit_->setEnabled(v.endButton);
+  lblStem_->setStyleSheet(v.stemDarkGreen ? QStringLiteral("color: #008000;") : QString());
+  lblCountdown_->setText(ToQString(v.countdown));
+  lblCountdown_->setStyleSheet(v.countdownRed ? QStringLiteral("color: #FF0000;") : QString());
+  if (v.redBoxBlinking != tmr_redbox_->enabled()) tmr_redbox_->SetEnabled(v.redBoxBlinking);
+  lblScore_->setText(ToQString(v.score));
+  const QString score = QStringLiteral("color: %1; background-color: %2;")
+                            .arg(CssColour(v.scoreColour), CssColour(v.scoreBackground));
+  lblScore_->setStyleSheet(score);
+  lblMark_->setStyleSheet(score);
+  picStatistics_->setText(Unbroken(v.statisticsPhrases));
+  // Once the test has ended no control can hand in or change an answer.
+  for (QWidget* w : std::initializer_list<QWidget*>{cmdOK_, cmd_OK2_, cmd_OK3_, cmd_OK4_,
+                                                    txtAnswer_, List1_, List2_, ListRecent_,
+                                                    cmdNext_, cmdBack_, cmdInfo_, cmdConvert_}) {
+    w->setEnabled(v.answering);
+  }
+  if (!v.answering) {
+    cmdSubmit_->setEnabled(false);
+    for (int k = 1; k <= 6; ++k) opt_[static_cast<std::size_t>(k)]->setEnabled(false);
+    for (QCheckBox* box : Check1_) box->setEnabled(false);
+    for (QLineEdit* box : txtOneWord_) box->setEnabled(false);
+    for (QLineEdit* box : txtMatch_) box->setEnabled(false);
+  }
+  cmdQuitAll_->setVisible(v.quitAll);
+  cmdSaveUSB_->setVisible(v.saveUsb);
+  cmdSaveUSB_->setEnabled(v.saveUsbEnabled);
 }
 
 void DoTest::ShowEndScreen() {
   second_->SetEnabled(false);
   WebBrowser1_->hide();
-  for (QWidget* w : std::initializer_list<QWidget*>{cmdNext_, cmdQuit_, cmdSubmit_, cmdBack_,
-                                                    txtAnswer_, List1_, List2_}) {
-    w->setEnabled(false);
-  }
-  for (const char* name : {"cmdCheat", "cmdOK", "cmdInfo", "cmdConvert"}) {
-    if (auto* w = findChild<QWidget*>(QLatin1String(name))) w->setEnabled(false);
-  }
   picGraph_->hide();
   cmdZoomUp_->hide();
   cmdZoomDown_->hide();
-  for (int k = 1; k <= 6; ++k) opt_[static_cast<std::size_t>(k)]->setEnabled(false);
+  lblGraphXY_->hide();
   for (QWidget* frame :
        {static_cast<QWidget*>(Frame_numerical_), static_cast<QWidget*>(Frame_multiselect_),
         static_cast<QWidget*>(Frame_oneword_), static_cast<QWidget*>(Frame_Match_)}) {
     frame->hide();
   }
+  if (auto* cheat = findChild<QWidget*>(QStringLiteral("cmdCheat"))) cheat->setEnabled(false);
   lblStem_->hide();
   QStringList lines;
   for (const auto& line : model_->endScreen) lines << ToQString(line);
   picSave_->setText(lines.join(QLatin1Char('\n')));
   picSave_->show();
-  // QUIT is always offered once the test has ended: closing the window keeps the summary up.
-  cmdQuitAll_->show();
-  if (app_.m.StudyMode) {
-    cmdSaveUSB_->show();
-    cmdSaveUSB_->setEnabled(app_.m.ContinueAllowed);
-  }
+  ShowWindowState();
 }
 
 void DoTest::cmdZoomUp_Click() {
@@ -199,12 +198,15 @@ void DoTest::cmdZoomDown_Click() {
 }
 
 void DoTest::picGraph_MouseMove(int button, double x, double y) {
+  lblGraphXY_->setText(ToQString(Grapher::PointerText(x, y)));
   if (grapher_.Pan(button, x, y)) picGraph_->SetView(grapher_.RedrawGraph());
 }
 
 void DoTest::cmdQuit_Click() {
+  if (model_->Ended()) return;
+  // No is the default: a stray Enter must not end a test.
   if (app_.prompter.Message("Quitting Test", "Quit the test now ?", MessageButtons::YesNo,
-                            MessageIcon::Critical) == MessageAnswer::Yes) {
+                            MessageIcon::Critical, MessageAnswer::No) == MessageAnswer::Yes) {
     model_->EndtheTest();
   }
 }
@@ -237,11 +239,14 @@ void DoTest::ShowUnitLabels() {
   lblMultiplier_->setText(ToQString(model_->lblMultiplier));
   lbltheSolution_->setText(ToQString(model_->lbltheSolution));
   lblTheBaseUnit_->setText(ToQString(model_->lblTheBaseUnit));
+  // Rows set here follow the model; they must not come back as a student's choice.
+  const QSignalBlocker blockPrefixes(List1_), blockUnits(List2_), blockRecent(ListRecent_);
   List1_->setCurrentRow(model_->prefixPosition);
   List2_->setCurrentRow(model_->unitPosition);
   ListRecent_->clear();
   for (int r = 0; r < 8; ++r)
     ListRecent_->addItem(ToQString(model_->RecentUnitText[static_cast<std::size_t>(r)]));
+  ListRecent_->setCurrentRow(-1);
 }
 
 void DoTest::ShowQuestion() {
@@ -251,7 +256,8 @@ void DoTest::ShowQuestion() {
   Frame_oneword_->setVisible(view.panel == Panel::kOneWord);
   Frame_Match_->setVisible(view.panel == Panel::kMatching);
   lblStem_->setText(ToQString(view.stem));
-  cmdSubmit_->setVisible(view.panel == Panel::kMultiSelect || view.panel == Panel::kMultipleChoice);
+  cmdSubmit_->setVisible(view.cmdSubmit);
+  cmdSubmit_->setEnabled(view.cmdSubmitEnabled);
   for (int k = 1; k <= 6; ++k) opt_[static_cast<std::size_t>(k)]->hide();
   switch (view.panel) {
     case Panel::kNumeric:
@@ -261,13 +267,17 @@ void DoTest::ShowQuestion() {
       ShowUnitLabels();
       break;
     case Panel::kMultiSelect:
-      for (int b = 0; b < 78; ++b) Check1_[static_cast<std::size_t>(b)]->setVisible(b < view.boxes);
+      for (int b = 0; b < 78; ++b) {
+        Check1_[static_cast<std::size_t>(b)]->setVisible(b < view.boxes);
+        Check1_[static_cast<std::size_t>(b)]->setEnabled(true);
+      }
       break;
     case Panel::kOneWord:
       for (int k = 0; k < 6; ++k) {
         lab1_[static_cast<std::size_t>(k)]->setVisible(k < view.words);
         txtOneWord_[static_cast<std::size_t>(k)]->setVisible(k < view.words);
         txtOneWord_[static_cast<std::size_t>(k)]->clear();
+        txtOneWord_[static_cast<std::size_t>(k)]->setEnabled(true);
       }
       break;
     case Panel::kMatching:
@@ -275,6 +285,7 @@ void DoTest::ShowQuestion() {
         const bool shown = k < static_cast<int>(view.matchPrompts.size());
         lblMatch_[static_cast<std::size_t>(k)]->setVisible(shown);
         txtMatch_[static_cast<std::size_t>(k)]->setVisible(shown);
+        txtMatch_[static_cast<std::size_t>(k)]->setEnabled(true);
         if (shown)
           lblMatch_[static_cast<std::size_t>(k)]->setText(
               ToQString(view.matchPrompts[static_cast<std::size_t>(k)]));
@@ -295,11 +306,6 @@ void DoTest::ShowQuestion() {
         option->setAutoExclusive(false);
         option->setChecked(picked);
         option->setAutoExclusive(true);
-      }
-      if (view.picked > 0) {
-        cmdNext_->setEnabled(true);
-        cmdBack_->setEnabled(true);
-        cmdSubmit_->setEnabled(true);
       }
       break;
   }
@@ -340,8 +346,16 @@ void DoTest::cmdBack_Click() {
 
 void DoTest::opt_Click(int index) {
   model_->opt_Click(index);
-  ShowQuestion();
-  cmdSubmit_->setEnabled(true);
+  if (!model_->Ended()) ShowQuestion();
+}
+
+void DoTest::ReadAnswerControls() {
+  model_->txtAnswer = FromQString(txtAnswer_->text());
+  for (std::size_t b = 0; b < Check1_.size(); ++b) model_->Check1[b] = Check1_[b]->isChecked();
+  for (std::size_t k = 0; k < txtOneWord_.size(); ++k)
+    model_->txtOneWord[k] = FromQString(txtOneWord_[k]->text());
+  for (std::size_t k = 0; k < txtMatch_.size(); ++k)
+    model_->txtMatch[k] = FromQString(txtMatch_[k]->text());
 }
 
 void DoTest::AfterMarking() {
@@ -349,52 +363,54 @@ void DoTest::AfterMarking() {
   for (QCheckBox* box : Check1_) box->setChecked(false);
   for (QLineEdit* box : txtOneWord_) box->clear();
   for (QLineEdit* box : txtMatch_) box->clear();
-  // The test ends when every question is answered; until then the next open one is shown.
-  if (model_->AnsweredCount < model_->QuestionsToAsk()) {
+  // The model has moved on (or ended the test); the window only shows where it is now.
+  if (!model_->Ended()) {
     ShowPic();
     ShowQuestion();
   }
+  ShowWindowState();
 }
 
 void DoTest::cmdSubmit_Click() {
-  const int before = model_->AnsweredCount;
-  model_->Submitter();
-  if (model_->AnsweredCount != before) AfterMarking();
+  ReadAnswerControls();
+  if (model_->Submitter()) AfterMarking();
 }
 
 void DoTest::cmd_OK2_Click() {
-  for (std::size_t b = 0; b < Check1_.size(); ++b) model_->Check1[b] = Check1_[b]->isChecked();
-  model_->Submitter();
-  AfterMarking();
+  ReadAnswerControls();
+  if (model_->Submitter()) AfterMarking();
 }
 
 void DoTest::cmdOK_Click() {
-  model_->txtAnswer = FromQString(txtAnswer_->text());
+  ReadAnswerControls();
   if (model_->cmdOK_Click(Frame_Units_->isVisible())) AfterMarking();
 }
 
 void DoTest::cmd_OK3_Click() {
-  for (std::size_t k = 0; k < 6; ++k) model_->txtOneWord[k] = FromQString(txtOneWord_[k]->text());
+  ReadAnswerControls();
   if (model_->cmd_OK3_Click()) AfterMarking();
 }
 
 void DoTest::cmd_OK4_Click() {
-  for (std::size_t k = 0; k < 12; ++k) model_->txtMatch[k] = FromQString(txtMatch_[k]->text());
+  ReadAnswerControls();
   if (model_->cmd_OK4_Click()) AfterMarking();
 }
 
-void DoTest::List1_Click() {
-  model_->List1_Click(List1_->currentRow());
+void DoTest::List1_Click(int row) {
+  if (row < 0 || model_->Ended()) return;
+  model_->List1_Click(row);
   ShowUnitLabels();
 }
 
-void DoTest::List2_Click() {
-  model_->List2_Click(List2_->currentRow());
+void DoTest::List2_Click(int row) {
+  if (row < 0 || model_->Ended()) return;
+  model_->List2_Click(row);
   ShowUnitLabels();
 }
 
-void DoTest::ListRecent_Click() {
-  model_->ListRecent_Click(ListRecent_->currentRow());
+void DoTest::ListRecent_Click(int row) {
+  if (row < 0 || model_->Ended()) return;
+  model_->ListRecent_Click(row);
   ShowUnitLabels();
 }
 
@@ -415,6 +431,7 @@ bool DoTest::eventFilter(QObject* watched, QEvent* event) {
       cmdOK_Click();
       return true;
     }
+    if (model_->Ended()) return true;
     if (text.size() == 1 && text[0].unicode() >= 32) {
       model_->txtAnswer_KeyPress(static_cast<char>(text[0].toLatin1()));
     }

@@ -35,6 +35,7 @@ class DoTest : public QWidget {
   int SecondsLeft() const { return model_->SecondsLeft; }
 
   void Form_load();
+  void Form_Resize();
   void Resizer();
   void ShowQuestion();
   void ShowPic();
@@ -46,9 +47,10 @@ class DoTest : public QWidget {
   void cmdOK_Click();
   void cmd_OK3_Click();
   void cmd_OK4_Click();
-  void List1_Click();
-  void List2_Click();
-  void ListRecent_Click();
+  /// The prefix, unit and recent-unit lists follow their current row, whatever moved it.
+  void List1_Click(int row);
+  void List2_Click(int row);
+  void ListRecent_Click(int row);
   void cmdConvert_Click();
   void cmdInfo_Click();
   /// The start timer: its tick presses `cmdNext`, showing question 1.
@@ -84,8 +86,11 @@ class DoTest : public QWidget {
   QGroupBox* BuildOneWordPanel();
   QGroupBox* BuildMatchPanel();
   void ShowUnitLabels();
+  /// Copies every answer control into the model: each confirm calls it before marking.
+  void ReadAnswerControls();
   void AfterMarking();
-  void ShowProgress();
+  /// Copies the model's window view (banner, notices, clock, score, chart, what acts).
+  void ShowWindowState();
   void ShowEndScreen();
 
   AppContext& app_;
@@ -114,6 +119,8 @@ class DoTest : public QWidget {
   std::array<QLabel*, 12> lblMatch_{};
   std::array<QLineEdit*, 12> txtMatch_{};
   QPushButton *cmdSubmit_, *cmdNext_, *cmdBack_, *cmdQuit_, *cmdZoomUp_, *cmdZoomDown_;
+  QPushButton *cmdOK_, *cmd_OK2_, *cmd_OK3_, *cmd_OK4_, *cmdInfo_, *cmdConvert_;
+  QLabel* lblGraphXY_;
   BrowserPanel* WebBrowser1_;
 };
 

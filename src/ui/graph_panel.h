@@ -19,6 +19,9 @@ class GraphPanel : public QWidget {
   /// Where a point in graph units lands on the panel.
   QPointF ToPixels(double x, double y) const;
   QPointF ToGraph(const QPointF& pixel) const;
+  /// The part of the panel the view fills: the largest centred rectangle of the view's own
+  /// proportions, so one unit is as long across as upward.
+  QRectF PlotRect() const;
 
   /// Mouse movement: buttons (1 for the left) and the position in graph units.
   std::function<void(int, double, double)> onMouseMove;

@@ -2,75 +2,77 @@
 
 #include <QPainter>
 
-#include "testfile/test_file.h"
-
 namespace examora {
+namespace {
+
+QColor Rgb(std::uint32_t rgb) {
+  return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+constexpr int kLetterHeight = 12;
+
+}  // namespace
 
 ProgressChart::ProgressChart(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("picResults"));
-  setMinimumHeight(44);
+  setMinimumHeight(kRowHeight);
   setAutoFillBackground(true);
 }
 
-void ProgressChart::SetQuestions(std::vector<std::string> texts, std::vector<std::string> codes) {
-  texts_ = std::move(texts);
-  codes_ = std::move(codes);
+void ProgressChart::SetColumns(std::vector<ChartColumn> columns) {
+  const bool rowsChanged = columns.size() != columns_.size();
+  columns_ = std::move(columns);
+  if (rowsChanged) setMinimumHeight(Grid().rows * kRowHeight);
   update();
 }
 
+ChartGrid ProgressChart::Grid() const {
+  return ChartLayout(static_cast<int>(columns_.size()), width(), kMinCellWidth, kMaxCellWidth);
+}
+
+void ProgressChart::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  setMinimumHeight(Grid().rows * kRowHeight);
+}
+
 QRect ProgressChart::CellRect(int i, bool lower) const {
-  // The strip is 878 units across; question i stands i units from the left, each 10 wide.
-  const double unit = width() / 878.0;
-  const int left = static_cast<int>(i * 10 * unit);
-  const int w = std::max(2, static_cast<int>(8 * unit));
-  const int half = (height() - 14) / 2;
-  return lower ? QRect(left, 2 + half, w, half) : QRect(left, 2, w, half);
+  const ChartGrid grid = Grid();
+  const int index = i - 1;
+  const int row = index / grid.perRow, column = index % grid.perRow;
+  const int left = static_cast<int>(column * grid.cellWidth) + 1;
+  const int w = std::max(2, static_cast<int>(grid.cellWidth) - 2);
+  const int half = (kRowHeight - kLetterHeight - 4) / 2;
+  const int top = row * kRowHeight + 2;
+  return lower ? QRect(left, top + half, w, half) : QRect(left, top, w, half);
 }
 
 void ProgressChart::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  const QColor white(255, 255, 255);
-  for (std::size_t i = 1; i < texts_.size() && i < codes_.size(); ++i) {
-    const std::string& code = codes_[i];
-    const QRect upper = CellRect(static_cast<int>(i));
-    const QRect whole = upper.united(CellRect(static_cast<int>(i), true));
-    char letter = ' ';
-    switch (KindOf(texts_[i])) {
-      case QuestionKind::kNumeric: {
-        const bool numberRight = code == "Y" || code == "V";
-        const bool unitsRight = code == "Y" || code == "U";
-        const bool open = code == "Z";
-        painter.fillRect(upper, open ? white : numberRight ? Green() : Red());
-        painter.fillRect(CellRect(static_cast<int>(i), true), open         ? white
-                                                              : unitsRight ? Green()
-                                                                           : Red());
-        letter = 'N';
+  QFont font = painter.font();
+  font.setPixelSize(kLetterHeight - 2);
+  painter.setFont(font);
+  for (std::size_t k = 0; k < columns_.size(); ++k) {
+    const ChartColumn& c = columns_[k];
+    const int i = static_cast<int>(k) + 1;
+    const QRect upper = CellRect(i);
+    const QRect whole = upper.united(CellRect(i, true));
+    switch (c.style) {
+      case CellStyle::kFill:
+        painter.fillRect(c.split ? upper : whole, Rgb(c.upper));
+        if (c.split) painter.fillRect(CellRect(i, true), Rgb(c.lower));
         break;
-      }
-      case QuestionKind::kMultiSelect:
-        painter.fillRect(whole, code == "Y" ? Green() : code == "X" ? Red() : Grey());
-        letter = 'S';
+      case CellStyle::kHatch:
+        painter.fillRect(whole, QBrush(Rgb(c.upper), Qt::BDiagPattern));
         break;
-      case QuestionKind::kOneWord:
-      case QuestionKind::kMatching:
-        painter.fillRect(whole, code == "Y" ? Green() : code == "X" ? Red() : white);
-        letter = KindOf(texts_[i]) == QuestionKind::kOneWord ? 'W' : 'm';
-        break;
-      case QuestionKind::kMultipleChoice:
-        if (code == "A") {
-          painter.fillRect(whole, Green());
-        } else if (code == "Z") {
-          painter.setPen(Red());
-          painter.drawRect(whole.adjusted(0, 0, -1, -1));
-        } else {
-          painter.fillRect(whole, QBrush(Red(), Qt::BDiagPattern));
-        }
+      case CellStyle::kOutline:
+        painter.setPen(Rgb(c.upper));
+        painter.drawRect(whole.adjusted(0, 0, -1, -1));
         break;
     }
-    if (letter != ' ') {
+    if (c.letter != ' ') {
       painter.setPen(Qt::black);
-      painter.drawText(QRect(whole.left(), height() - 12, whole.width() + 4, 12), Qt::AlignLeft,
-                       QString(QChar(letter)));
+      painter.drawText(QRect(whole.left(), whole.bottom() + 1, whole.width() + 2, kLetterHeight),
+                       Qt::AlignHCenter | Qt::AlignTop, QString(QChar(c.letter)));
     }
   }
 }

@@ -1,11 +1,12 @@
-// picResults: one small column per question in asking order, coloured by its kind and result
-// code (numeric questions show the number above and the units below).
+// picResults: one small column per question in asking order, drawn as the core's chart columns
+// say; columns that do not fit one row readably go on further rows.
 #pragma once
 
 #include <QColor>
 #include <QWidget>
-#include <string>
 #include <vector>
+
+#include "results/progress.h"
 
 namespace examora {
 
@@ -13,21 +14,19 @@ class ProgressChart : public QWidget {
  public:
   explicit ProgressChart(QWidget* parent = nullptr);
 
-  /// The questions' texts (their first character is the kind) and result codes, 1-based.
-  void SetQuestions(std::vector<std::string> texts, std::vector<std::string> codes);
+  void SetColumns(std::vector<ChartColumn> columns);
   /// The cell of question i (1-based); `lower` picks the units cell of a numeric question.
   QRect CellRect(int i, bool lower = false) const;
 
-  static QColor Green() { return QColor(0, 255, 0); }
-  static QColor Red() { return QColor(255, 0, 0); }
-  static QColor Grey() { return QColor(0xE0, 0xE0, 0xE0); }
+  static constexpr int kMinCellWidth = 9, kMaxCellWidth = 24, kRowHeight = 40;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
-  std::vector<std::string> texts_;
-  std::vector<std::string> codes_;
+  ChartGrid Grid() const;
+  std::vector<ChartColumn> columns_;
 };
 
 }  // namespace examora

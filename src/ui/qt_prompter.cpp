@@ -39,6 +39,20 @@ QMessageBox::Icon IconOf(MessageIcon icon) {
   return QMessageBox::NoIcon;
 }
 
+QMessageBox::StandardButton ButtonOf(MessageAnswer answer) {
+  switch (answer) {
+    case MessageAnswer::Yes:
+      return QMessageBox::Yes;
+    case MessageAnswer::No:
+      return QMessageBox::No;
+    case MessageAnswer::Cancel:
+      return QMessageBox::Cancel;
+    case MessageAnswer::Ok:
+      break;
+  }
+  return QMessageBox::Ok;
+}
+
 MessageAnswer AnswerOf(int button) {
   switch (button) {
     case QMessageBox::Yes:
@@ -60,8 +74,10 @@ QString ShownText(const std::string& text) {
 }  // namespace
 
 MessageAnswer QtPrompter::ShowMessage(const std::string& title, const std::string& text,
-                                      MessageButtons buttons, MessageIcon icon) {
+                                      MessageButtons buttons, MessageIcon icon,
+                                      std::optional<MessageAnswer> defaultButton) {
   QMessageBox box(IconOf(icon), ToQString(title), ShownText(text), ButtonsOf(buttons), parent_);
+  if (defaultButton) box.setDefaultButton(ButtonOf(*defaultButton));
   const int pressed = box.exec();
   // Closing the box with Escape or the window's close button counts as its safe answer.
   if (buttons == MessageButtons::YesNo && pressed != QMessageBox::Yes) return MessageAnswer::No;

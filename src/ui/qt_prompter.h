@@ -13,7 +13,8 @@ class QtPrompter : public Prompter {
 
  protected:
   MessageAnswer ShowMessage(const std::string& title, const std::string& text,
-                            MessageButtons buttons, MessageIcon icon) override;
+                            MessageButtons buttons, MessageIcon icon,
+                            std::optional<MessageAnswer> defaultButton) override;
   std::optional<std::string> AskInput(const std::string& title, const std::string& prompt,
                                       const std::string& initial) override;
   std::optional<std::string> ChooseOpenFile(const std::string& title,

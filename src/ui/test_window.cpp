@@ -197,9 +197,10 @@ bool Test::OpenTheTest() {
   ModuleExamora& m = app_.m;
   const auto index = static_cast<std::size_t>(sel_);
   const std::string name = m.Tests.TestList[index][2];
+  m.TestFilePath = m.TempFolder + m.SittingFileName;
   try {
     m.Bank =
-        LoadTestFile(app_.settings.Paths().ToNative(m.SavedTestPath), m.Tests.TestListLine[index]);
+        LoadTestFile(app_.settings.Paths().ToNative(m.TestFilePath), m.Tests.TestListLine[index]);
   } catch (const Error& e) {
     // Nothing of a test that cannot be used is shown; the list stays usable.
     lblStatus_->setText(ToQString(e.what()));
@@ -275,9 +276,8 @@ void Test::cmdRunTest_Click() {
   cmdRunTest_->setEnabled(false);
   txtPassword_->setEnabled(false);
   FormulaContext context{&app_.prompter, &m.Debugger, 0};
-  const std::string testFolder =
-      m.WebBase + "tests/" + m.Tests.TestListLine[static_cast<std::size_t>(sel_)] + "/";
-  m.Prepared = Scrambler(m.Bank, m.StudyMode, testFolder, app_.random, m.Formulas, context);
+  m.TestFolder = m.WebBase + "tests/" + m.Tests.TestListLine[static_cast<std::size_t>(sel_)] + "/";
+  m.Prepared = Scrambler(m.Bank, m.StudyMode, m.TestFolder, app_.random, m.Formulas, context);
   m.CurrentQuestion = context.currentQuestion;
   if (openTestWindow) cmdGO_->show();
   RestoreNormalPointer();
