@@ -353,6 +353,31 @@ TEST(CliSit, AnswersAreMarkedThroughTheWindowCore) {
             std::string::npos);
 }
 
+TEST(CliSit, UnitSymbolsWithABlankAndMatchingCountsThatDisagree) {
+  TempDir dir;
+  const std::string head =
+      "10171\r\nSit\r\nTitle: Sit\r\nCompulsory: False\r\nPassMark: 50\r\nd\r\nv\r\n";
+  WriteFileAtomically(dir / "ratio.txt", head +
+                                             "----------\r\n#R = #(2,2,2)\r\n\r\n#a\r\n"
+                                             "No Units\r\n*** END OF FILE ***\r\n");
+  WriteFileAtomically(dir / "a.txt", "1: 2 - No Units\n");
+  const CliRun ratio =
+      Cli({"sit", (dir / "ratio.txt").string(), "--answers", (dir / "a.txt").string()});
+  EXPECT_EQ(ratio.code, 0) << ratio.out;
+  EXPECT_TRUE(ratio.out.starts_with("Q1 Y 9\n")) << ratio.out;
+  // Three prompts, two answers: refused by name, not a crash.
+  WriteFileAtomically(dir / "match.txt", head +
+                                             "----------\r\n$Match\r\n\r\na,b,c\r\nX,Y\r\n"
+                                             "*** END OF FILE ***\r\n");
+  for (const char* command : {"sit", "check", "author"}) {
+    const CliRun run = Cli({command, (dir / "match.txt").string()});
+    EXPECT_EQ(run.code, 1) << command;
+    EXPECT_NE(run.err.find("question 1 has 3 items to match (line 3) but 2 answers (line 4)"),
+              std::string::npos)
+        << command << ": " << run.err;
+  }
+}
+
 }  // namespace
 }  // namespace examora
 

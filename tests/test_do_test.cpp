@@ -299,6 +299,98 @@ TEST(DoTestPresentation, StemsPanelsNavigationAndPictures) {
   EXPECT_FALSE(w.model->GetNext(1));  // nothing open: no endless search
 }
 
+// The clock runs out while a marking box is open: the answer behind the box counts, nothing
+// moves on, and nothing at all is marked afterwards.
+TEST(DoTestMarking, NothingIsMarkedOnceTheClockHasEndedTheTest) {
+  Window w({{"#v=#(2,2,2)", "", "#a", "n"}, {"@T", "", "A", "2"}, {"C?", "", "R", "W"}}, false);
+  w.model->SecondsLeft = 2;
+  w.prompter.whileShown = [&](const ScriptedPrompter::Prompt&) {
+    while (!w.model->Ended()) w.model->second_Tick();
+  };
+  EXPECT_EQ(w.Numeric(1, "7", kNoPrefix, kNewton), "U");  // its box is open when time is up
+  w.prompter.whileShown = nullptr;
+  EXPECT_TRUE(w.model->Ended());
+  EXPECT_EQ(w.m.CurrentQuestion, 1);  // did not move on
+  EXPECT_EQ(w.model->AnsweredCount, 1);
+  const std::vector<std::string> screen = w.model->endScreen;
+  w.m.CurrentQuestion = 2;
+  w.model->Check1[0] = true;
+  EXPECT_FALSE(w.model->Submitter());
+  w.m.CurrentQuestion = 3;
+  w.model->opt_Click(1);
+  EXPECT_EQ(w.model->Picked[3], 0);
+  EXPECT_FALSE(w.model->Submitter());
+  EXPECT_FALSE(w.model->cmdOK_Click(false));
+  EXPECT_EQ(w.model->ResultCode, (std::vector<std::string>{"", "U", "Z", "Z"}));
+  EXPECT_EQ(w.model->endScreen, screen);
+  EXPECT_EQ(screen[6], " UZZ");
+  EXPECT_NE(w.model->ResultsLine.find(",UZZ,"), std::string::npos);
+  EXPECT_FALSE(w.model->WindowView().answering);
+  EXPECT_FALSE(w.model->WindowView().endButton);
+}
+
+// What the window shows, as data: banner, notices, END, stem colour, red clock, MARK buttons,
+// and QUIT / "Save to USB" at the end.
+TEST(DoTestView, WindowRulesAsData) {
+  Window study({{"#v=#(2,2,2)", "", "#a", "n"},
+                {"@T", "", "A", "2"},
+                {"%W", "", "x"},
+                {"$M", "", "a", "A"},
+                {"C?", "", "R", "W"}},
+               true, true);
+  study.m.Bank.header.Compulsory = true;
+  study.m.VersionText = "V";
+  study.m.TestNumber = 10105;
+  study.m.TestName = "Units";
+  TestWindowView v = study.model->WindowView();
+  EXPECT_EQ(v.caption, "V   |   STUDY MODE  (Not Recorded)    |       10105 Units");
+  EXPECT_TRUE(v.studyNotice && v.stemDarkGreen && v.endButton);  // study: END always
+  EXPECT_EQ(v.chartBackground, kTeal);
+  EXPECT_EQ(v.compulsoryNotice, "COMPULSORY: You must do every question to finish.");
+  const bool submits[] = {false, true, false, false, true};  // which kinds show cmdSubmit
+  for (int q = 1; q <= 5; ++q) EXPECT_EQ(study.Show(q).cmdSubmit, submits[q - 1]) << q;
+  study.model->SecondsLeft = 31;
+  study.model->second_Tick();
+  EXPECT_FALSE(study.model->WindowView().countdownRed);  // 30 left
+  study.model->second_Tick();
+  EXPECT_TRUE(study.model->WindowView().countdownRed);  // 29 left
+  study.model->EndtheTest();
+  v = study.model->WindowView();
+  EXPECT_TRUE(v.quitAll && v.saveUsb && v.saveUsbEnabled);
+  EXPECT_FALSE(v.answering || v.redBoxBlinking);
+
+  Window exam({{"@T", "", "A", "2"}}, false);
+  exam.m.Bank.header.Compulsory = true;
+  exam.m.StudentId = "Ann Lee";
+  exam.m.Bank.header.PassMark = 50;
+  v = exam.model->WindowView();
+  EXPECT_FALSE(v.endButton || v.studyNotice || v.stemDarkGreen);
+  EXPECT_NE(v.caption.find("EXAM MODE (Recorded)  |   Ann Lee   |   "), std::string::npos);
+  EXPECT_NE(v.caption.find("Pass Mark =  50"), std::string::npos);
+  exam.m.Bank.header.Compulsory = false;
+  EXPECT_TRUE(exam.model->WindowView().endButton);
+  EXPECT_EQ(exam.model->WindowView().compulsoryNotice,
+            "NON-COMPULSORY: You may leave questions out. ");
+  exam.model->SaveResults = [] { return false; };  // a failed save offers no "Save to USB"
+  exam.model->EndtheTest();
+  v = exam.model->WindowView();
+  EXPECT_TRUE(v.quitAll);
+  EXPECT_FALSE(v.saveUsb);
+  Window saved({{"@T", "", "A", "2"}}, false);
+  saved.model->SaveResults = [] { return true; };
+  saved.model->EndtheTest();
+  EXPECT_TRUE(saved.model->WindowView().saveUsb && saved.model->WindowView().saveUsbEnabled);
+  Window forbidden({{"@T", "", "A", "2"}}, true, false);
+  forbidden.model->EndtheTest();
+  EXPECT_TRUE(forbidden.model->WindowView().saveUsb);
+  EXPECT_FALSE(forbidden.model->WindowView().saveUsbEnabled);
+  // The score's colours read on their background.
+  EXPECT_GE(ContrastRatio(kGreen, kScoreBackground), 4.5);
+  EXPECT_GE(ContrastRatio(kLightYellow, kScoreBackground), 4.5);
+  EXPECT_LT(ContrastRatio(kLightYellow, kWhite), 4.5);  // as it stood before: unreadable
+  EXPECT_DOUBLE_EQ(ContrastRatio(0x000000, 0xFFFFFF), 21);
+}
+
 TEST(DoTestMarking, ContinuationLimitWarning) {
   Window w({{"@T", "", "A", "2"}, {"@T", "", "A", "2"}}, true, true);
   w.Show(1);
@@ -311,6 +403,28 @@ TEST(DoTestMarking, ContinuationLimitWarning) {
 
 namespace examora {
 namespace {
+
+// A study sitting asks the bank in order: every sample meets numeric and multi-select questions
+// (what study mode marks) within its first four, and the kinds it refuses only after them all.
+TEST(Samples, StudySittingsMeetMarkedKindsFirst) {
+  int samples = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(EXAMORA_SAMPLES_DIR)) {
+    const TestBank bank = ParseSource(
+        CleanUpSource(SplitLines(SourceTextToCp1252(ReadFileBytes(entry.path())))).lines);
+    std::string kinds;  // N numeric, S multi-select, R refused in study mode
+    for (std::size_t q = 1; q < bank.Questions.size(); ++q) {
+      const QuestionKind kind = KindOf(bank.Questions[q][1]);
+      kinds += kind == QuestionKind::kNumeric       ? 'N'
+               : kind == QuestionKind::kMultiSelect ? 'S'
+                                                    : 'R';
+    }
+    EXPECT_NE(kinds.substr(0, 4).find('N'), std::string::npos) << entry.path() << ": " << kinds;
+    EXPECT_NE(kinds.substr(0, 4).find('S'), std::string::npos) << entry.path() << ": " << kinds;
+    EXPECT_EQ(kinds.find('R'), kinds.find_last_of("NS") + 1) << entry.path() << ": " << kinds;
+    ++samples;
+  }
+  EXPECT_EQ(samples, 5);
+}
 
 // Every sample test, sat in exam mode with the right answer to every question, scores 100.
 TEST(DoTestMarking, RightAnswersScoreFullMarksOnEverySampleTest) {

@@ -30,6 +30,10 @@ TEST(Clock, CountdownTextsAndTestLength) {
   EXPECT_EQ(CountdownText(9), " 0:09");
   EXPECT_EQ(CountdownText(1200), " 20:00");
   EXPECT_EQ(CountdownText(0), " 0:00");
+  EXPECT_EQ(CountdownText(-1), " 0:00");      // never " 0:0-1"
+  EXPECT_EQ(TestSeconds(15 * 0.3f), 4 * 60);  // 4.5 in single precision: halves to even
+  EXPECT_EQ(TestSeconds(0), 0);
+  EXPECT_EQ(TestSeconds(3e37f), 1440 * 60);  // bounded, never an overflowing conversion
   EXPECT_EQ(TestSeconds(12 * 1.5f), 18 * 60);
   EXPECT_EQ(TestSeconds(5 * 0.5f), 2 * 60);    // 2.5 minutes round half to even
   EXPECT_EQ(TestSeconds(15 * 1.5f), 22 * 60);  // 22.5 -> 22
@@ -91,6 +95,57 @@ TEST(Progress, StatisticsLine) {
   EXPECT_EQ(two.predicted, 60);
   EXPECT_EQ(two.possible, 80);
   EXPECT_EQ(two.lostPercentage, 20);
+  // 4.6 minutes put 5 on the clock: no time has passed yet, never a negative average.
+  in.TestMinutes = 4.6f;
+  in.SecondsLeft = TestSeconds(4.6f);
+  EXPECT_EQ(BuildBars(in, 2).average, 0);
+  in.SecondsLeft = 275;  // 1 second in
+  EXPECT_EQ(BuildBars(in, 2).average, 0);
+  in.SecondsLeft = 272;
+  EXPECT_EQ(BuildBars(in, 2).average, 2);
+}
+
+TEST(Progress, StatisticsBreakOnlyBetweenPhrases) {
+  ProgressInputs in = Inputs({"A", "Z"});
+  in.TestMinutes = 2;
+  in.SecondsLeft = 100;
+  in.StartTimeText = "09:00";
+  in.EndTimeText = "09:02";
+  EXPECT_EQ(
+      StatisticsPhrases(BuildBars(in, 1).statisticsLine),
+      (std::vector<std::string>{"Total minutes = 2", "Start =09:00", "Finish =09:02",
+                                "Secs/question: Allocated= 60:", "Average= 20:", "Future= 100.",
+                                "1 correct,  0 marks lost", "1/ 2 questions marked",
+                                "Predicted Mark =  100% of a possible  100%"}));
+}
+
+TEST(Progress, ChartColumnsStayInsideAndReadable) {
+  struct Row {
+    int questions, width, perRow, rows;
+  };
+  const Row rows[] = {{15, 440, 15, 1},   {48, 440, 48, 1}, {49, 440, 48, 2},
+                      {500, 440, 48, 11}, {1, 440, 1, 1},   {5, 5, 1, 5}};
+  for (const auto& row : rows) {
+    const ChartGrid grid = ChartLayout(row.questions, row.width, 9, 24);
+    EXPECT_EQ(grid.perRow, row.perRow) << row.questions;
+    EXPECT_EQ(grid.rows, row.rows) << row.questions;
+    EXPECT_LE(grid.perRow * grid.cellWidth, row.width + 1e-9);
+    EXPECT_GE(grid.rows * grid.perRow, row.questions);
+  }
+  const auto columns = ChartColumns({"", "#N", "@S", "%W", "$M", "C", "C", "C"},
+                                    {"", "V", "Z", "X", "Y", "A", "B", "Z"});
+  ASSERT_EQ(columns.size(), 7u);
+  EXPECT_TRUE(columns[0].split);
+  EXPECT_EQ(columns[0].upper, kGreen);  // number right
+  EXPECT_EQ(columns[0].lower, kRed);    // units wrong
+  EXPECT_EQ(columns[1].upper, kGrey);   // multi-select not answered
+  EXPECT_EQ(std::string({columns[1].letter, columns[2].letter, columns[3].letter}), "SWm");
+  EXPECT_EQ(columns[2].upper, kRed);
+  EXPECT_EQ(columns[3].upper, kGreen);
+  EXPECT_EQ(columns[4].style, CellStyle::kFill);
+  EXPECT_EQ(columns[5].style, CellStyle::kHatch);
+  EXPECT_EQ(columns[6].style, CellStyle::kOutline);
+  EXPECT_EQ(columns[4].letter, ' ');
 }
 
 TEST(EndOfTest, OriginalOrderKeepsTheBankPlaces) {

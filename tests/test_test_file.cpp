@@ -87,6 +87,48 @@ TEST(TestFile, DamagedOrInvalidTestsAreRefusedByName) {
   }
 }
 
+// Lines of one block that must agree, and times the clock cannot run: refused at loading, with
+// the accepted neighbour of every boundary.
+TEST(TestFile, BlocksWhoseLinesDisagreeAndAbsurdTimesAreRefused) {
+  struct Row {
+    std::vector<std::pair<std::size_t, std::string>> changes;
+    const char* says;  // empty: accepted
+  };
+  const std::string multi = "@Tick", word = "%Word";
+  const Row rows[] = {
+      {{{22, "a,b,c"}}, "has 3 items to match (line 3) but 2 answers (line 4)"},
+      {{{23, "A,B,C"}}, "has 2 items to match (line 3) but 3 answers (line 4)"},
+      {{{22, "a,b,c"}, {23, "A,B,C"}}, ""},
+      {{{20, multi}, {22, "A,C"}, {23, "3"}}, ""},
+      {{{20, multi}, {22, "A,D"}, {23, "3"}}, "expects \"A,D\", which the 3 boxes"},
+      {{{20, multi}, {22, "C,A"}, {23, "3"}}, "expects \"C,A\""},
+      {{{20, multi}, {22, "A"}, {23, "0"}}, "shows \"0\" boxes"},
+      {{{20, multi}, {22, "A"}, {23, "79"}}, "shows \"79\" boxes"},
+      {{{20, multi}, {22, "A,26"}, {23, "78"}}, ""},
+      {{{20, multi}, {22, "A"}, {23, "100"}}, "shows \"100\" boxes"},
+      {{{20, word}, {22, "a"}, {23, " , "}}, "gives no spelling for word 2"},
+      {{{20, word}, {22, "a"}, {23, ",b"}}, ""},
+      {{{6, "1e39"}}, "endless minutes a sitting"},
+      {{{6, "3e37"}}, "allows 6E+37 minutes a sitting; a sitting may last at most 1440"},
+      {{{6, "720.001"}}, "allows 1440.002 minutes"},
+      {{{6, "720"}}, ""},
+      {{{6, "0.25"}}, "0.5 minutes a sitting round to no time"},
+      {{{6, "0.3"}}, ""},
+  };
+  for (const auto& row : rows) {
+    auto lines = ValidLines();
+    for (const auto& [line, value] : row.changes) lines[line] = value;
+    try {
+      ParseTestLines(lines, "T");
+      EXPECT_STREQ(row.says, "") << "accepted";
+    } catch (const FormatError& e) {
+      EXPECT_NE(std::string(e.what()).find(row.says), std::string::npos)
+          << e.what() << " / expected: " << row.says;
+      EXPECT_NE(std::string(row.says), "") << e.what();
+    }
+  }
+}
+
 TEST(TestFile, WrongKeysAndTruncatedFilesAreRefused) {
   const std::string good = Encipher(ValidLines(), FixedKeyCipher());
   EXPECT_THROW(LoadTestText(Encipher(ValidLines(), LineCipher("0011223344556677")), "Tiny"),
@@ -131,7 +173,8 @@ TEST(TestFile, StartAndEndTimesOnATwelveHourClock) {
   const Row rows[] = {
       {13, 5, 10, "01:05", "01:15"},   {12, 30, 15, "12:30", "12:45"},
       {0, 10, 60, "00:10", "01:10"},   {12, 50, 20, "12:50", "01:10"},
-      {9, 59, 2.5f, "09:59", "10:01"},
+      {9, 59, 2.5f, "09:59", "10:01"}, {12, 50, 1440, "12:50", "12:50"},
+      {11, 0, 1380, "11:00", "10:00"}, {11, 0, 3e37f, "11:00", "--:--"},
   };
   for (const auto& row : rows) {
     float startHour = 0;

@@ -139,12 +139,15 @@ const std::array<std::string, kMultiSelectBoxes>& MultiSelectCaptions() {
 }
 
 std::string TestTimeProblem(const TestHeader& h) {
-  if (!(h.MinutesPerQuestion > 0) || !std::isfinite(h.MinutesPerQuestion)) {
+  if (!(h.MinutesPerQuestion > 0)) {
     return "it gives no time per question.";
   }
   if (!std::isfinite(h.TestMinutes) || h.TestMinutes > kMaxTestMinutes) {
-    return "it allows " + FormatGeneralSingle(h.TestMinutes) + " minutes a sitting; a sitting " +
-           "may last at most " + std::to_string(kMaxTestMinutes) + " minutes.";
+    const std::string allows = std::isfinite(h.TestMinutes)
+                                   ? FormatGeneralSingle(h.TestMinutes) + " minutes"
+                                   : "endless minutes";
+    return "it allows " + allows + " a sitting; a sitting may last at most " +
+           std::to_string(kMaxTestMinutes) + " minutes.";
   }
   if (RoundHalfEven(h.TestMinutes) < 1) {
     return "its " + FormatGeneralSingle(h.TestMinutes) +
@@ -330,7 +333,10 @@ std::string ShownVariablesText(std::string_view text) {
 namespace {
 
 std::string HoursText(float h) {
-  if (h >= 13) h -= 12;
+  // Twelve-hour clock; a sitting that runs past the next noon or midnight wraps again rather
+  // than showing an hour the clock does not have.
+  if (!std::isfinite(h) || h < 0) return "--:--";
+  if (h >= 13) h = std::fmod(h - 1.0f, 12.0f) + 1.0f;
   int hours = static_cast<int>(std::floor(h));
   int minutes = static_cast<int>(RoundHalfEven((h - static_cast<float>(hours)) * 60.0f));
   if (minutes == 60) ++hours, minutes = 0;
@@ -348,6 +354,7 @@ std::string GetStartTime(const LocalDateTime& now, float& startHour) {
 }
 
 std::string GetEndTime(float startHour, float minutes) {
+  if (!(minutes <= kMaxTestMinutes)) return "--:--";  // no clock runs that long
   const float rounded = static_cast<float>(RoundHalfEven(minutes * 10.0) / 10.0);
   return HoursText((startHour * 60.0f + rounded) / 60.0f);
 }

@@ -1,5 +1,6 @@
 // The test window taken through a whole sample test (Units) by clicking and typing into its
 // named controls, in exam mode; then study mode's refusals.
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -7,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <set>
 
@@ -18,6 +20,7 @@
 #include "ui/graph_panel.h"
 #include "ui/page_fetcher.h"
 #include "ui/progress_chart.h"
+#include "ui/qt_prompter.h"
 
 namespace examora {
 namespace {
@@ -27,7 +30,8 @@ constexpr int kNoUnits = 0, kDeg = 2, kKmPerHour = 19, kSquareMm = 31, kNewton =
 constexpr int kMillimetre = 29, kPascal = 40;
 
 struct Sitting {
-  explicit Sitting(bool studyMode) {
+  explicit Sitting(bool studyMode, Prompter* dialogs = nullptr)
+      : shown(dialogs ? *dialogs : prompter) {
     m.VersionText = "Examora 568: 2010-03-23";
     m.WebBase = "file://" + std::string(EXAMORA_WEBROOT) + "/";
     m.Bank =
@@ -83,8 +87,9 @@ struct Sitting {
   ManualClock clock{{2026, 12, 8, 9, 0, 0}};
   SeededRandom random{3};
   ScriptedPrompter prompter;
+  Prompter& shown;  // the dialogs the window uses: scripted unless a test brings real ones
   PageFetcher fetcher;
-  AppContext app{m, settings, env, clock, random, prompter, fetcher, true};
+  AppContext app{m, settings, env, clock, random, shown, fetcher, true};
   std::unique_ptr<DoTest> window;
 };
 
@@ -388,6 +393,105 @@ TEST(DoTestClock, ChartCellsShowEachResult) {
 
 namespace examora {
 namespace {
+
+// Time runs out while a marking box is open: afterwards every control that could hand in or
+// change an answer is inert, and the summary shows what the record holds.
+TEST(DoTestClock, TimeOutDuringAMarkingBoxLeavesNothingToAnswer) {
+  Sitting s(false);
+  DoTest& w = *s.window;
+  w.model().SecondsLeft = 3;
+  s.prompter.whileShown = [&](const ScriptedPrompter::Prompt&) {
+    while (!w.model().Ended()) w.second_Tick();
+  };
+  s.Pick("List2", kMillimetre);
+  s.Type("12");
+  s.Enter();  // wrong: its box is open when the time is up
+  s.prompter.whileShown = nullptr;
+  ASSERT_TRUE(w.model().Ended());
+  for (const char* name : {"cmdOK", "cmd_OK2", "cmd_OK3", "cmd_OK4", "cmdSubmit", "txtAnswer",
+                           "List1", "List2", "ListRecent", "cmdNext", "cmdBack", "opt1"}) {
+    EXPECT_FALSE(s.Find<QWidget>(QLatin1String(name))->isEnabled()) << name;
+  }
+  for (const char* name : {"Frame_numerical", "Frame_multiselect", "Frame_oneword", "Frame_Match"})
+    EXPECT_FALSE(s.Find<QWidget>(QLatin1String(name))->isVisible()) << name;
+  // Handlers called all the same mark nothing.
+  s.Find<QCheckBox>("Check10")->setChecked(true);
+  w.cmd_OK2_Click();
+  w.cmdSubmit_Click();
+  w.cmdOK_Click();
+  EXPECT_EQ(w.model().AnsweredCount, 1);
+  EXPECT_FALSE(s.Find<QWidget>("Frame_numerical")->isVisible());
+  const QString summary = s.Find<QLabel>("picSave")->text();
+  const std::string codes = "U" + std::string(14, 'Z');
+  EXPECT_TRUE(summary.contains(QString::fromStdString(" (RANDOMISED ORDER)\n " + codes + "\n")));
+  EXPECT_TRUE(summary.endsWith(QString::fromStdString(w.model().ResultsLine)));
+  EXPECT_NE(w.model().ResultsLine.find("," + codes + ","), std::string::npos);
+}
+
+// "Quit the test now ?" in a real message box: Enter presses No, its default.
+TEST(DoTestClock, EnterOnTheQuitBoxKeepsTheTestRunning) {
+  QtPrompter dialogs;
+  Sitting s(false, &dialogs);
+  QTimer::singleShot(0, [] {
+    QWidget* box = QApplication::activeModalWidget();
+    ASSERT_NE(box, nullptr);
+    QTest::keyClick(box, Qt::Key_Return);
+  });
+  s.window->cmdQuit_Click();
+  EXPECT_FALSE(s.window->model().Ended());
+  EXPECT_TRUE(s.window->ClockRunning());
+}
+
+// Units chosen with the arrow keys are the units marked.
+TEST(DoTestWindow, ArrowKeysInTheUnitListChooseTheUnit) {
+  Sitting s(false);
+  s.Pick("List2", kMillimetre - 1);
+  auto* units = s.Find<QListWidget>("List2");
+  units->setFocus();
+  QTest::keyClick(units, Qt::Key_Down);
+  EXPECT_EQ(units->currentRow(), kMillimetre);
+  EXPECT_EQ(s.Find<QLabel>("lblUnits")->text(), "mm");
+  auto* prefixes = s.Find<QListWidget>("List1");
+  QTest::keyClick(prefixes, Qt::Key_Up);  // mm takes no prefix: back to none
+  EXPECT_EQ(prefixes->currentRow(), kNoPrefix);
+  s.Type(s.Solution(1));
+  s.Enter();
+  EXPECT_EQ(s.Code(1), "Y");
+}
+
+// A 500-question sitting: every column of the chart inside it, none narrower than readable.
+TEST(DoTestClock, FiveHundredColumnsStayInsideTheChart) {
+  Sitting s(false);
+  std::vector<std::string> texts(501, "@T"), codes(501, "Z");
+  auto* chart = static_cast<ProgressChart*>(s.window->findChild<QWidget*>("picResults"));
+  std::vector<ChartColumn> columns = ChartColumns(texts, codes);
+  chart->SetColumns(columns);
+  chart->resize(chart->width(), chart->minimumHeight());
+  for (int q : {1, 87, 88, 250, 500}) {
+    const QRect cell = chart->CellRect(q, true);
+    EXPECT_TRUE(chart->rect().contains(cell)) << q;
+    EXPECT_GE(cell.width(), ProgressChart::kMinCellWidth - 2) << q;
+  }
+}
+
+TEST(GraphPanelTest, EqualUnitsPointMarkerAndPointerText) {
+  GraphPanel panel;
+  panel.resize(800, 300);  // far from the view's own proportions
+  Grapher g;
+  FormulaTables none;
+  panel.SetView(g.SetUpGraph("point[2,3]", none, 1));
+  const QPointF origin = panel.ToPixels(0, 0);
+  EXPECT_NEAR(panel.ToPixels(1, 0).x() - origin.x(), origin.y() - panel.ToPixels(0, 1).y(), 1e-9);
+  EXPECT_TRUE(QRectF(panel.rect()).contains(panel.PlotRect()));
+  const QImage image = panel.grab().toImage();
+  const QPointF at = panel.ToPixels(2, 3);
+  const double unit = panel.PlotRect().width() / 20 * g.RedrawGraph().plotStep;
+  // The yellow disc behind the label lies right of and below the point.
+  EXPECT_EQ(QColor(image.pixel((at + QPointF(4 * unit, 3 * unit)).toPoint())), QColor(255, 255, 0));
+  EXPECT_NE(QColor(image.pixel((at + QPointF(4 * unit, -3 * unit)).toPoint())),
+            QColor(255, 255, 0));
+  EXPECT_EQ(Grapher::PointerText(1.23456, -0.5), "x = 1.235   y = -0.5");
+}
 
 TEST(GraphPanelTest, CurveColourWhereTheCurvePasses) {
   GraphPanel panel;
