@@ -316,6 +316,8 @@ void DoTest::ShowPic() {
   picGraph_->setVisible(view.graph);
   cmdZoomUp_->setVisible(view.graph);
   cmdZoomDown_->setVisible(view.graph);
+  lblGraphXY_->setVisible(view.graph);
+  lblGraphXY_->clear();
   if (view.graph) {
     picGraph_->SetView(grapher_.SetUpGraph(view.entry, app_.m.Formulas, app_.m.CurrentQuestion));
     cmdZoomUp_->setEnabled(!grapher_.ZoomLocked);
