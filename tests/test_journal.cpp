@@ -1,9 +1,15 @@
 #include "results/journal.h"
 
+#include <csignal>
+#include <sstream>
+
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include "cli/cli.h"
 #include "cli/cli_common.h"
 #include "common/error.h"
 #include "platform/files.h"
@@ -148,6 +154,100 @@ TEST_F(JournalTest, OnlyTheSameTestWithinItsWindowIsResumable) {
   bank.Questions[1][1] += "!";
   EXPECT_EQ(FindResumableJournal(dir.path(), "012345678", bank, 10170, start, key).status,
             Status::kChangedTest);
+}
+
+}  // namespace
+}  // namespace examora
+
+namespace examora {
+namespace {
+
+// Reads a child's output until it says it is holding the sitting open.
+bool WaitForHolding(int fd) {
+  std::string seen;
+  char buffer[256];
+  for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
+    seen.append(buffer, static_cast<std::size_t>(n));
+    if (seen.find("holding\n") != std::string::npos) return true;
+  }
+  return false;
+}
+
+TEST(JournalKill, ASittingKilledMidwayResumesWithItsAnswersAndIsSavedOnce) {
+  TempDir dir;
+  const auto path = [&](const char* name) { return (dir / name).string(); };
+  std::filesystem::create_directories(dir / "res" / "subject_files");
+  WriteFileAtomically(dir / "plain.txt", "012345678,ab1Z,Mary,Smith\r\n\r\n");
+  WriteFileAtomically(
+      dir / "sit.txt",
+      "10170\r\nSit\r\nTitle: Sit\r\nCompulsory: False\r\nPassMark: 50\r\nd\r\nv\r\n"
+      "----------\r\n#F = #(1000,1000,4) N\r\n\r\n#a\r\nn\r\n"
+      "----------\r\n#F = #(2000,2000,4) N\r\n\r\n#a\r\nn\r\n"
+      "----------\r\n#F = #(3000,3000,4) N\r\n\r\n#a\r\nn\r\n"
+      "*** END OF FILE ***\r\n");
+  std::istringstream in;
+  std::ostringstream out, err;
+  ASSERT_EQ(RunCli({"students", "encrypt", path("plain.txt"), "--folder", path("res"), "-o",
+                    path("s.eqb")},
+                   in, out, err),
+            0);
+  // Which value each position asks under seed 5.
+  out.str("");
+  ASSERT_EQ(RunCli({"sit", path("sit.txt"), "--exam", "--seed", "5"}, in, out, err), 0);
+  std::vector<std::string> kilo;
+  for (std::size_t at = 0; (at = out.str().find("solution: ", at)) != std::string::npos; ++at) {
+    kilo.push_back(out.str().substr(at + 10, 1));
+  }
+  ASSERT_EQ(kilo.size(), 3u);
+  WriteFileAtomically(dir / "a1.txt", "1: " + kilo[0] + " k N\n2: " + kilo[1] + " k N\n");
+  WriteFileAtomically(dir / "a2.txt", "3: " + kilo[2] + " k N\n");
+  const std::vector<std::string> sitting = {
+      "sit",       path("sit.txt"), "--exam",    "--students",    path("s.eqb"), "--student",
+      "012345678", "--save",        path("res"), "--journal-key", path("key")};
+
+  int pipeFds[2];
+  ASSERT_EQ(::pipe(pipeFds), 0);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(pipeFds[1], 1);
+    std::vector<std::string> args = {EXAMORA_CLI};
+    args.insert(args.end(), sitting.begin(), sitting.end());
+    args.insert(args.end(), {"--seed", "5", "--answers", path("a1.txt"), "--hold"});
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  ::close(pipeFds[1]);
+  ASSERT_TRUE(WaitForHolding(pipeFds[0]));
+  ::kill(pid, SIGKILL);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ::close(pipeFds[0]);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_FALSE(std::filesystem::exists(dir / "res" / "masterfile.txt"));
+
+  // Started again (another seed asked for): the journal's sitting and answers come back.
+  std::vector<std::string> again = sitting;
+  again.insert(again.end(), {"--seed", "6", "--answers", path("a2.txt")});
+  out.str("");
+  ASSERT_EQ(RunCli(again, in, out, err), 0) << err.str() << out.str();
+  EXPECT_NE(out.str().find("resumed: 2 answers, time left 3:00\n"), std::string::npos);
+  const std::string record = ReadFileBytes(dir / "res" / "masterfile.txt");
+  EXPECT_NE(record.find(",012345678,"), std::string::npos);
+  EXPECT_NE(record.find(",100,3,YYY,Mary Smith,\r\n"), std::string::npos) << record;
+  // Finished: a third start is a fresh sitting, not a resume; its save fails without the
+  // subject folder, and says so.
+  std::filesystem::remove_all(dir / "res" / "subject_files");
+  out.str("");
+  err.str("");
+  EXPECT_EQ(RunCli(again, in, out, err), 1);
+  EXPECT_EQ(out.str().find("resumed:"), std::string::npos);
+  EXPECT_EQ(out.str().find("saved:"), std::string::npos);
+  EXPECT_NE(err.str().find("Invalid path. Continue to enter new path. Subject file\n"),
+            std::string::npos);
+  EXPECT_NE(out.str().find(" EXAM MODE. Mark was NOT recorded in every file"), std::string::npos);
 }
 
 }  // namespace

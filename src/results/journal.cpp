@@ -142,6 +142,8 @@ void CheckHead(const std::filesystem::path& path, const JournalKey& key,
 JournalKey LoadOrCreateJournalKey(const std::filesystem::path& path) {
   InitSodium();
   JournalKey key{};
+  std::error_code ec;
+  if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd >= 0) {
     randombytes_buf(key.data(), key.size());
