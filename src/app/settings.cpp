@@ -1,5 +1,6 @@
 #include "app/settings.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "common/error.h"
@@ -28,6 +29,22 @@ std::optional<std::string> TakeOption(std::vector<std::string>& args, const std:
     value = found;
   }
   return value;
+}
+
+// Takes a flag out of args; true when it was there.
+bool TakeFlag(std::vector<std::string>& args, const std::string& name) {
+  const auto end = std::remove(args.begin(), args.end(), name);
+  const bool found = end != args.end();
+  args.erase(end, args.end());
+  return found;
+}
+
+std::filesystem::path OptionOr(std::vector<std::string>& args, const std::string& name,
+                               const Environment& env, const char* variable,
+                               std::filesystem::path fallback) {
+  auto value = TakeOption(args, name);
+  if (!value) value = env.Variable(variable);
+  return value && !value->empty() ? std::filesystem::path(*value) : fallback;
 }
 
 std::filesystem::path DataHome(const Environment& env) {
@@ -86,6 +103,13 @@ DeploymentSettings LoadDeploymentSettings(std::vector<std::string>& args, const 
       programFolder && !programFolder->empty()
           ? *programFolder
           : WindowsProgramFolder(settings.programFolderNative, settings.drives);
+
+  settings.examMode = TakeFlag(args, "--exam") || env.Variable("EXAMORA_MODE") == "exam";
+  settings.studentsFile =
+      OptionOr(args, "--students", env, "EXAMORA_STUDENTS",
+               settings.programFolderNative / "info" / "data" / "std_crypt.eqb");
+  settings.journalKeyFile = OptionOr(args, "--journal-key", env, "EXAMORA_JOURNAL_KEY",
+                                     DataHome(env) / "examora" / "journal.key");
   return settings;
 }
 

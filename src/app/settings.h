@@ -24,6 +24,12 @@ struct DeploymentSettings {
   std::map<char, std::filesystem::path> drives;
   /// Where drives without a configured folder live, one sub-folder per letter.
   std::filesystem::path otherDrivesRoot;
+  /// Exam deployment: students sign in and every attempt is recorded (default: study mode).
+  bool examMode = false;
+  /// The enciphered students file ("std_crypt.eqb") exam sign-in reads.
+  std::filesystem::path studentsFile;
+  /// The secret that seals sitting journals; made with mode 0600 on first use.
+  std::filesystem::path journalKeyFile;
 
   PathMapper Paths() const;
 };
@@ -32,6 +38,9 @@ struct DeploymentSettings {
 ///   --web-base URL          EXAMORA_WEB_BASE        default: the bundled sample web folder
 ///   --drive X=FOLDER        EXAMORA_DRIVE_X         default: <data home>/examora/drives/X
 ///   --program-folder PATH   EXAMORA_PROGRAM_FOLDER  default: from the executable's folder
+///   --exam                  EXAMORA_MODE=exam       default: study mode
+///   --students FILE         EXAMORA_STUDENTS        default: <program>/info/data/std_crypt.eqb
+///   --journal-key FILE      EXAMORA_JOURNAL_KEY     default: <data home>/examora/journal.key
 /// Options it does not know are left in `args` for the caller; a known option without its value
 /// throws FormatError.
 DeploymentSettings LoadDeploymentSettings(std::vector<std::string>& args, const Environment& env);

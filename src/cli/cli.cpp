@@ -33,7 +33,14 @@ constexpr const char* kUsage =
     "  check FILE [--sittings N] [--seed S]\n"
     "                                 prepare N sittings and report broken questions\n"
     "  sit FILE [--seed S] [--exam] [--answers ANSWERS]\n"
-    "                                 prepare one sitting; answer it from ANSWERS (a dry run)\n";
+    "                                 prepare one sitting; answer it from ANSWERS (a dry run)\n"
+    "  sit FILE --exam --students FILE --student NUMBER --save DIR [--seed S]\n"
+    "      [--answers ANSWERS] [--journal-key FILE] [--hold]\n"
+    "                                 an exam sitting, journalled (an interrupted one resumes)\n"
+    "                                 and saved in DIR; --hold waits instead of ending it\n"
+    "  students encrypt PLAIN --folder DIR [-o OUT]\n"
+    "                                 encipher a plain class list (default OUT: std_crypt.eqb)\n"
+    "  students show FILE             print an enciphered class list, one student a line\n";
 
 using Command = std::function<int(const CommandArgs&, std::istream&, std::ostream&, std::ostream&)>;
 
@@ -52,6 +59,7 @@ const std::map<std::string, Command>& Commands() {
       {"show", ShowCommand},
       {"check", CheckCommand},
       {"sit", SitCommand},
+      {"students", StudentsCommand},
   };
   return commands;
 }

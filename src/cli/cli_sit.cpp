@@ -1,9 +1,13 @@
 // examora-cli sit: one sitting of a test, prepared with a seed and answered from a file through
-// the test window's core. A dry run: nothing is recorded.
+// the test window's core. A dry run unless --save records it as an exam sitting.
 #include <cmath>
 #include <iostream>
+#include <memory>
+
+#include <unistd.h>
 
 #include "cli/cli_common.h"
+#include "cli/cli_sit_exam.h"
 #include "common/numtext.h"
 #include "common/text.h"
 #include "engine/do_test.h"
@@ -142,10 +146,18 @@ std::string Answer(DoTestModel& model, ModuleExamora& m, const std::string& answ
   return {};
 }
 
+// Leaves the sitting open, as a student still at it would (for interruption drills).
+[[noreturn]] void HoldUntilKilled(std::ostream& out) {
+  out << "holding" << std::endl;
+  for (;;) ::pause();
+}
+
 }  // namespace
 
-int SitCommand(const CommandArgs& args, std::istream&, std::ostream& out, std::ostream&) {
-  const Arguments parsed = ParseArguments(args, {"--seed", "--answers"}, 1, {"--exam"});
+int SitCommand(const CommandArgs& args, std::istream&, std::ostream& out, std::ostream& err) {
+  const Arguments parsed = ParseArguments(
+      args, {"--seed", "--answers", "--students", "--student", "--save", "--journal-key"}, 1,
+      {"--exam", "--hold"});
   const double seed =
       parsed.Option("--seed") ? NumberArgument(*parsed.Option("--seed"), "--seed") : 1;
   ModuleExamora m;
@@ -154,7 +166,13 @@ int SitCommand(const CommandArgs& args, std::istream&, std::ostream& out, std::o
   m.TestNumber = static_cast<int>(LeadingNumber(m.Bank.testNumber));
   m.TestName = m.Bank.testName;
   m.StudentName = m.StudyMode ? "Study Mode" : "";
-  SeededRandom random(static_cast<std::uint64_t>(std::fabs(seed)));
+  std::unique_ptr<ExamSitting> exam;
+  if (parsed.Option("--save")) exam = std::make_unique<ExamSitting>(parsed, m, err);
+  // An interrupted sitting is prepared again from its own seed.
+  const std::uint64_t seedValue = exam && exam->ResumeSeed()
+                                      ? *exam->ResumeSeed()
+                                      : static_cast<std::uint64_t>(std::fabs(seed));
+  SeededRandom random(seedValue);
   ScriptedPrompter prompter;
   FormulaContext context{&prompter, &m.Debugger, 0};
   m.Prepared = Scrambler(m.Bank, m.StudyMode, "", random, m.Formulas, context);
@@ -162,13 +180,24 @@ int SitCommand(const CommandArgs& args, std::istream&, std::ostream& out, std::o
     out << "Preparing the sitting:\n";
     PrintBoxes(out, prompter, 0);
   }
-  if (!parsed.Option("--answers")) {
+  if (!parsed.Option("--answers") && !exam) {
     PrintSitting(out, m);
     return 0;
   }
-  const auto lines = SplitLines(SourceTextToCp1252(ReadFileBytes(*parsed.Option("--answers"))));
+  const auto lines =
+      parsed.Option("--answers")
+          ? SplitLines(SourceTextToCp1252(ReadFileBytes(*parsed.Option("--answers"))))
+          : std::vector<std::string>();
   SystemClock clock;
   DoTestModel model(m, prompter, random, clock);
+  if (exam) {
+    exam->Begin(
+        model, seedValue,
+        [](DoTestModel& mo, ModuleExamora& mm, const std::string& text) {
+          return Answer(mo, mm, text).empty();
+        },
+        out);
+  }
   int malformed = 0;
   for (std::size_t n = 0; n < lines.size(); ++n) {
     if (Trim(lines[n]).empty()) continue;
@@ -192,17 +221,20 @@ int SitCommand(const CommandArgs& args, std::istream&, std::ostream& out, std::o
         const auto i = static_cast<std::size_t>(m.CurrentQuestion = static_cast<int>(position));
         out << "Q" << i << ' ' << model.ResultCode[i] << ' ' << model.QuestionState[i] << '\n';
         PrintBoxes(out, prompter, before);
+        if (exam) exam->Journal(model, static_cast<int>(i), Trim(lines[n].substr(colon + 1)));
         continue;
       }
     }
     ++malformed;
     out << "line " << n + 1 << ": " << problem << "; nothing submitted\n";
   }
+  if (parsed.Flag("--hold")) HoldUntilKilled(out);
   // The sitting ends after the last answer line, as when the student presses END.
   if (model.TestEnded == 0) model.EndtheTest();
   for (const auto& line : model.endScreen) out << Utf8(line) << '\n';
   out << Utf8(model.progress.statisticsLine) << '\n';
-  return malformed == 0 ? 0 : 1;
+  const int saved = exam ? exam->Report(out, err) : 0;
+  return malformed == 0 ? saved : 1;
 }
 
 }  // namespace examora::cli

@@ -1,0 +1,341 @@
+#include "results/journal.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sodium.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "common/error.h"
+#include "common/numtext.h"
+#include "crypto/byte_fns.h"
+#include "platform/files.h"
+
+namespace examora {
+namespace {
+
+constexpr const char* kVersion = "1";
+
+void InitSodium() {
+  if (sodium_init() < 0) throw Error("the cryptography library could not start");
+}
+
+std::string Hex(const unsigned char* bytes, std::size_t size) {
+  std::string hex(size * 2 + 1, '\0');
+  sodium_bin2hex(hex.data(), hex.size(), bytes, size);
+  hex.pop_back();
+  return hex;
+}
+
+std::string Seal(const JournalKey& key, const std::string& text) {
+  unsigned char out[32];
+  crypto_generichash(out, sizeof out, reinterpret_cast<const unsigned char*>(text.data()),
+                     text.size(), key.data(), key.size());
+  return Hex(out, sizeof out);
+}
+
+std::string Escape(const std::string& field) {
+  std::string out;
+  for (const char c : field) {
+    if (c == '\\')
+      out += "\\\\";
+    else if (c == '\t')
+      out += "\\t";
+    else if (c == '\r')
+      out += "\\r";
+    else if (c == '\n')
+      out += "\\n";
+    else
+      out += c;
+  }
+  return out;
+}
+
+std::string Unescape(const std::string& field) {
+  std::string out;
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    if (field[i] != '\\' || i + 1 == field.size()) {
+      out += field[i];
+      continue;
+    }
+    const char c = field[++i];
+    out += c == 't' ? '\t' : c == 'r' ? '\r' : c == 'n' ? '\n' : c;
+  }
+  return out;
+}
+
+std::vector<std::string> SplitTabs(const std::string& text) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (std::size_t tab; (tab = text.find('\t', start)) != std::string::npos; start = tab + 1) {
+    parts.push_back(text.substr(start, tab - start));
+  }
+  parts.push_back(text.substr(start));
+  return parts;
+}
+
+std::string Payload(const std::vector<std::string>& fields) {
+  std::string payload;
+  for (const auto& field : fields) payload += (payload.empty() ? "" : "\t") + Escape(field);
+  return payload;
+}
+
+std::filesystem::path HeadPath(const std::filesystem::path& path) {
+  return std::filesystem::path(path) += ".head";
+}
+
+std::string HeadText(const JournalKey& key, int count, const std::string& lastSeal) {
+  const std::string payload = "H\t" + std::to_string(count) + "\t" + lastSeal;
+  return payload + "\t" + Seal(key, "head\n" + payload) + "\r\n";
+}
+
+[[noreturn]] void Broken(const std::filesystem::path& path, const std::string& what) {
+  throw FormatError("The journal \"" + path.string() + "\" " + what +
+                    "; it was not used (it may have been edited, cut short or sealed with "
+                    "another deployment's key)");
+}
+
+long long Whole(const std::string& text) {
+  return static_cast<long long>(LeadingNumber(text));
+}
+
+SittingIdentity ParseIdentity(const std::vector<std::string>& f, const std::filesystem::path& p) {
+  if (f.size() != 9 || f[0] != "S" || f[1] != kVersion) Broken(p, "does not start with a sitting");
+  return {f[2],        static_cast<int>(Whole(f[3])), f[4], f[5], std::stoull("0" + f[6]),
+          Whole(f[7]), static_cast<int>(Whole(f[8]))};
+}
+
+JournalAnswer ParseAnswer(const std::vector<std::string>& f, const std::filesystem::path& p) {
+  if (f.size() < 5 || (f[3] != "I" && f[3] != "T")) Broken(p, "holds a malformed answer");
+  return {static_cast<int>(Whole(f[1])), static_cast<int>(Whole(f[2])), f[3] == "T",
+          std::vector<std::string>(f.begin() + 4, f.end())};
+}
+
+// Checks the head file against the verified entries: a journal cut at an entry boundary
+// still verifies entry by entry, but not against the count the head was last given.
+void CheckHead(const std::filesystem::path& path, const JournalKey& key,
+               const std::vector<std::string>& seals) {
+  std::string head;
+  try {
+    head = ReadFileBytes(HeadPath(path));
+  } catch (const FileError&) {
+    if (seals.size() > 1) Broken(path, "has lost its head file");
+    return;
+  }
+  const auto f = SplitTabs(head.substr(0, head.find("\r\n")));
+  if (f.size() != 4 || f[0] != "H" ||
+      Seal(key, "head\n" + f[0] + "\t" + f[1] + "\t" + f[2]) != f[3]) {
+    Broken(path, "has a damaged head file");
+  }
+  const auto count = static_cast<std::size_t>(Whole(f[1]));
+  if (count > seals.size()) {
+    Broken(path, "holds " + std::to_string(seals.size()) + " entries where " +
+                     std::to_string(count) + " were written");
+  }
+  if (count == 0 || seals[count - 1] != f[2]) Broken(path, "does not match its head file");
+}
+
+}  // namespace
+
+JournalKey LoadOrCreateJournalKey(const std::filesystem::path& path) {
+  InitSodium();
+  JournalKey key{};
+  std::error_code ec;
+  if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd >= 0) {
+    randombytes_buf(key.data(), key.size());
+    const std::string hex = Hex(key.data(), key.size()) + "\n";
+    const bool ok =
+        ::write(fd, hex.data(), hex.size()) == static_cast<ssize_t>(hex.size()) && ::fsync(fd) == 0;
+    ::close(fd);
+    if (!ok) throw FileError("Cannot write the journal key \"" + path.string() + "\"");
+    return key;
+  }
+  if (errno != EEXIST) {
+    throw FileError("Cannot create the journal key \"" + path.string() +
+                    "\": " + std::strerror(errno));
+  }
+  const std::string text = ReadFileBytes(path);
+  std::size_t length = 0;
+  if (sodium_hex2bin(key.data(), key.size(), text.data(), text.size(), " \r\n", &length, nullptr) !=
+          0 ||
+      length != key.size()) {
+    throw FormatError("The journal key \"" + path.string() + "\" is not 64 hexadecimal digits");
+  }
+  return key;
+}
+
+std::uint64_t NewSittingSeed() {
+  InitSodium();
+  std::uint64_t seed = 0;
+  randombytes_buf(&seed, sizeof seed);
+  return seed;
+}
+
+std::string BankFingerprint(const TestBank& bank) {
+  InitSodium();
+  crypto_generichash_state state;
+  crypto_generichash_init(&state, nullptr, 0, 32);
+  const auto add = [&](const std::string& text) {
+    const std::string framed = std::to_string(text.size()) + ":" + text;
+    crypto_generichash_update(&state, reinterpret_cast<const unsigned char*>(framed.data()),
+                              framed.size());
+  };
+  add(bank.testNumber);
+  add(bank.testName);
+  add(FormatGeneral(bank.header.QuestionsToAsk) + "/" +
+      FormatGeneral(bank.header.MinutesPerQuestion));
+  for (const auto& block : bank.Questions) {
+    for (const auto& line : block) add(line);
+  }
+  unsigned char out[32];
+  crypto_generichash_final(&state, out, sizeof out);
+  return Hex(out, sizeof out);
+}
+
+long long SerialSeconds(const LocalDateTime& t) {
+  // Days from the civil date (proleptic Gregorian), Howard Hinnant's algorithm.
+  const int y = t.year - (t.month <= 2 ? 1 : 0);
+  const int era = (y >= 0 ? y : y - 399) / 400;
+  const int yoe = y - era * 400;
+  const int doy = (153 * (t.month + (t.month > 2 ? -3 : 9)) + 2) / 5 + t.day - 1;
+  const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  const long long days = era * 146097LL + doe - 719468;
+  return days * 86400 + t.hour * 3600 + t.minute * 60 + static_cast<long long>(t.second);
+}
+
+std::filesystem::path JournalPath(const std::filesystem::path& folder,
+                                  const std::string& studentNumber, int testNumber) {
+  return folder / (studentNumber + "_" + std::to_string(testNumber) + "journal.txt");
+}
+
+SittingJournal::SittingJournal(ResultsFileSystem& files, std::filesystem::path path,
+                               const JournalKey& key, const SittingIdentity& id)
+    : files_(files), path_(std::move(path)), key_(key) {
+  InitSodium();
+  const std::string payload =
+      Payload({"S", kVersion, id.studentNumber, std::to_string(id.testNumber), id.testName,
+               id.bankFingerprint, std::to_string(id.seed), std::to_string(id.started),
+               std::to_string(id.totalSeconds)});
+  lastSeal_ = Seal(key_, "\n" + payload);
+  if (const int error = files_.ReplaceFile(path_, payload + "\t" + lastSeal_ + "\r\n")) {
+    throw FileError("Cannot start the journal \"" + path_.string() + "\": " + std::strerror(error));
+  }
+  count_ = 1;
+  if (const int error = files_.ReplaceFile(HeadPath(path_), HeadText(key_, count_, lastSeal_))) {
+    throw FileError("Cannot write \"" + HeadPath(path_).string() + "\": " + std::strerror(error));
+  }
+}
+
+SittingJournal::SittingJournal(ResultsFileSystem& files, std::filesystem::path path,
+                               const JournalKey& key, const JournalContent& content)
+    : files_(files), path_(std::move(path)), key_(key) {
+  InitSodium();
+  lastSeal_ = content.lastSeal;
+  count_ = content.entries;
+  if (!content.note.empty()) {
+    // The cut-off last entry is cut away, so the next one starts on a whole line.
+    const std::string text = ReadFileBytes(path_);
+    if (const int error = files_.ReplaceFile(path_, text.substr(0, text.rfind("\r\n") + 2))) {
+      throw FileError("Cannot repair the journal \"" + path_.string() +
+                      "\": " + std::strerror(error));
+    }
+  }
+}
+
+void SittingJournal::AppendEntry(const std::vector<std::string>& fields) {
+  const std::string payload = Payload(fields);
+  const std::string seal = Seal(key_, lastSeal_ + "\n" + payload);
+  if (const int error = files_.AppendLine(path_, payload + "\t" + seal)) {
+    throw FileError("Cannot append to the journal \"" + path_.string() +
+                    "\": " + std::strerror(error));
+  }
+  lastSeal_ = seal;
+  ++count_;
+  if (const int error = files_.ReplaceFile(HeadPath(path_), HeadText(key_, count_, lastSeal_))) {
+    throw FileError("Cannot write \"" + HeadPath(path_).string() + "\": " + std::strerror(error));
+  }
+}
+
+void SittingJournal::Append(const JournalAnswer& a) {
+  if (finished_) return;
+  std::vector<std::string> fields = {"A", std::to_string(a.position), std::to_string(a.secondsLeft),
+                                     a.isText ? "T" : "I"};
+  fields.insert(fields.end(), a.inputs.begin(), a.inputs.end());
+  AppendEntry(fields);
+}
+
+void SittingJournal::Finish() {
+  if (finished_) return;
+  AppendEntry({"E"});
+  finished_ = true;
+}
+
+JournalContent ReadJournal(const std::filesystem::path& path, const JournalKey& key) {
+  InitSodium();
+  const std::string text = ReadFileBytes(path);
+  JournalContent content;
+  std::vector<std::string> seals;
+  std::string previous;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    const std::string line = text.substr(start, end - start);
+    const std::size_t tab = line.rfind('\t');
+    const std::string payload = line.substr(0, tab == std::string::npos ? 0 : tab);
+    if (tab == std::string::npos || Seal(key, previous + "\n" + payload) != line.substr(tab + 1)) {
+      Broken(path, "has entry " + std::to_string(seals.size() + 1) + " out of its sealed order");
+    }
+    previous = line.substr(tab + 1);
+    seals.push_back(previous);
+    std::vector<std::string> fields;
+    for (const auto& field : SplitTabs(payload)) fields.push_back(Unescape(field));
+    if (seals.size() == 1) {
+      content.identity = ParseIdentity(fields, path);
+    } else if (content.finished) {
+      Broken(path, "goes on after the sitting finished");
+    } else if (fields[0] == "E") {
+      content.finished = true;
+    } else {
+      content.answers.push_back(ParseAnswer(fields, path));
+    }
+  }
+  if (seals.empty()) Broken(path, "is empty");
+  CheckHead(path, key, seals);
+  if (start < text.size()) content.note = "the last entry was cut off by the interruption";
+  content.lastSeal = previous;
+  content.entries = static_cast<int>(seals.size());
+  return content;
+}
+
+ResumeCheck FindResumableJournal(const std::filesystem::path& folder,
+                                 const std::string& studentNumber, const TestBank& bank,
+                                 int testNumber, const LocalDateTime& now, const JournalKey& key) {
+  using Status = ResumeCheck::Status;
+  const auto path = JournalPath(folder, studentNumber, testNumber);
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) return {};
+  ResumeCheck check;
+  try {
+    check.content = ReadJournal(path, key);
+  } catch (const Error& e) {
+    return {Status::kBroken, e.what(), {}};
+  }
+  const SittingIdentity& id = check.content.identity;
+  if (id.studentNumber != studentNumber || id.testNumber != testNumber) {
+    return {Status::kBroken, "The journal \"" + path.string() + "\" names another sitting", {}};
+  }
+  if (check.content.finished) return {Status::kFinished, {}, {}};
+  if (id.bankFingerprint != BankFingerprint(bank)) {
+    return {Status::kChangedTest, "The test has changed since the interrupted sitting began", {}};
+  }
+  if (SerialSeconds(now) > id.started + 2LL * id.totalSeconds) {
+    return {Status::kExpired, "The interrupted sitting's time has run out", {}};
+  }
+  check.status = Status::kResumable;
+  return check;
+}
+
+}  // namespace examora

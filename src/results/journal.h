@@ -1,0 +1,115 @@
+// The sitting journal: while an exam sitting runs, what prepared it and every confirmed answer
+// are appended beside the backup and flushed to disk, so a sitting cut short by a crash or a
+// power cut can be resumed where it stopped. Each entry is sealed with a keyed hash over itself
+// and the entry before; a small head file seals the count, so an edited, reordered or cut
+// journal is detected and reported, never used.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/clock.h"
+#include "results/results_files.h"
+#include "testfile/test_file.h"
+
+namespace examora {
+
+/// The per-deployment journal key (32 bytes).
+using JournalKey = std::array<unsigned char, 32>;
+
+/// Reads the key file (64 hexadecimal digits), creating it with fresh random bytes and mode
+/// 0600 when it is missing. Throws FileError or FormatError.
+JournalKey LoadOrCreateJournalKey(const std::filesystem::path& path);
+
+/// A fresh unpredictable seed for preparing a sitting (recorded, so it can be prepared again).
+std::uint64_t NewSittingSeed();
+
+/// A fingerprint of a test's content: a changed test is never resumed from an old journal.
+std::string BankFingerprint(const TestBank& bank);
+
+/// Seconds since 1 January 1970 of a local date and time, for comparing times of day across
+/// days.
+long long SerialSeconds(const LocalDateTime& t);
+
+/// What prepared the sitting.
+struct SittingIdentity {
+  std::string studentNumber;
+  int testNumber = 0;
+  std::string testName;
+  std::string bankFingerprint;
+  std::uint64_t seed = 0;  // Scrambler ran with SeededRandom(seed) outside study mode
+  long long started = 0;   // SerialSeconds of the start
+  int totalSeconds = 0;    // the sitting's time
+};
+
+/// One confirmed answer: the question's position, the time left then, and what the student
+/// had entered: the answer controls' values (`inputs`) or, from examora-cli, the answer line.
+struct JournalAnswer {
+  int position = 0;
+  int secondsLeft = 0;
+  bool isText = false;
+  std::vector<std::string> inputs;  // or one element: the answer text
+};
+
+/// A verified journal.
+struct JournalContent {
+  SittingIdentity identity;
+  std::vector<JournalAnswer> answers;
+  bool finished = false;  // the sitting ended (its results went to `SaveResults`)
+  std::string note;       // e.g. a last entry cut off by the interruption, which is ignored
+  std::string lastSeal;   // the chain to go on from
+  int entries = 0;        // whole entries, the sitting's own included
+};
+
+/// The journal's file for a student and test in a native student files folder.
+std::filesystem::path JournalPath(const std::filesystem::path& folder,
+                                  const std::string& studentNumber, int testNumber);
+
+/// Appends to one sitting's journal.
+class SittingJournal {
+ public:
+  /// Starts a fresh journal (replacing an older one of the same student and test).
+  SittingJournal(ResultsFileSystem& files, std::filesystem::path path, const JournalKey& key,
+                 const SittingIdentity& identity);
+  /// Goes on with a verified journal after a resume.
+  SittingJournal(ResultsFileSystem& files, std::filesystem::path path, const JournalKey& key,
+                 const JournalContent& content);
+  /// Appends a confirmed answer; throws FileError when it did not reach the disk.
+  void Append(const JournalAnswer& answer);
+  /// Marks the sitting finished, before its results are saved: it is never resumed. Answers
+  /// appended after it (the last one, which ended the test) are already in the results.
+  void Finish();
+
+ private:
+  void AppendEntry(const std::vector<std::string>& fields);
+  ResultsFileSystem& files_;
+  std::filesystem::path path_;
+  JournalKey key_;
+  std::string lastSeal_;
+  int count_ = 0;
+  bool finished_ = false;
+};
+
+/// Reads and verifies a journal; throws FormatError saying what is wrong (edited, reordered,
+/// truncated, another key) and FileError when it cannot be read.
+JournalContent ReadJournal(const std::filesystem::path& path, const JournalKey& key);
+
+/// Whether a sitting can be resumed.
+struct ResumeCheck {
+  enum class Status { kNone, kResumable, kFinished, kExpired, kChangedTest, kBroken };
+  Status status = Status::kNone;
+  std::string message;  // why not, for kBroken, kExpired and kChangedTest
+  JournalContent content;
+};
+
+/// Looks for the journal of this student and test: resumable when it verifies, names the same
+/// student, test and test content, is not finished, and `now` is within the sitting's window
+/// (its start plus twice its time: the time itself and as much again for the interruption).
+ResumeCheck FindResumableJournal(const std::filesystem::path& folder,
+                                 const std::string& studentNumber, const TestBank& bank,
+                                 int testNumber, const LocalDateTime& now, const JournalKey& key);
+
+}  // namespace examora

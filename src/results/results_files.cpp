@@ -1,0 +1,91 @@
+#include "results/results_files.h"
+
+#include <cerrno>
+#include <string>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace examora {
+namespace {
+
+// Closes a descriptor on every path out.
+struct Fd {
+  int fd = -1;
+  ~Fd() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+int WriteWhole(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return n < 0 ? errno : EIO;
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return 0;
+}
+
+int LockWithin(int fd, std::chrono::milliseconds wait) {
+  const auto until = std::chrono::steady_clock::now() + wait;
+  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno != EWOULDBLOCK && errno != EINTR) return errno;
+    if (std::chrono::steady_clock::now() >= until) return EWOULDBLOCK;
+    std::this_thread::sleep_for(std::chrono::microseconds(500));
+  }
+  return 0;
+}
+
+// A line cut short by a crash elsewhere must not swallow the next record: start a fresh line.
+bool EndsMidLine(int fd, off_t size) {
+  char last = '\n';
+  return size > 0 && ::pread(fd, &last, 1, size - 1) == 1 && last != '\n';
+}
+
+void SyncFolder(const std::filesystem::path& path) {
+  Fd dir{::open(path.parent_path().empty() ? "." : path.parent_path().c_str(),
+                O_RDONLY | O_DIRECTORY)};
+  if (dir.fd >= 0) ::fsync(dir.fd);
+}
+
+}  // namespace
+
+int DiskResultsFileSystem::AppendLine(const std::filesystem::path& path, std::string_view line) {
+  Fd file{::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644)};
+  if (file.fd < 0) return errno;
+  if (const int error = LockWithin(file.fd, lockWait_)) return error;
+  struct stat info {};
+  if (::fstat(file.fd, &info) != 0) return errno;
+  std::string bytes = EndsMidLine(file.fd, info.st_size) ? "\r\n" : "";
+  bytes.append(line).append("\r\n");
+  int error = WriteWhole(file.fd, bytes);
+  if (error == 0 && ::fsync(file.fd) != 0) error = errno;
+  // A part-written line (full disk) is taken back, so the file holds only whole lines.
+  if (error != 0 && ::ftruncate(file.fd, info.st_size) == 0) ::fsync(file.fd);
+  return error;  // closing releases the lock
+}
+
+int DiskResultsFileSystem::ReplaceFile(const std::filesystem::path& path, std::string_view bytes) {
+  std::filesystem::path temporary = path;
+  temporary += ".new-" + std::to_string(::getpid());
+  int error = 0;
+  {
+    Fd file{::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)};
+    if (file.fd < 0) return errno;
+    error = WriteWhole(file.fd, bytes);
+    if (error == 0 && ::fsync(file.fd) != 0) error = errno;
+  }
+  if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) error = errno;
+  if (error != 0) {
+    ::unlink(temporary.c_str());
+    return error;
+  }
+  SyncFolder(path);
+  return 0;
+}
+
+}  // namespace examora

@@ -1,0 +1,38 @@
+// The file layer results saving writes through. Many lab computers append to one master file
+// and one subject file on a shared folder, so every append is one whole line written under an
+// exclusive lock and flushed to disk; the backup is replaced atomically so a crash mid-write
+// leaves the previous one whole. Tests put a fault-injecting layer in its place.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <string_view>
+
+namespace examora {
+
+class ResultsFileSystem {
+ public:
+  virtual ~ResultsFileSystem() = default;
+  /// Appends `line` and CR LF as one whole line, under an exclusive lock, flushed to disk.
+  /// Returns 0 or the errno value of the failure (EWOULDBLOCK: the lock was not granted).
+  virtual int AppendLine(const std::filesystem::path& path, std::string_view line) = 0;
+  /// Replaces the file with `bytes`: a new file, flushed, renamed over the old one. Returns 0
+  /// or the errno value of the failure; on failure the old file is left as it was.
+  virtual int ReplaceFile(const std::filesystem::path& path, std::string_view bytes) = 0;
+};
+
+/// The real disk (flock for the lock, fsync for the flush).
+class DiskResultsFileSystem : public ResultsFileSystem {
+ public:
+  /// `lockWait`: how long an append waits for another computer's lock before giving up.
+  explicit DiskResultsFileSystem(
+      std::chrono::milliseconds lockWait = std::chrono::milliseconds(2000))
+      : lockWait_(lockWait) {}
+  int AppendLine(const std::filesystem::path& path, std::string_view line) override;
+  int ReplaceFile(const std::filesystem::path& path, std::string_view bytes) override;
+
+ private:
+  std::chrono::milliseconds lockWait_;
+};
+
+}  // namespace examora

@@ -1,0 +1,104 @@
+#include "results/resume.h"
+
+#include "common/error.h"
+#include "common/numtext.h"
+#include "testfile/scrambler.h"
+
+namespace examora {
+namespace {
+
+// Layout of a captured answer's inputs.
+constexpr std::size_t kChecks = 4, kWords = 5, kMatches = kWords + 6, kInputs = kMatches + 12;
+
+int Whole(const std::string& text) {
+  return static_cast<int>(LeadingNumber(text));
+}
+
+}  // namespace
+
+JournalAnswer CaptureAnswer(const DoTestModel& model, const ModuleExamora& m) {
+  const auto i = static_cast<std::size_t>(m.CurrentQuestion);
+  JournalAnswer answer{m.CurrentQuestion, model.SecondsLeft, false, {}};
+  std::string checks;
+  for (const bool c : model.Check1) checks += c ? '1' : '0';
+  answer.inputs = {model.txtAnswer, std::to_string(model.prefixPosition),
+                   std::to_string(model.unitPosition), std::to_string(model.Picked[i]), checks};
+  answer.inputs.insert(answer.inputs.end(), model.txtOneWord.begin(), model.txtOneWord.end());
+  answer.inputs.insert(answer.inputs.end(), model.txtMatch.begin(), model.txtMatch.end());
+  return answer;
+}
+
+bool ConfirmAnswer(DoTestModel& model, ModuleExamora& m, const JournalAnswer& a) {
+  const auto i = static_cast<std::size_t>(a.position);
+  if (a.position < 1 || a.position > model.QuestionsToAsk() || a.inputs.size() != kInputs) {
+    return false;
+  }
+  m.CurrentQuestion = a.position;
+  model.ShowQuestion();
+  const std::vector<std::string>& in = a.inputs;
+  for (std::size_t b = 0; b < model.Check1.size() && b < in[kChecks].size(); ++b) {
+    model.Check1[b] = in[kChecks][b] == '1';
+  }
+  for (std::size_t k = 0; k < model.txtOneWord.size(); ++k) model.txtOneWord[k] = in[kWords + k];
+  for (std::size_t k = 0; k < model.txtMatch.size(); ++k) model.txtMatch[k] = in[kMatches + k];
+  switch (PanelOf(m.Prepared.QuestionText[i])) {
+    case Panel::kNumeric: {
+      if (Whole(in[2]) >= 0) model.List2_Click(Whole(in[2]));
+      model.List1_Click(Whole(in[1]));
+      model.txtAnswer = in[0];
+      model.cmdOK_Click(!IsPlainNumberKey(m.Prepared.QuestionUnit[i]));
+      break;
+    }
+    case Panel::kMultipleChoice:
+      model.opt_Click(Whole(in[3]));
+      model.Submitter();
+      break;
+    case Panel::kMultiSelect:
+      model.Submitter();
+      break;
+    case Panel::kOneWord:
+      model.cmd_OK3_Click();
+      break;
+    case Panel::kMatching:
+      model.cmd_OK4_Click();
+      break;
+  }
+  return model.QuestionState[i] >= 8;
+}
+
+bool ConfirmAndJournal(DoTestModel& model, ModuleExamora& m, SittingJournal* journal) {
+  const JournalAnswer answer = CaptureAnswer(model, m);
+  if (!ConfirmAnswer(model, m, answer)) return false;
+  if (journal != nullptr) journal->Append(answer);
+  return true;
+}
+
+void PrepareSeededSitting(ModuleExamora& m, std::uint64_t seed, Prompter& prompter) {
+  SeededRandom random(seed);
+  FormulaContext context{&prompter, &m.Debugger, 0};
+  m.Prepared = Scrambler(m.Bank, false, "", random, m.Formulas, context);
+}
+
+void ReplayJournal(DoTestModel& model, ModuleExamora& m, const JournalContent& journal,
+                   const TextAnswerEntry& enterText) {
+  for (const JournalAnswer& a : journal.answers) {
+    bool marked = false;
+    if (a.isText && enterText && !a.inputs.empty() && a.position >= 1 &&
+        a.position <= model.QuestionsToAsk()) {
+      m.CurrentQuestion = a.position;
+      model.ShowQuestion();
+      marked = enterText(model, m, a.inputs[0]) &&
+               model.QuestionState[static_cast<std::size_t>(a.position)] >= 8;
+    } else if (!a.isText) {
+      marked = ConfirmAnswer(model, m, a);
+    }
+    if (!marked) {
+      throw FormatError("The journalled answer to question " + std::to_string(a.position) +
+                        " does not fit the sitting; the sitting was not resumed");
+    }
+  }
+  if (!journal.answers.empty()) model.SecondsLeft = journal.answers.back().secondsLeft;
+  model.BuildBars();
+}
+
+}  // namespace examora

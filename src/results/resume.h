@@ -1,0 +1,41 @@
+// Journalling confirmed answers and resuming an interrupted exam sitting from its journal:
+// the same sitting prepared again from its seed, every journalled answer confirmed again
+// through the test window's core, and the clock at the time that was left.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "engine/do_test.h"
+#include "results/journal.h"
+
+namespace examora {
+
+/// The answer controls' values of the question on screen, taken just before it is confirmed.
+JournalAnswer CaptureAnswer(const DoTestModel& model, const ModuleExamora& m);
+
+/// Shows the answer's question, enters the captured values and confirms them the way the
+/// question's panel does (numeric OK, option then Submitter, boxes then Submitter, one-word
+/// OK, matching OK). True when the question was marked.
+bool ConfirmAnswer(DoTestModel& model, ModuleExamora& m, const JournalAnswer& answer);
+
+/// Confirms the answer on screen; once it is marked, journals it (no journal in study mode).
+/// The window's confirm buttons call this instead of the model's own confirm.
+bool ConfirmAndJournal(DoTestModel& model, ModuleExamora& m, SittingJournal* journal);
+
+/// Prepares a sitting of `m.Bank` in exam mode from a seed, as every journalled sitting is
+/// prepared: the same seed gives the same questions, order, options and values.
+void PrepareSeededSitting(ModuleExamora& m, std::uint64_t seed, Prompter& prompter);
+
+/// Enters one answer given as text (examora-cli's answer lines) on the question on screen.
+using TextAnswerEntry = std::function<bool(DoTestModel&, ModuleExamora&, const std::string&)>;
+
+/// Confirms every journalled answer again, in order, then sets the clock to the time left at
+/// the last one. Call it on a fresh model of the re-prepared sitting, before any window hook
+/// is attached (nothing is saved or journalled again). Throws FormatError when an answer
+/// does not mark again (the journal does not fit the sitting).
+void ReplayJournal(DoTestModel& model, ModuleExamora& m, const JournalContent& journal,
+                   const TextAnswerEntry& enterText = {});
+
+}  // namespace examora

@@ -1,0 +1,266 @@
+#include "results/saving.h"
+
+#include <cerrno>
+#include <chrono>
+#include <deque>
+#include <map>
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/files.h"
+#include "test_support.h"
+
+namespace examora {
+namespace {
+
+using examora::testing::TempDir;
+namespace fs = std::filesystem;
+
+// The disk, with errors injected per file name and every call recorded.
+struct FaultyFiles : ResultsFileSystem {
+  DiskResultsFileSystem disk{std::chrono::milliseconds(0)};
+  std::map<std::string, std::deque<int>> faults;
+  std::vector<std::string> calls;
+  int Fault(const fs::path& path, const char* kind) {
+    calls.push_back(std::string(kind) + " " + path.filename().string());
+    auto& queue = faults[path.filename().string()];
+    if (queue.empty()) return 0;
+    const int error = queue.front();
+    queue.pop_front();
+    return error;
+  }
+  int AppendLine(const fs::path& p, std::string_view line) override {
+    const int error = Fault(p, "append");
+    return error ? error : disk.AppendLine(p, line);
+  }
+  int ReplaceFile(const fs::path& p, std::string_view bytes) override {
+    const int error = Fault(p, "replace");
+    return error ? error : disk.ReplaceFile(p, bytes);
+  }
+};
+
+struct SavingTest : ::testing::Test {
+  TempDir dir;
+  ModuleExamora m;
+  FaultyFiles files;
+  ScriptedPrompter prompter;
+  PathMapper paths{"C:\\prog", dir.path(), {}, dir.path()};
+  int delays = 0;
+  SaveSeams seams{files, prompter, paths, [this] { ++delays; }, {}, 2};
+  LocalDateTime when{2010, 3, 7, 14, 5, 0};
+
+  SavingTest() {
+    m.StudentFilesFolder = dir.path().string() + "/";
+    m.Students.rows = {{"012345678", "pass", "Mary", "Smith"}};
+    m.StudentIndex = 1;
+    m.StudentId = "Mary Smith";
+    m.TestNumber = 10101;
+    m.Bank.header.QuestionsToAsk = 3;
+    m.Prepared.OrderPosition = {0, 2, 3, 1};  // bank question q was asked at this position
+    fs::create_directory(dir / "subject_files");
+  }
+  std::string Read(const std::string& name) { return ReadFileBytes(dir / name); }
+  std::vector<std::string> Messages() {
+    std::vector<std::string> texts;
+    for (const auto& p : prompter.prompts()) texts.push_back(p.text);
+    return texts;
+  }
+};
+
+TEST_F(SavingTest, RecordKeepsTheLeadingZeroAndLeavesScoreZeroEmpty) {
+  EXPECT_EQ(ResultsRecord(RecordFields(m, 0.4f, "XYU", when)),
+            "10101,012345678,07/03/2010,14:05,,3,YUX,Mary Smith,");
+  EXPECT_EQ(ResultsRecord(RecordFields(m, 72.5f, "XYU", when)),
+            "10101,012345678,07/03/2010,14:05,72,3,YUX,Mary Smith,");
+  m.Students.rows[0].number = "000000000";
+  EXPECT_EQ(RecordStudentNumber(m), "");
+}
+
+TEST_F(SavingTest, StudentMasterAndSubjectFilesGetTheSameLineInThatOrder) {
+  std::vector<std::string> steps;
+  seams.showStep = [&](const std::string& label) { steps.push_back(label); };
+  const SaveOutcome outcome = WriteResults(m, RecordFields(m, 100, "YYY", when), seams);
+  EXPECT_TRUE(outcome.Complete());
+  EXPECT_EQ(steps, (std::vector<std::string>{" Student file", " Master file", " Subject file"}));
+  EXPECT_EQ(files.calls, (std::vector<std::string>{"append 012345678.txt", "append masterfile.txt",
+                                                   "append 10101.txt"}));
+  const std::string line = "10101,012345678,07/03/2010,14:05,100,3,YYY,Mary Smith,\r\n";
+  EXPECT_EQ(Read("012345678.txt"), line);
+  EXPECT_EQ(Read("masterfile.txt"), line);
+  EXPECT_EQ(Read("subject_files/10101.txt"), line);
+  EXPECT_EQ(outcome.picSaveLines,
+            (std::vector<std::string>{"", "--------------- SESSION ENDED -----------------", " ",
+                                      " Press QUIT to end..."}));
+  EXPECT_TRUE(prompter.prompts().empty());
+}
+
+TEST_F(SavingTest, MissingSubjectFolderIsReportedAndTheOtherFilesKept) {
+  fs::remove(dir / "subject_files");
+  prompter.SetNextText("whatever.txt");
+  SaveOutcome outcome = WriteResults(m, RecordFields(m, 50, "YXZ", when), seams);
+  EXPECT_EQ(Messages(), (std::vector<std::string>{"Invalid path. Continue to enter new path. "
+                                                  "Subject file",
+                                                  "Enter the name of the file"}));
+  EXPECT_EQ(outcome.failed, std::vector<std::string>{" Subject file"});
+  EXPECT_FALSE(Read("masterfile.txt").empty());
+  EXPECT_FALSE(fs::exists(dir / "whatever.txt"));  // the typed name never forms a path
+  std::vector<std::string> screen = {" ", " EXAM MODE. Mark was recorded"};
+  ShowSaveOutcome(screen, outcome);
+  EXPECT_EQ(screen[1], " EXAM MODE. Mark was NOT recorded in every file");
+  EXPECT_EQ(outcome.picSaveLines[2], " RESULTS NOT SAVED TO: Subject file");
+}
+
+TEST_F(SavingTest, OtherErrorsEndTheSaveAndNothingIsClaimed) {
+  struct Row {
+    std::string file;
+    int error;
+    std::string message;
+    std::size_t written;
+  } rows[] = {
+      {"012345678.txt", EACCES, "The error is...70 Student file", 0},  // read-only folder
+      {"masterfile.txt", ENOSPC, "The error is...61 Master file", 1},  // full disk
+  };
+  for (const auto& r : rows) {
+    FaultyFiles faulty;
+    faulty.faults[r.file] = {r.error};
+    SaveSeams s{faulty, prompter, paths, {}, {}, 2};
+    prompter.ClearPrompts();
+    prompter.SetNextText(std::nullopt);  // the input box cancelled
+    const SaveOutcome outcome = WriteResults(m, RecordFields(m, 50, "YXZ", when), s);
+    EXPECT_EQ(Messages()[0], r.message);
+    EXPECT_EQ(outcome.written.size(), r.written);
+    EXPECT_EQ(outcome.failed.size(), 3 - r.written);
+    EXPECT_EQ(faulty.calls.size(), r.written + 1);  // nothing tried after the failure
+    std::vector<std::string> screen = {" EXAM MODE. Mark was recorded"};
+    ShowSaveOutcome(screen, outcome);
+    EXPECT_NE(screen[0], " EXAM MODE. Mark was recorded");
+  }
+}
+
+TEST_F(SavingTest, LockedFileIsRetriedBoundedlyThenReported) {
+  {  // another computer holds the master file's lock throughout
+    const int other = ::open((dir / "masterfile.txt").c_str(), O_CREAT | O_RDWR, 0644);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0);
+    prompter.SetNextText("");
+    const SaveOutcome outcome = WriteResults(m, RecordFields(m, 50, "YXZ", when), seams);
+    ::close(other);
+    EXPECT_EQ(delays, 2);
+    EXPECT_EQ(Messages(), (std::vector<std::string>{"File not ready. Trying Again... Master file",
+                                                    "File not ready. Trying Again... Master file",
+                                                    "The error is...55 Master file",
+                                                    "Enter the name of the file"}));
+    EXPECT_EQ(outcome.failed, std::vector<std::string>{" Master file"});
+    EXPECT_EQ(outcome.written.size(), 2u);  // student and subject file
+  }
+  // A lock released while waiting: the retry writes the line.
+  prompter.ClearPrompts();
+  files.faults["masterfile.txt"] = {EWOULDBLOCK};
+  EXPECT_TRUE(WriteResults(m, RecordFields(m, 50, "YXZ", when), seams).Complete());
+  EXPECT_EQ(Messages(), std::vector<std::string>{"File not ready. Trying Again... Master file"});
+}
+
+TEST_F(SavingTest, AppendStartsAFreshLineAfterATornOne) {
+  WriteFileAtomically(dir / "masterfile.txt", "10101,0123");
+  ASSERT_EQ(files.disk.AppendLine(dir / "masterfile.txt", "whole,"), 0);
+  EXPECT_EQ(Read("masterfile.txt"), "10101,0123\r\nwhole,\r\n");
+}
+
+TEST_F(SavingTest, BackupIsWrittenOnlyWhenTheRecordChanges) {
+  std::string last;
+  EXPECT_TRUE(Backup(m, RecordFields(m, 0, "YZZ", when), last, files, paths).written);
+  EXPECT_FALSE(Backup(m, RecordFields(m, 0, "YZZ", when), last, files, paths).written);
+  EXPECT_EQ(files.calls, std::vector<std::string>{"replace 012345678temp.txt"});
+  EXPECT_EQ(Read("012345678temp.txt"), last + "\r\n");
+  // A failed write is said and tried again by the next backup; the old backup stays whole.
+  files.faults["012345678temp.txt"] = {ENOSPC};
+  EXPECT_FALSE(Backup(m, RecordFields(m, 0, "YXZ", when), last, files, paths).error.empty());
+  EXPECT_EQ(Read("012345678temp.txt"), last + "\r\n");
+  EXPECT_TRUE(Backup(m, RecordFields(m, 0, "YXZ", when), last, files, paths).written);
+}
+
+TEST_F(SavingTest, EmptyStudentNumberStillCreatesTheEmptyBackup) {
+  m.StudentIndex = 0;
+  std::string last;
+  EXPECT_TRUE(Backup(m, RecordFields(m, 0, "YZZ", when), last, files, paths).written);
+  EXPECT_EQ(Read("temp.txt"), "");
+}
+
+TEST_F(SavingTest, StudyModeWritesNothing) {
+  WriteFileAtomically(dir / "masterfile.txt", "old\r\n");
+  m.StudyMode = true;
+  std::string last;
+  FixedEnvironment env;
+  DeploymentSettings settings;
+  EXPECT_TRUE(SaveResults(m, 50, "YXZ", when, settings, env, seams).record.empty());
+  EXPECT_FALSE(Backup(m, RecordFields(m, 50, "YXZ", when), last, files, paths).written);
+  EXPECT_TRUE(files.calls.empty());
+  EXPECT_EQ(Read("masterfile.txt"), "old\r\n");
+}
+
+TEST(BackupTimer, ShowsSavingThenTheGreyCodes) {
+  BackupTimer timer;
+  timer.Start();
+  EXPECT_TRUE(timer.Tick("YXZ"));
+  EXPECT_EQ(timer.txtGotit, "SAVING...");
+  EXPECT_EQ(timer.foreColour, BackupTimer::kBlack);
+  EXPECT_FALSE(timer.Tick("YXZ"));
+  EXPECT_EQ(timer.txtGotit, "YXZ");
+  EXPECT_EQ(timer.foreColour, BackupTimer::kGrey);
+  EXPECT_FALSE(timer.enabled);
+}
+
+// Twenty lab computers appending to one master and one subject file at once.
+TEST(ResultsFilesConcurrency, TwentyProcessesAppendWholeLinesAndLoseNone) {
+  TempDir dir;
+  constexpr int kProcesses = 20, kRecords = 500;
+  const auto started = std::chrono::steady_clock::now();
+  std::vector<pid_t> children;
+  for (int p = 0; p < kProcesses; ++p) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      DiskResultsFileSystem disk(std::chrono::seconds(30));
+      int failures = 0;
+      for (int r = 0; r < kRecords; ++r) {
+        const std::string line =
+            "10101," + std::to_string(p) + "," + std::to_string(r) + std::string(40 + p, 'x') + ",";
+        failures += disk.AppendLine(dir / "masterfile.txt", line) != 0;
+        failures += disk.AppendLine(dir / "10101.txt", line) != 0;
+      }
+      ::_exit(failures == 0 ? 0 : 1);
+    }
+    children.push_back(pid);
+  }
+  for (const pid_t pid : children) {
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  const auto seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  ::testing::Test::RecordProperty("seconds", std::to_string(seconds));
+  for (const char* name : {"masterfile.txt", "10101.txt"}) {
+    std::map<std::pair<int, int>, int> seen;
+    const std::string text = ReadFileBytes(dir / name);
+    std::size_t start = 0, lines = 0;
+    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+      int p = -1, r = -1;
+      const std::string line = text.substr(start, end - start);
+      ASSERT_EQ(std::sscanf(line.c_str(), "10101,%d,%d", &p, &r), 2) << line;
+      ASSERT_EQ(line, "10101," + std::to_string(p) + "," + std::to_string(r) +
+                          std::string(40 + p, 'x') + ",");
+      ++seen[{p, r}];
+      ++lines;
+    }
+    EXPECT_EQ(start, text.size());  // nothing after the last line break
+    EXPECT_EQ(lines, 10000u);
+    EXPECT_EQ(seen.size(), 10000u);
+  }
+  std::printf("20 x 500 appends to two files: %.2f s\n", seconds);
+}
+
+}  // namespace
+}  // namespace examora
