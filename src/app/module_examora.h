@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "app/settings.h"
+#include "app/students.h"
 #include "app/test_list.h"
 #include "common/clock.h"
 #include "common/debug_log.h"
@@ -25,6 +26,7 @@ struct ModuleExamora {
   std::string StudentId;           // display text of the signed-in student
   std::string StudentName;         // typed in the sign-in name box; "Study Mode" in study mode
   int StudentIndex = 0;            // row of the signed-in student in the students table
+  StudentsTable Students;          // the class list exam sign-in checks (rows from 1)
   std::string StudentFilesFolder;  // per-student result files; ends with "\"
   std::string TempFolder;          // where downloaded tests are stored
   std::string SittingFileName;     // file name of the current sitting's downloaded test

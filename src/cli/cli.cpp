@@ -33,7 +33,10 @@ constexpr const char* kUsage =
     "  check FILE [--sittings N] [--seed S]\n"
     "                                 prepare N sittings and report broken questions\n"
     "  sit FILE [--seed S] [--exam] [--answers ANSWERS]\n"
-    "                                 prepare one sitting; answer it from ANSWERS (a dry run)\n";
+    "                                 prepare one sitting; answer it from ANSWERS (a dry run)\n"
+    "  students encrypt PLAIN --folder DIR [-o OUT]\n"
+    "                                 encipher a plain class list (default OUT: std_crypt.eqb)\n"
+    "  students show FILE             print an enciphered class list, one student a line\n";
 
 using Command = std::function<int(const CommandArgs&, std::istream&, std::ostream&, std::ostream&)>;
 
@@ -52,6 +55,7 @@ const std::map<std::string, Command>& Commands() {
       {"show", ShowCommand},
       {"check", CheckCommand},
       {"sit", SitCommand},
+      {"students", StudentsCommand},
   };
   return commands;
 }

@@ -1,0 +1,142 @@
+#include "app/students.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/error.h"
+#include "common/numtext.h"
+#include "common/text.h"
+#include "crypto/enciphered_text.h"
+#include "platform/files.h"
+
+namespace examora {
+namespace {
+
+// A line shorter than this ends the plain list (the teacher's file ends with an empty line).
+constexpr std::size_t kShortLine = 4;
+
+bool IsStudentNumber(std::string_view text) {
+  return text.size() == 9 &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Says what is wrong with a student line, or "" when it has the layout the table needs.
+std::string LineProblem(std::string_view line) {
+  if (!IsStudentNumber(line.substr(0, 9))) return "does not start with a 9-digit student number";
+  if (line.size() < 14 || line[9] != ',') {
+    return "needs a comma and a 4-character password after the student number";
+  }
+  if (line.size() > 14 && line[14] != ',') return "needs a comma after the 4-character password";
+  return {};
+}
+
+void CheckCount(std::size_t count, const std::string& name) {
+  if (count > kMaxStudents) {
+    throw FormatError("\"" + name + "\" holds " + std::to_string(count) + " students; at most " +
+                      std::to_string(kMaxStudents) + " are allowed");
+  }
+}
+
+}  // namespace
+
+StudentRow ParseStudentLine(std::string_view line) {
+  StudentRow row;
+  row.number = std::string(line.substr(0, 9));
+  if (line.size() > 10) row.password = std::string(line.substr(10, 4));
+  std::string gathered;
+  for (const char c : line.size() > 15 ? line.substr(15) : std::string_view()) {
+    if (c == ',') {
+      row.firstName = gathered;
+      gathered.clear();
+    } else {
+      gathered += c;
+    }
+  }
+  row.lastName = gathered;
+  return row;
+}
+
+std::string StudentLine(const StudentRow& row) {
+  return row.number + "," + row.password + "," + row.firstName + "," + row.lastName;
+}
+
+PlainStudentsFile ParsePlainStudents(std::string_view text, const std::string& name) {
+  PlainStudentsFile file;
+  const std::vector<std::string> lines = SplitLines(text);
+  std::size_t i = 0;
+  for (; i < lines.size() && lines[i].size() >= kShortLine; ++i) {
+    if (const std::string problem = LineProblem(lines[i]); !problem.empty()) {
+      throw FormatError("\"" + name + "\" line " + std::to_string(i + 1) + ": " + problem);
+    }
+    file.rows.push_back(ParseStudentLine(lines[i]));
+    CheckCount(file.rows.size(), name);
+  }
+  file.missingEndLine = i == lines.size();
+  // Rows after the ending line would be dropped without a word; refuse instead.
+  for (std::size_t j = i + 1; j < lines.size(); ++j) {
+    if (lines[j].size() >= kShortLine) {
+      throw FormatError("\"" + name + "\" line " + std::to_string(j + 1) +
+                        ": a student line after the short line " + std::to_string(i + 1) +
+                        " that ends the list; remove that line or the lines after it");
+    }
+  }
+  return file;
+}
+
+PlainStudentsFile ReadPlainStudentsFile(const std::filesystem::path& path) {
+  return ParsePlainStudents(ReadFileBytes(path), path.string());
+}
+
+void WritePlainStudentsFile(const std::filesystem::path& path,
+                            const std::vector<StudentRow>& rows) {
+  std::string text;
+  for (const auto& row : rows) text += StudentLine(row) + "\r\n";
+  WriteFileAtomically(path, text + "\r\n");
+}
+
+void WriteStudentsCrypt(const std::filesystem::path& path, const StudentsTable& table) {
+  CheckCount(table.rows.size(), path.string());
+  std::vector<std::string> values = {SpacedNumber(static_cast<double>(table.rows.size())),
+                                     table.folder};
+  for (const auto& row : table.rows) values.push_back(StudentLine(row));
+  WriteEncipheredFile(path, values);
+}
+
+StudentsTable ReadStudentsCrypt(const std::filesystem::path& path) {
+  const EncipheredFileContent content = ReadEncipheredFile(path);
+  const std::string name = path.string();
+  if (!content.damaged.empty() || content.lines.size() < 2) {
+    throw FormatError("\"" + name + "\" is not a readable students file (damaged" +
+                      (content.damaged.empty()
+                           ? std::string(", too short)")
+                           : " at line " + std::to_string(content.damaged.front()) + ")"));
+  }
+  const double count = std::round(LeadingNumber(content.lines[0]));
+  if (count < 0 || count > static_cast<double>(kMaxStudents)) {
+    throw FormatError("\"" + name + "\" gives a student count of " + Trim(content.lines[0]) +
+                      "; it must be 0 to " + std::to_string(kMaxStudents));
+  }
+  const auto n = static_cast<std::size_t>(count);
+  if (content.lines.size() < n + 2) {
+    throw FormatError("\"" + name + "\" says " + std::to_string(n) + " students but holds " +
+                      std::to_string(content.lines.size() - 2));
+  }
+  StudentsTable table{content.lines[1], {}};
+  for (std::size_t i = 0; i < n; ++i) table.rows.push_back(ParseStudentLine(content.lines[i + 2]));
+  return table;
+}
+
+int FindStudent(const StudentsTable& table, std::string_view number) {
+  for (std::size_t i = 0; i < table.rows.size(); ++i) {
+    if (table.rows[i].number == number) return static_cast<int>(i) + 1;
+  }
+  return 0;
+}
+
+std::string FolderWithSeparator(std::string_view folder) {
+  std::string trimmed = Trim(folder);
+  if (trimmed.empty() || (trimmed.back() != '\\' && trimmed.back() != '/')) trimmed += '\\';
+  return trimmed;
+}
+
+}  // namespace examora
