@@ -24,8 +24,9 @@ TEST(Reports, MarkTextShowsOneMarkAsItIsAndAnAverageWithOneDecimal) {
 }
 
 struct Sample {
-  std::vector<ReportStudent> students = {
-      {"012345678", "Zoe", "Adams"}, {"200000000", "Al", "Brown"}, {"300000000", "Cy", "Nobody"}};
+  std::vector<ReportStudent> students = {{"012345678", "pw", "Zoe", "Adams"},
+                                         {"200000000", "pw", "Al", "Brown"},
+                                         {"300000000", "pw", "Cy", "Nobody"}};
   std::vector<TestIdEntry> tests = {{"10101", "Beams"}, {"10102", "Circuits"}};
   std::vector<std::string> master = {Rec("10101", "200000000", "60", "Al Brown"),
                                      Rec("10101", "12345678", "", "Zoe Adams"),

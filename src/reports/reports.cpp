@@ -77,8 +77,8 @@ bool StudentKeyLess(const std::string& a, const std::string& b) {
 ReportStudent StudentFromRecord(const std::string& number, const std::string& name) {
   const std::string trimmed = Trim(name);
   const std::size_t blank = trimmed.rfind(' ');
-  if (blank == std::string::npos) return {number, "", trimmed};
-  return {number, Trim(trimmed.substr(0, blank)), trimmed.substr(blank + 1)};
+  if (blank == std::string::npos) return {number, "", "", trimmed};
+  return {number, "", Trim(trimmed.substr(0, blank)), trimmed.substr(blank + 1)};
 }
 
 std::string MarkText(const std::vector<double>& marks) {

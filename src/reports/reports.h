@@ -6,16 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "app/students.h"
 #include "reports/result_processor.h"
 
 namespace examora {
 
-/// A student as the reports name them.
-struct ReportStudent {
-  std::string number;
-  std::string firstName;
-  std::string lastName;
-};
+/// A student as the reports name them (the password is not used).
+using ReportStudent = StudentRow;
 
 /// The summary list that ends each page.
 struct ReportSummary {
