@@ -5,9 +5,12 @@
 #include <cstdio>
 #include <numeric>
 
+#include "common/error.h"
 #include "common/numtext.h"
 #include "common/text.h"
+#include "platform/files.h"
 #include "reports/master_record.h"
+#include "reports/reports.h"
 #include "results/progress.h"
 
 namespace examora {
@@ -118,6 +121,56 @@ std::string StatsPage(const TestStats& stats, const std::string& testName) {
          "<th scope=\"col\">Codes</th><th "
          "scope=\"col\">Flags</th></tr>\r\n</thead>\r\n<tbody>\r\n" +
          rows + "</tbody>\r\n</table>\r\n</div>\r\n</body>\r\n</html>\r\n";
+}
+
+std::vector<int> OptionCountsOf(const std::vector<int>& QLineCount) {
+  std::vector<int> counts = QLineCount;
+  if (counts.empty()) counts.push_back(0);
+  return counts;
+}
+
+std::vector<int> OptionCountsFromRecords(const std::vector<std::string>& subjectLines) {
+  std::size_t longest = 0;
+  for (const auto& line : subjectLines) {
+    const auto fields = RecordFields(Trim(line));
+    if (fields.size() > 6) longest = std::max(longest, Trim(fields[6]).size());
+  }
+  return std::vector<int>(longest + 1, 0);
+}
+
+std::vector<std::string> WriteQuestionStats(const ResultFolder& folder,
+                                            const std::string& testNumber,
+                                            const std::vector<int>& optionCounts,
+                                            const std::string& testName) {
+  // The number names a file: only a five-digit one may, so no other path can be reached.
+  if (testNumber.size() != 5 || !std::all_of(testNumber.begin(), testNumber.end(),
+                                             [](char c) { return c >= '0' && c <= '9'; })) {
+    throw FormatError("\"" + testNumber + "\" is not a five-digit test number");
+  }
+  const auto lines =
+      ResultFileLines(ReadFileBytes(folder.Native("subject_files\\" + testNumber + ".txt")));
+  const TestStats stats = QuestionStatistics(
+      lines, optionCounts.size() > 1 ? optionCounts : OptionCountsFromRecords(lines));
+  std::vector<std::string> log = {std::string(kLogRule),
+                                  "Question statistics of test " + testNumber + ": " +
+                                      std::to_string(stats.attempts) + " attempts, " +
+                                      std::to_string(stats.skipped) + " left out"};
+  for (const auto& q : stats.questions) {
+    std::string line = "Q" + std::to_string(q.question) + " facility " + Fixed(q.facility, 2) +
+                       " discrimination " + Fixed(q.discrimination, 2);
+    if (q.tooEasy) line += " too easy";
+    if (q.tooHard) line += " too hard";
+    if (q.negativeDiscrimination) line += " negative discrimination";
+    log.push_back(line);
+  }
+  if (!std::filesystem::exists(folder.Native("css\\results.css"))) {
+    std::filesystem::create_directories(folder.Native("css"));
+    WriteFileAtomically(folder.Native("css\\results.css"), ResultsStyleSheet());
+  }
+  const std::string page = "stats_" + testNumber + ".htm";
+  WriteFileAtomically(folder.Native(page), StatsPage(stats, testName));
+  log.push_back(folder.Shown(page));
+  return log;
 }
 
 }  // namespace examora

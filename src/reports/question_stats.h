@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "reports/result_processor.h"
+
 namespace examora {
 
 /// Facility at or above this flags a question nearly everyone gets right.
@@ -39,6 +41,22 @@ struct TestStats {
 /// fewer questions leaves their positions unknown.
 TestStats QuestionStatistics(const std::vector<std::string>& subjectLines,
                              const std::vector<int>& optionCounts);
+
+/// Question q's number of options for every question of a test (index 0 unused), as
+/// QuestionStatistics takes them.
+std::vector<int> OptionCountsOf(const std::vector<int>& QLineCount);
+
+/// The longest code string among the records, one count of 0 per question (index 0 unused):
+/// for statistics without the test file, where a wrong pick then costs nothing extra.
+std::vector<int> OptionCountsFromRecords(const std::vector<std::string>& subjectLines);
+
+/// Reads "subject_files\" & test number & ".txt" of the folder, writes "stats_" & test
+/// number & ".htm" beside the reports (and the style sheet when missing); returns the lines
+/// logged, one per question.
+std::vector<std::string> WriteQuestionStats(const ResultFolder& folder,
+                                            const std::string& testNumber,
+                                            const std::vector<int>& optionCounts,
+                                            const std::string& testName);
 
 /// The statistics as an HTML5 page (UTF-8) linking "css/results.css", with a bar per question.
 std::string StatsPage(const TestStats& stats, const std::string& testName);

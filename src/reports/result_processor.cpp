@@ -76,6 +76,13 @@ std::vector<TestIdEntry> ReadTestIdList(std::string_view text, const std::string
   return tests;
 }
 
+std::vector<std::string> StudentNumbers(const std::vector<StudentRow>& rows) {
+  std::vector<std::string> numbers;
+  numbers.reserve(rows.size());
+  for (const auto& row : rows) numbers.push_back(row.number);
+  return numbers;
+}
+
 ResultProcessor::ResultProcessor(ResultFolder folder, std::filesystem::path testListFile)
     : folder_(std::move(folder)), testListFile_(std::move(testListFile)) {}
 

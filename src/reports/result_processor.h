@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/students.h"
 #include "platform/paths.h"
 
 namespace examora {
@@ -44,6 +45,9 @@ struct TestIdEntry {
 /// first five characters, the name after one separating character. A line that does not start
 /// with five digits throws FormatError naming `shownPath` and the line.
 std::vector<TestIdEntry> ReadTestIdList(std::string_view text, const std::string& shownPath);
+
+/// Column 1 of every row: the numbers that name the students' result files.
+std::vector<std::string> StudentNumbers(const std::vector<StudentRow>& rows);
 
 class ResultProcessor {
  public:
