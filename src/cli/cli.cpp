@@ -40,7 +40,10 @@ constexpr const char* kUsage =
     "                                 and saved in DIR; --hold waits instead of ending it\n"
     "  students encrypt PLAIN --folder DIR [-o OUT]\n"
     "                                 encipher a plain class list (default OUT: std_crypt.eqb)\n"
-    "  students show FILE             print an enciphered class list, one student a line\n";
+    "  students show FILE             print an enciphered class list, one student a line\n"
+    "  results rebuild|split|sort|reports --folder DIR [--students FILE] [--testlist FILE]\n"
+    "  results stats TESTNUMBER --folder DIR [--test FILE] [--testlist FILE]\n"
+    "                                 the result file processor's steps on a results folder\n";
 
 using Command = std::function<int(const CommandArgs&, std::istream&, std::ostream&, std::ostream&)>;
 
@@ -60,6 +63,7 @@ const std::map<std::string, Command>& Commands() {
       {"check", CheckCommand},
       {"sit", SitCommand},
       {"students", StudentsCommand},
+      {"results", ResultsCommand},
   };
   return commands;
 }

@@ -1,0 +1,204 @@
+#include "reports/result_processor.h"
+
+#include <algorithm>
+#include <map>
+#include <utility>
+
+#include "common/error.h"
+#include "common/numtext.h"
+#include "common/text.h"
+#include "platform/files.h"
+#include "reports/master_record.h"
+
+namespace examora {
+namespace {
+
+// Trimmed lines, empty ones left out: what reaches the master file.
+std::vector<std::string> Records(std::string_view bytes) {
+  std::vector<std::string> records;
+  for (const auto& line : ResultFileLines(bytes)) {
+    std::string trimmed = Trim(line);
+    if (!trimmed.empty()) records.push_back(std::move(trimmed));
+  }
+  return records;
+}
+
+bool IsDigits(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
+std::string ResultFolder::Shown(std::string_view relative) const {
+  std::string shown = chosenPath + std::string(relative);
+  if (!chosenPath.empty() && chosenPath.back() == '/')
+    std::replace(shown.begin(), shown.end(), '\\', '/');
+  return shown;
+}
+
+std::filesystem::path ResultFolder::Native(std::string_view relative) const {
+  std::filesystem::path path = native;
+  std::size_t start = 0;
+  while (start < relative.size()) {
+    std::size_t end = relative.find('\\', start);
+    if (end == std::string_view::npos) end = relative.size();
+    if (end > start) path /= std::string(relative.substr(start, end - start));
+    start = end + 1;
+  }
+  return path;
+}
+
+ResultFolder ResultFolderFor(std::string chosenPath, const PathMapper& paths) {
+  if (chosenPath.empty() || chosenPath.back() != '\\') chosenPath += '\\';
+  std::filesystem::path native = paths.ToNative(chosenPath);
+  return {std::move(chosenPath), std::move(native)};
+}
+
+ResultFolder NativeResultFolder(const std::filesystem::path& folder) {
+  std::string shown = folder.string();
+  if (shown.empty() || shown.back() != '/') shown += '/';
+  return {shown, folder};
+}
+
+std::vector<TestIdEntry> ReadTestIdList(std::string_view text, const std::string& shownPath) {
+  std::vector<TestIdEntry> tests;
+  const auto lines = ResultFileLines(text);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string line = Trim(lines[i]);
+    if (line.empty()) continue;
+    // A number that is not five digits would match no record and name a stray subject file.
+    if (line.size() < 5 || !IsDigits(line.substr(0, 5))) {
+      throw FormatError("Test list \"" + shownPath + "\", line " + std::to_string(i + 1) + ": \"" +
+                        line + "\" does not start with a five-digit test number");
+    }
+    tests.push_back({line.substr(0, 5), line.size() > 6 ? Trim(line.substr(6)) : ""});
+  }
+  return tests;
+}
+
+std::vector<std::string> StudentNumbers(const std::vector<StudentRow>& rows) {
+  std::vector<std::string> numbers;
+  numbers.reserve(rows.size());
+  for (const auto& row : rows) numbers.push_back(row.number);
+  return numbers;
+}
+
+ResultProcessor::ResultProcessor(ResultFolder folder, std::filesystem::path testListFile)
+    : folder_(std::move(folder)), testListFile_(std::move(testListFile)) {}
+
+std::vector<std::string> ResultProcessor::ReadStudentFile(const std::string& number) const {
+  const std::string shown = folder_.Shown(number + ".txt");
+  std::string bytes;
+  try {
+    bytes = ReadFileBytes(folder_.Native(number + ".txt"));
+  } catch (const FileError& e) {
+    throw FileError(std::string(e.what()) + "; the master file was left as it was");
+  }
+  const std::size_t lineCount = ResultFileLines(bytes).size();
+  if (lineCount > kMaxStudentFileLines) {
+    throw FormatError("Student file \"" + shown + "\" holds " + std::to_string(lineCount) +
+                      " lines, more than the 999 a student file may hold; the master file was " +
+                      "left as it was");
+  }
+  return Records(bytes);
+}
+
+void ResultProcessor::WriteMaster() const {
+  WriteFileAtomically(folder_.Native("masterfile.txt"), JoinRecordLines(masterLines_));
+}
+
+std::vector<std::string> ResultProcessor::RebuildMaster(
+    const std::vector<std::string>& studentNumbers) {
+  std::vector<std::string> log = {std::string(kLogRule), "Rebuilding..."};
+  // Every file is read before the master file is touched, so a bad one loses nothing.
+  std::vector<std::string> lines;
+  for (const auto& number : studentNumbers) {
+    for (auto& record : ReadStudentFile(number)) lines.push_back(std::move(record));
+  }
+  log.push_back("Masterfile cleared...");
+  for (const auto& number : studentNumbers) log.push_back(folder_.Shown(number + ".txt"));
+  masterLines_ = std::move(lines);
+  WriteMaster();
+  log.push_back("Masterfile rebuilt ...");
+  log.push_back("No of test records =" + SpacedNumber(MasterCount()));
+  return log;
+}
+
+std::vector<std::string> ResultProcessor::BuildTestRecords() {
+  std::vector<std::string> log = {std::string(kLogRule), "Read test ID list"};
+  const std::string shownList = testListFile_.string();
+  tests_ = ReadTestIdList(ReadFileBytes(testListFile_), shownList);
+  for (const auto& test : tests_) log.push_back(test.number + "_" + test.name);
+  log.push_back("Number of tests = " + SpacedNumber(static_cast<double>(tests_.size())));
+  log.push_back("Test Result Files Emptied... ");
+  for (const auto& test : tests_) log.push_back(test.number + ".txt");
+  log.push_back("  ");
+
+  std::map<std::string, std::string, std::less<>> byTest;
+  for (const auto& test : tests_) byTest[test.number];
+  for (const auto& line : masterLines_) {
+    if (auto it = byTest.find(RecordTestNumber(line)); it != byTest.end()) {
+      it->second += line + "\r\n";
+    }
+  }
+  std::filesystem::create_directories(folder_.Native("subject_files"));
+  for (const auto& test : tests_) {
+    log.push_back("Writing test result file " + test.number);
+    WriteFileAtomically(folder_.Native("subject_files\\" + test.number + ".txt"),
+                        byTest[test.number]);
+  }
+  return log;
+}
+
+std::vector<std::string> ResultProcessor::ByDate(const std::vector<std::string>& studentNumbers) {
+  std::vector<std::string> log;
+  if (masterLines_.empty()) log = RebuildMaster(studentNumbers);
+  std::vector<std::pair<long long, std::string>> keyed;
+  keyed.reserve(masterLines_.size());
+  for (auto& line : masterLines_) keyed.emplace_back(DateTimeNum(line), std::move(line));
+  std::stable_sort(keyed.begin(), keyed.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (std::size_t i = 0; i < keyed.size(); ++i) masterLines_[i] = std::move(keyed[i].second);
+  log.push_back(std::string(kLogRule));
+  log.push_back("Masterfile sorted by date/time order");
+  WriteMaster();
+  return log;
+}
+
+int ResultProcessor::FilesHoldingResults(const std::vector<std::string>& studentNumbers) const {
+  int count = 0;
+  for (const auto& number : studentNumbers) {
+    std::error_code ec;
+    const auto path = folder_.Native(number + ".txt");
+    if (!std::filesystem::is_regular_file(path, ec)) continue;
+    if (!Records(ReadFileBytes(path)).empty()) ++count;
+  }
+  return count;
+}
+
+void ResultProcessor::CreateEmptyStudentRecords(const std::vector<std::string>& studentNumbers) {
+  for (const auto& number : studentNumbers) {
+    WriteFileAtomically(folder_.Native(number + ".txt"), "");
+  }
+}
+
+int ResultProcessor::AddChr13(const std::vector<std::string>& studentNumbers) {
+  std::vector<std::pair<std::filesystem::path, std::string>> files;
+  for (const auto& number : studentNumbers) {
+    auto path = folder_.Native(number + ".txt");
+    files.emplace_back(path, ReadFileBytes(path));
+  }
+  int changed = 0;
+  for (auto& [path, bytes] : files) {
+    if (bytes.empty()) continue;
+    WriteFileAtomically(path, bytes + "\r\r\n");
+    ++changed;
+  }
+  return changed;
+}
+
+void ResultProcessor::LoadMaster() {
+  masterLines_ = Records(ReadFileBytes(folder_.Native("masterfile.txt")));
+}
+
+}  // namespace examora
