@@ -186,6 +186,9 @@ HelpPage ProgramHelp() {
       {"Exit status",
        "",
        {{"0", "the program ended normally"},
+        {"1",
+         "--print-settings found a problem in a configuration file (said on standard "
+         "error)"},
         {"2", "a mistake in the command line: an unknown option or one without its value"}}});
   return page;
 }

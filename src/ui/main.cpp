@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <algorithm>
 #include <iostream>
 #include <set>
@@ -60,7 +61,7 @@ int TerminalOnly(std::vector<std::string> args, const examora::Environment& env)
   if (!printing) return -1;
   std::cout << examora::FormatSettings(settings);
   for (const auto& problem : settings.problems) std::cerr << "examora: " << problem << '\n';
-  return 0;
+  return settings.problems.empty() ? 0 : 1;
 }
 
 int UsageMistake(const std::string& message) {
@@ -79,6 +80,9 @@ int main(int argc, char** argv) {
   }
 
   QApplication application(argc, argv);
+  // Ties the windows to the installed desktop entry and its icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.examora.Examora"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.examora.Examora")));
   std::vector<std::string> args;  // what is left once Qt has taken its own options
   for (const QString& arg : QApplication::arguments().mid(1)) args.push_back(arg.toStdString());
   examora::DeploymentSettings settings;
