@@ -2,6 +2,7 @@
 // every named control has an accessible name, the tab order follows the work, buttons carry
 // mnemonics, Enter chooses a test, and a desktop font half as large again clips nothing.
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -88,7 +89,7 @@ TEST(Accessibility, TabOrderFollowsTheWorkAndButtonsHaveMnemonics) {
   }
 }
 
-TEST(Accessibility, EnterOnTheListChoosesTheTest) {
+TEST(Accessibility, EnterOnTheListChoosesTheTestAndLabelsReadNameAndValue) {
   Windows s;
   GetTestsWeb(ReadFileBytes(std::filesystem::path(EXAMORA_WEBROOT) / "info/data/testlist.txt"),
               s.m.Tests);
@@ -97,6 +98,13 @@ TEST(Accessibility, EnterOnTheListChoosesTheTest) {
   list->setCurrentRow(1);
   QTest::keyClick(list, Qt::Key_Return);
   EXPECT_EQ(s.test.findChild<QLabel*>("lbl4")->text(), "Circuits (Loading)");
+  auto spoken = [&](const char* name) {
+    return QAccessible::queryAccessibleInterface(s.test.findChild<QWidget*>(name))
+        ->text(QAccessible::Name);
+  };
+  EXPECT_EQ(spoken("lbl4"), "Test name: Circuits (Loading)");
+  EXPECT_EQ(spoken("lbl3"), "Test Name");  // a caption is read once
+  EXPECT_EQ(spoken("lbl10"), "Test duration");
 }
 
 TEST(Accessibility, ALargerDesktopFontClipsNoControl) {
