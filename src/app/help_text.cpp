@@ -160,7 +160,8 @@ std::vector<HelpSection> SettingSourceSections() {
        {"$XDG_CONFIG_DIRS/examora/examora.conf",
         "the system's file (default /etc/xdg/examora/examora.conf)"}}};
   for (const auto& k : SettingKeys()) {
-    const std::string same = "the same as " + std::string(k.option);
+    std::string same = "the same as " + std::string(k.option);
+    if (!k.flagValue.empty()) same += " when it is \"" + std::string(k.flagValue) + "\"";
     environment.items.push_back({std::string(k.variable), same});
     files.items.push_back({std::string(k.key), same});
   }
