@@ -79,6 +79,28 @@ TEST(CliUsage, MistakesExitWithTwoAndSayWhy) {
   EXPECT_EQ(Cli({"--help"}).code, 0);
 }
 
+TEST(CliUsage, VersionCommandHelpAndManPagesComeFromOneText) {
+  EXPECT_EQ(Cli({"--version"}).out, "examora-cli 0.1 (Examora 568: 2010-03-23)\n");
+  const CliRun sit = Cli({"help", "sit"});
+  EXPECT_EQ(sit.code, 0);
+  EXPECT_TRUE(sit.out.starts_with("Usage: examora-cli sit FILE [--seed S] [--exam]")) << sit.out;
+  EXPECT_EQ(Cli({"sit", "--help"}).out, sit.out);
+  EXPECT_EQ(Cli({"help", "nothing"}).code, 2);
+  const CliRun man = Cli({"help", "--man", "examora"});
+  EXPECT_TRUE(man.out.starts_with(".TH EXAMORA 1 \"\" \"examora 0.1\"")) << man.out;
+  EXPECT_NE(man.out.find("\\fB\\-\\-print\\-settings\\fR"), std::string::npos);
+  EXPECT_NE(man.out.find("\\fB\\-\\-web\\-base URL\\fR"), std::string::npos);
+  EXPECT_NE(Cli({"help", "--man", "examora-cli"}).out.find("\\fBsit FILE"), std::string::npos);
+  EXPECT_NE(Cli({"help"}).out.find("  settings [--web-base URL]"), std::string::npos);
+}
+
+TEST(CliSettings, ShowsEachValueAndWhereItCameFrom) {
+  const CliRun run = Cli({"settings", "--web-base", "http://lab/exams"});
+  EXPECT_NE(run.out.find("web-base\thttp://lab/exams/\toption --web-base\n"), std::string::npos)
+      << run.out;
+  EXPECT_EQ(Cli({"settings", "--what"}).code, 2);
+}
+
 TEST(CliFiles, EncryptThenDecryptAFile) {
   TempDir dir;
   WriteFileAtomically(dir / "beams.txt", "101\r\nBeams 1\r\n  A 2 m cantilever  \r\n");

@@ -2,49 +2,179 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 
+#include "app/ini_file.h"
 #include "common/error.h"
 
 namespace examora {
 namespace {
 
-// Takes "--name VALUE" or "--name=VALUE" out of args; the last one given wins.
-std::optional<std::string> TakeOption(std::vector<std::string>& args, const std::string& name,
-                                      std::vector<std::string>* all = nullptr) {
-  std::optional<std::string> value;
-  for (std::size_t i = 0; i < args.size();) {
-    std::optional<std::string> found;
-    if (args[i] == name) {
-      if (i + 1 >= args.size()) throw FormatError("Option " + name + " needs a value");
-      found = args[i + 1];
-      args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + i + 2);
-    } else if (args[i].starts_with(name + "=")) {
-      found = args[i].substr(name.size() + 1);
-      args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
-    } else {
-      ++i;
-      continue;
-    }
-    if (all) all->push_back(*found);
-    value = found;
-  }
-  return value;
+// One line per setting; a new deployment setting needs nothing else to be read from options,
+// the environment and both configuration files, and to appear in the help and man pages.
+constexpr SettingKey kSettingKeys[] = {
+    {"web-base", "--web-base", "EXAMORA_WEB_BASE", "", "URL",
+     "web folder of the test list and the tests (default: the bundled sample web folder)"},
+    {"program-folder", "--program-folder", "EXAMORA_PROGRAM_FOLDER", "", "PATH",
+     "the program's folder as its folder rules see it, as in D:\\exams (default: from the "
+     "executable's folder)"},
+    {"drives/X", "--drive", "EXAMORA_DRIVE_X", "", "X=FOLDER",
+     "folder standing for drive X, as in R=/srv/results (default: "
+     "~/.local/share/examora/drives/X)"},
+    {"mode", "--exam", "EXAMORA_MODE", "exam", "MODE",
+     "\"exam\": students sign in and every attempt is recorded (default: study mode)"},
+    {"students", "--students", "EXAMORA_STUDENTS", "", "FILE",
+     "the enciphered class list exam sign-in reads (default: "
+     "<program folder>/info/data/std_crypt.eqb)"},
+    {"journal-key", "--journal-key", "EXAMORA_JOURNAL_KEY", "", "FILE",
+     "the secret that seals exam sitting journals, made on first use (default: "
+     "~/.local/share/examora/journal.key)"},
+};
+
+// A value found in one source, by key.
+struct Found {
+  std::string value;
+  std::string origin;
+};
+using Layer = std::map<std::string, Found>;
+
+bool IsFamily(const SettingKey& k) {
+  return k.key.ends_with("/X");
 }
 
-// Takes a flag out of args; true when it was there.
-bool TakeFlag(std::vector<std::string>& args, const std::string& name) {
-  const auto end = std::remove(args.begin(), args.end(), name);
-  const bool found = end != args.end();
-  args.erase(end, args.end());
+std::string MemberKey(const SettingKey& k, char letter) {
+  return std::string(k.key.substr(0, k.key.size() - 1)) + letter;
+}
+
+std::string MemberVariable(const SettingKey& k, char letter) {
+  return std::string(k.variable.substr(0, k.variable.size() - 1)) + letter;
+}
+
+char UpperLetter(char c) {
+  return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
+
+// Takes every "--name VALUE" or "--name=VALUE" (or a bare flag) out of args, in order.
+std::vector<std::string> TakeOption(std::vector<std::string>& args, const SettingKey& k) {
+  const std::string name(k.option);
+  std::vector<std::string> found;
+  for (std::size_t i = 0; i < args.size();) {
+    const auto at = args.begin() + static_cast<std::ptrdiff_t>(i);
+    if (args[i] == name && !k.flagValue.empty()) {
+      found.emplace_back(k.flagValue);
+      args.erase(at);
+    } else if (args[i] == name) {
+      if (i + 1 >= args.size()) throw FormatError("Option " + name + " needs a value");
+      found.push_back(args[i + 1]);
+      args.erase(at, at + 2);
+    } else if (k.flagValue.empty() && args[i].starts_with(name + "=")) {
+      found.push_back(args[i].substr(name.size() + 1));
+      args.erase(at);
+    } else {
+      ++i;
+    }
+  }
   return found;
 }
 
-std::filesystem::path OptionOr(std::vector<std::string>& args, const std::string& name,
-                               const Environment& env, const char* variable,
-                               std::filesystem::path fallback) {
-  auto value = TakeOption(args, name);
-  if (!value) value = env.Variable(variable);
-  return value && !value->empty() ? std::filesystem::path(*value) : fallback;
+Layer FromOptions(std::span<const SettingKey> keys, std::vector<std::string>& args) {
+  Layer layer;
+  for (const auto& k : keys) {
+    for (const auto& item : TakeOption(args, k)) {
+      if (!IsFamily(k)) {
+        layer[std::string(k.key)] = {item, std::string(k.option)};
+      } else if (item.size() >= 3 && std::isalpha(static_cast<unsigned char>(item[0])) &&
+                 item[1] == '=') {
+        layer[MemberKey(k, UpperLetter(item[0]))] = {item.substr(2), std::string(k.option)};
+      } else {
+        throw FormatError("Option " + std::string(k.option) + " takes " + std::string(k.valueName) +
+                          ", as in R=/srv/results; got \"" + item + "\"");
+      }
+    }
+  }
+  return layer;
+}
+
+Layer FromEnvironment(std::span<const SettingKey> keys, const Environment& env) {
+  Layer layer;
+  auto take = [&](const std::string& key, const std::string& variable) {
+    if (auto value = env.Variable(variable); value && !value->empty()) {
+      layer[key] = {*value, variable};
+    }
+  };
+  for (const auto& k : keys) {
+    if (!IsFamily(k)) {
+      take(std::string(k.key), std::string(k.variable));
+      continue;
+    }
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+      take(MemberKey(k, letter), MemberVariable(k, letter));
+    }
+  }
+  return layer;
+}
+
+// The table's name for a key written in a file ("drives/r" is "drives/R"), if it is one.
+std::optional<std::string> KnownKey(std::span<const SettingKey> keys, const std::string& key) {
+  for (const auto& k : keys) {
+    if (!IsFamily(k) && key == k.key) return key;
+    const auto prefix = k.key.substr(0, k.key.size() - 1);
+    if (IsFamily(k) && key.size() == prefix.size() + 1 && key.starts_with(prefix) &&
+        std::isalpha(static_cast<unsigned char>(key.back()))) {
+      return MemberKey(k, UpperLetter(key.back()));
+    }
+  }
+  return std::nullopt;
+}
+
+std::string KnownKeyList(std::span<const SettingKey> keys) {
+  std::string list;
+  for (const auto& k : keys) list += (list.empty() ? "" : ", ") + std::string(k.key);
+  return list;
+}
+
+// Adds a file's values to `layer` (a key already there stays: it came from a stronger file).
+void AddFile(std::span<const SettingKey> keys, const IniFile& file, Layer& layer,
+             std::vector<std::string>& problems) {
+  std::vector<IniProblem> found = file.problems;
+  for (const auto& entry : file.entries) {
+    const auto key = KnownKey(keys, entry.key);
+    if (!key) {
+      found.push_back(
+          {file.path, entry.line,
+           "unknown key \"" + entry.key + "\" (known keys: " + KnownKeyList(keys) + ")"});
+    } else if (!entry.value.empty() && !layer.count(*key)) {
+      layer[*key] = {entry.value, file.path + ":" + std::to_string(entry.line)};
+    }
+  }
+  // In the order of the file, as someone mending it reads it.
+  std::stable_sort(found.begin(), found.end(),
+                   [](const IniProblem& a, const IniProblem& b) { return a.line < b.line; });
+  for (const auto& problem : found) problems.push_back(problem.Text());
+}
+
+std::filesystem::path ConfigHome(const Environment& env) {
+  if (auto xdg = env.Variable("XDG_CONFIG_HOME"); xdg && xdg->starts_with('/')) return *xdg;
+  if (auto home = env.Variable("HOME"); home && !home->empty()) {
+    return std::filesystem::path(*home) / ".config";
+  }
+  return {};
+}
+
+std::vector<std::filesystem::path> ConfigDirs(const Environment& env) {
+  std::vector<std::filesystem::path> dirs;
+  if (auto xdg = env.Variable("XDG_CONFIG_DIRS")) {
+    std::size_t start = 0;
+    while (start <= xdg->size()) {
+      auto end = xdg->find(':', start);
+      if (end == std::string::npos) end = xdg->size();
+      // Relative entries are invalid by the base directory rules and are ignored.
+      if (end > start && (*xdg)[start] == '/') dirs.emplace_back(xdg->substr(start, end - start));
+      start = end + 1;
+    }
+  }
+  if (dirs.empty()) dirs.emplace_back("/etc/xdg");
+  return dirs;
 }
 
 std::filesystem::path DataHome(const Environment& env) {
@@ -55,29 +185,37 @@ std::filesystem::path DataHome(const Environment& env) {
   return std::filesystem::path(env.TempFolder());
 }
 
-void ReadDrives(std::vector<std::string>& args, const Environment& env,
-                std::map<char, std::filesystem::path>& drives) {
-  for (char letter = 'A'; letter <= 'Z'; ++letter) {
-    if (auto folder = env.Variable(std::string("EXAMORA_DRIVE_") + letter);
-        folder && !folder->empty()) {
-      drives[letter] = *folder;
-    }
+std::string SourceText(const SettingValue& v) {
+  switch (v.source) {
+    case SettingSource::kOption:
+      return "option " + v.origin;
+    case SettingSource::kEnvironment:
+      return "environment " + v.origin;
+    case SettingSource::kUserFile:
+      return "user file " + v.origin;
+    case SettingSource::kSystemFile:
+      return "system file " + v.origin;
+    case SettingSource::kDefault:
+      break;
   }
-  std::vector<std::string> given;
-  TakeOption(args, "--drive", &given);
-  for (const auto& item : given) {
-    if (item.size() < 3 || !std::isalpha(static_cast<unsigned char>(item[0])) || item[1] != '=') {
-      throw FormatError("Option --drive takes LETTER=FOLDER, as in R=/srv/results; got \"" + item +
-                        "\"");
-    }
-    drives[static_cast<char>(std::toupper(static_cast<unsigned char>(item[0])))] = item.substr(2);
-  }
+  return "default";
 }
 
 }  // namespace
 
+std::span<const SettingKey> SettingKeys() {
+  return kSettingKeys;
+}
+
 PathMapper DeploymentSettings::Paths() const {
   return PathMapper(programFolder, programFolderNative, drives, otherDrivesRoot);
+}
+
+const SettingValue* DeploymentSettings::Find(std::string_view key) const {
+  for (const auto& v : values) {
+    if (v.key == key) return &v;
+  }
+  return nullptr;
 }
 
 std::string WithTrailingSlash(std::string address) {
@@ -85,32 +223,104 @@ std::string WithTrailingSlash(std::string address) {
   return address;
 }
 
+std::vector<SettingValue> ResolveSettings(std::span<const SettingKey> keys,
+                                          std::vector<std::string>& args, const Environment& env,
+                                          std::vector<std::string>& files,
+                                          std::vector<std::string>& problems) {
+  const Layer options = FromOptions(keys, args);
+  const Layer environment = FromEnvironment(keys, env);
+  Layer user, system;
+  if (const auto home = ConfigHome(env); !home.empty()) {
+    files.push_back((home / "examora" / "examora.conf").string());
+    AddFile(keys, ReadIniFile(files.back()), user, problems);
+  }
+  for (const auto& dir : ConfigDirs(env)) {
+    files.push_back((dir / "examora" / "examora.conf").string());
+    AddFile(keys, ReadIniFile(files.back()), system, problems);
+  }
+  const std::pair<const Layer*, SettingSource> layers[] = {
+      {&options, SettingSource::kOption},
+      {&environment, SettingSource::kEnvironment},
+      {&user, SettingSource::kUserFile},
+      {&system, SettingSource::kSystemFile}};
+  auto strongest = [&](const std::string& key) -> std::optional<SettingValue> {
+    for (const auto& [layer, source] : layers) {
+      if (auto it = layer->find(key); it != layer->end()) {
+        return SettingValue{key, it->second.value, source, it->second.origin};
+      }
+    }
+    return std::nullopt;
+  };
+  std::vector<SettingValue> values;
+  for (const auto& k : keys) {
+    if (!IsFamily(k)) {
+      values.push_back(
+          strongest(std::string(k.key))
+              .value_or(SettingValue{std::string(k.key), {}, SettingSource::kDefault, {}}));
+      continue;
+    }
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+      if (auto v = strongest(MemberKey(k, letter))) values.push_back(*v);
+    }
+  }
+  return values;
+}
+
+std::filesystem::path DefaultWebFolder(const std::filesystem::path& executableFolder) {
+  std::error_code ec;
+  const auto beside = executableFolder / "webroot";
+  if (std::filesystem::is_directory(beside, ec)) return beside;
+  if (executableFolder.filename() == "bin") {
+    return executableFolder.parent_path() / "share" / "examora" / "webroot";
+  }
+  return beside;
+}
+
 DeploymentSettings LoadDeploymentSettings(std::vector<std::string>& args, const Environment& env) {
-  DeploymentSettings settings;
-  settings.programFolderNative = env.ExecutableFolder();
-  ReadDrives(args, env, settings.drives);
-  settings.otherDrivesRoot = DataHome(env) / "examora" / "drives";
+  DeploymentSettings s;
+  s.programFolderNative = env.ExecutableFolder();
+  s.values = ResolveSettings(SettingKeys(), args, env, s.files, s.problems);
+  for (const auto& v : s.values) {
+    if (v.key.starts_with("drives/")) s.drives[v.key.back()] = v.value;
+  }
+  s.otherDrivesRoot = DataHome(env) / "examora" / "drives";
+  for (auto& v : s.values) {
+    if (v.key == "web-base") {
+      s.webBase = v.value.empty() ? FolderFileUrl(DefaultWebFolder(s.programFolderNative))
+                                  : WithTrailingSlash(v.value);
+      v.value = s.webBase;
+    } else if (v.key == "program-folder") {
+      s.programFolder =
+          v.value.empty() ? WindowsProgramFolder(s.programFolderNative, s.drives) : v.value;
+      v.value = s.programFolder;
+    } else if (v.key == "mode") {
+      if (!v.value.empty() && v.value != "exam" && v.value != "study") {
+        s.problems.push_back((v.origin.empty() ? v.key : v.origin) + ": mode is \"exam\" or " +
+                             "\"study\", not \"" + v.value + "\"; study mode is used");
+      }
+      s.examMode = v.value == "exam";
+      v.value = s.examMode ? "exam" : "study";
+    } else if (v.key == "students") {
+      s.studentsFile = v.value.empty()
+                           ? s.programFolderNative / "info" / "data" / "std_crypt.eqb"
+                           : std::filesystem::path(v.value);
+      v.value = s.studentsFile.string();
+    } else if (v.key == "journal-key") {
+      s.journalKeyFile = v.value.empty() ? DataHome(env) / "examora" / "journal.key"
+                                         : std::filesystem::path(v.value);
+      v.value = s.journalKeyFile.string();
+    }
+  }
+  return s;
+}
 
-  auto webBase = TakeOption(args, "--web-base");
-  if (!webBase) webBase = env.Variable("EXAMORA_WEB_BASE");
-  settings.webBase = webBase && !webBase->empty()
-                         ? WithTrailingSlash(*webBase)
-                         : FolderFileUrl(settings.programFolderNative / "webroot");
-
-  auto programFolder = TakeOption(args, "--program-folder");
-  if (!programFolder) programFolder = env.Variable("EXAMORA_PROGRAM_FOLDER");
-  settings.programFolder =
-      programFolder && !programFolder->empty()
-          ? *programFolder
-          : WindowsProgramFolder(settings.programFolderNative, settings.drives);
-
-  settings.examMode = TakeFlag(args, "--exam") || env.Variable("EXAMORA_MODE") == "exam";
-  settings.studentsFile =
-      OptionOr(args, "--students", env, "EXAMORA_STUDENTS",
-               settings.programFolderNative / "info" / "data" / "std_crypt.eqb");
-  settings.journalKeyFile = OptionOr(args, "--journal-key", env, "EXAMORA_JOURNAL_KEY",
-                                     DataHome(env) / "examora" / "journal.key");
-  return settings;
+std::string FormatSettings(const DeploymentSettings& settings) {
+  std::string text = "# configuration files, strongest first:\n";
+  for (const auto& file : settings.files) text += "#   " + file + "\n";
+  for (const auto& v : settings.values) {
+    text += v.key + "\t" + v.value + "\t" + SourceText(v) + "\n";
+  }
+  return text;
 }
 
 }  // namespace examora

@@ -1,17 +1,44 @@
 // Deployment settings: where the web folder is and which native folders stand for the drives
-// the folder rules name. They come from command-line options and environment variables, with
-// defaults that work out of the box; there is no configuration file.
+// the folder rules name. Each comes from a command-line option, an environment variable, the
+// user's configuration file or the system's, in that order, with defaults that work out of
+// the box. One table lists them all, so a new setting is one line.
 #pragma once
 
 #include <filesystem>
 #include <map>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/environment.h"
 #include "platform/paths.h"
 
 namespace examora {
+
+/// One deployment setting. A key ending in "/X" is a family with one member per drive letter
+/// ("drives/R"): its option takes LETTER=VALUE and the "X" of its variable stands for the letter.
+struct SettingKey {
+  std::string_view key;        // the name in the configuration files ("web-base")
+  std::string_view option;     // "--web-base"
+  std::string_view variable;   // "EXAMORA_WEB_BASE"
+  std::string_view flagValue;  // not empty: the option takes no value and means this one
+  std::string_view valueName;  // what the option's value is ("URL"), for the help text
+  std::string_view help;       // one line for the help text
+};
+
+/// Every deployment setting the program knows, in the order they are shown.
+std::span<const SettingKey> SettingKeys();
+
+/// Where a value came from, strongest first.
+enum class SettingSource { kOption, kEnvironment, kUserFile, kSystemFile, kDefault };
+
+struct SettingValue {
+  std::string key;  // "web-base", "drives/R"
+  std::string value;
+  SettingSource source = SettingSource::kDefault;
+  std::string origin;  // the option, the variable, or "FILE:LINE"; empty for a default
+};
 
 struct DeploymentSettings {
   /// The web folder address; always ends with "/".
@@ -30,20 +57,37 @@ struct DeploymentSettings {
   std::filesystem::path studentsFile;
   /// The secret that seals sitting journals; made with mode 0600 on first use.
   std::filesystem::path journalKeyFile;
+  /// Every setting with a value, in table order, with where each came from.
+  std::vector<SettingValue> values;
+  /// The configuration files consulted, strongest first.
+  std::vector<std::string> files;
+  /// What was wrong in them ("FILE:LINE: message"); the other values still count.
+  std::vector<std::string> problems;
 
   PathMapper Paths() const;
+  /// The value of a setting, or nullptr when it has none.
+  const SettingValue* Find(std::string_view key) const;
 };
 
-/// Reads the settings. Options (each also as an environment variable, the option winning):
-///   --web-base URL          EXAMORA_WEB_BASE        default: the bundled sample web folder
-///   --drive X=FOLDER        EXAMORA_DRIVE_X         default: <data home>/examora/drives/X
-///   --program-folder PATH   EXAMORA_PROGRAM_FOLDER  default: from the executable's folder
-///   --exam                  EXAMORA_MODE=exam       default: study mode
-///   --students FILE         EXAMORA_STUDENTS        default: <program>/info/data/std_crypt.eqb
-///   --journal-key FILE      EXAMORA_JOURNAL_KEY     default: <data home>/examora/journal.key
-/// Options it does not know are left in `args` for the caller; a known option without its value
-/// throws FormatError.
+/// Reads the settings of SettingKeys() from `args` (options are taken out of it; others are
+/// left for the caller), the environment and the configuration files: the user's
+/// ($XDG_CONFIG_HOME or ~/.config)/examora/examora.conf, then each of $XDG_CONFIG_DIRS (default
+/// /etc/xdg)/examora/examora.conf. A known option without its value throws FormatError; a
+/// problem in a file is only recorded in `problems`.
 DeploymentSettings LoadDeploymentSettings(std::vector<std::string>& args, const Environment& env);
+
+/// The values of `keys` from the same sources, strongest first; defaults are left to the caller.
+std::vector<SettingValue> ResolveSettings(std::span<const SettingKey> keys,
+                                          std::vector<std::string>& args, const Environment& env,
+                                          std::vector<std::string>& files,
+                                          std::vector<std::string>& problems);
+
+/// The default web folder for an executable's folder: the "webroot" beside it (the build tree),
+/// else, for a program installed in a "bin" folder, ../share/examora/webroot.
+std::filesystem::path DefaultWebFolder(const std::filesystem::path& executableFolder);
+
+/// One line per value, "key<TAB>value<TAB>source", after "#" lines naming the files consulted.
+std::string FormatSettings(const DeploymentSettings& settings);
 
 /// Adds the "/" a web folder address must end with.
 std::string WithTrailingSlash(std::string address);

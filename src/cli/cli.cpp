@@ -1,10 +1,10 @@
 #include "cli/cli.h"
 
 #include <filesystem>
-#include <functional>
 #include <iostream>
-#include <map>
 
+#include "app/help_text.h"
+#include "app/settings.h"
 #include "cli/cli_common.h"
 #include "common/error.h"
 
@@ -13,59 +13,150 @@ namespace {
 
 using namespace examora::cli;
 
-constexpr const char* kUsage =
-    "Usage: examora-cli COMMAND [ARGUMENTS]\n"
-    "Commands:\n"
-    "  encrypt-text [--key HEX]       encipher each line of standard input\n"
-    "  decrypt-text [--key HEX]       decipher each line of standard input\n"
-    "  encrypt FILE [-o OUT] [--key HEX]\n"
-    "                                 encipher every line of FILE (default OUT: FILE.eqb)\n"
-    "  decrypt FILE [--key HEX]       print every line of an enciphered FILE deciphered\n"
-    "  eval [--x X] [--check] EXPR    evaluate an expression\n"
-    "  formula FORMULA                work out a formula (calls, check, evaluation)\n"
-    "  sigfig VALUE FIGURES           round VALUE to FIGURES significant figures\n"
-    "  convert STUDENTKEY QUESTIONKEY SOLUTION\n"
-    "                                 re-express a solution in the student's unit\n"
-    "  units                          list the units catalogue\n"
-    "  author SOURCE.txt [--questions N] [--minutes M] [-o OUT]\n"
-    "                                 convert a plain question bank into an enciphered test\n"
-    "  show FILE                      print a test's header and question blocks\n"
-    "  check FILE [--sittings N] [--seed S]\n"
-    "                                 prepare N sittings and report broken questions\n"
-    "  sit FILE [--seed S] [--exam] [--answers ANSWERS]\n"
-    "                                 prepare one sitting; answer it from ANSWERS (a dry run)\n"
-    "  sit FILE --exam --students FILE --student NUMBER --save DIR [--seed S]\n"
-    "      [--answers ANSWERS] [--journal-key FILE] [--hold]\n"
-    "                                 an exam sitting, journalled (an interrupted one resumes)\n"
-    "                                 and saved in DIR; --hold waits instead of ending it\n"
-    "  students encrypt PLAIN --folder DIR [-o OUT]\n"
-    "                                 encipher a plain class list (default OUT: std_crypt.eqb)\n"
-    "  students show FILE             print an enciphered class list, one student a line\n"
-    "  results rebuild|split|sort|reports --folder DIR [--students FILE] [--testlist FILE]\n"
-    "  results stats TESTNUMBER --folder DIR [--test FILE] [--testlist FILE]\n"
-    "                                 the result file processor's steps on a results folder\n";
+using Command = int (*)(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
 
-using Command = std::function<int(const CommandArgs&, std::istream&, std::ostream&, std::ostream&)>;
+struct CommandInfo {
+  const char* name;
+  const char* usage;  // the arguments after the name
+  const char* help;
+  Command run;
+};
 
-const std::map<std::string, Command>& Commands() {
-  static const std::map<std::string, Command> commands = {
-      {"encrypt-text", EncryptTextCommand},
-      {"decrypt-text", DecryptTextCommand},
-      {"encrypt", EncryptCommand},
-      {"decrypt", DecryptCommand},
-      {"eval", EvalCommand},
-      {"formula", FormulaCommand},
-      {"sigfig", SigfigCommand},
-      {"convert", ConvertCommand},
-      {"units", UnitsCommand},
-      {"author", AuthorCommand},
-      {"show", ShowCommand},
-      {"check", CheckCommand},
-      {"sit", SitCommand},
-      {"students", StudentsCommand},
-      {"results", ResultsCommand},
-  };
-  return commands;
+int SettingsCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
+
+// Every command, in the order the help lists them; the help and the man page are made from it.
+constexpr CommandInfo kCommands[] = {
+    {"encrypt-text", "[--key HEX]", "encipher each line of standard input", EncryptTextCommand},
+    {"decrypt-text", "[--key HEX]", "decipher each line of standard input", DecryptTextCommand},
+    {"encrypt", "FILE [-o OUT] [--key HEX]", "encipher every line of FILE (default OUT: FILE.eqb)",
+     EncryptCommand},
+    {"decrypt", "FILE [--key HEX]", "print every line of an enciphered FILE deciphered",
+     DecryptCommand},
+    {"eval", "[--x X] [--check] EXPR",
+     "evaluate an expression (its value, or \"error N: ...\" and exit status 1)", EvalCommand},
+    {"formula", "FORMULA", "work out a formula with matrix and statistics calls", FormulaCommand},
+    {"sigfig", "VALUE FIGURES", "round VALUE to FIGURES significant figures", SigfigCommand},
+    {"convert", "STUDENTKEY QUESTIONKEY SOLUTION", "re-express a solution in the student's unit",
+     ConvertCommand},
+    {"units", "", "list the units catalogue, tab-separated", UnitsCommand},
+    {"author", "SOURCE.txt [--questions N] [--minutes M] [-o OUT]",
+     "convert a plain question bank into an enciphered test", AuthorCommand},
+    {"show", "FILE", "print a test's header and question blocks", ShowCommand},
+    {"check", "FILE [--sittings N] [--seed S]",
+     "prepare N sittings (default 200) and report broken questions; exit status 1 when there "
+     "are any",
+     CheckCommand},
+    {"sit", "FILE [--seed S] [--exam] [--answers ANSWERS]",
+     "one sitting (study mode unless --exam): without ANSWERS the prepared questions, with it "
+     "each answer marked (\"Q<position> <code> <state>\" and any message box below it); records "
+     "nothing. ANSWERS holds one line per answer, \"<position>: <answer>\"",
+     SitCommand},
+    {"sit", "FILE --exam --students FILE --student NUMBER --save DIR [--seed S] "
+            "[--answers ANSWERS] [--journal-key FILE] [--hold]",
+     "an exam sitting of a signed-in student, journalled (an interrupted one resumes) and saved "
+     "to the student, master and subject files in DIR; prints \"saved: \" and the record last; "
+     "--hold waits instead of ending it",
+     SitCommand},
+    {"students", "encrypt PLAIN --folder DIR [-o OUT] | show FILE",
+     "encipher a plain class list (default OUT: std_crypt.eqb), or print an enciphered one: "
+     "the count, the folder, and one tab-separated line a student (number, password, first, "
+     "last)",
+     StudentsCommand},
+    {"results", "rebuild|split|sort|reports --folder DIR [--students FILE] [--testlist FILE] | "
+                "stats TESTNUMBER --folder DIR [--test FILE] [--testlist FILE]",
+     "the result file processor's steps on a results folder, printing the lines its window logs",
+     ResultsCommand},
+    {"settings", "[--web-base URL] [--drive X=FOLDER]... [--program-folder PATH]",
+     "print each deployment setting of the desktop program, its value and where it came from; "
+     "exit status 1 when a configuration file has a problem",
+     SettingsCommand},
+    {"help", "[COMMAND | --man PROGRAM]",
+     "print this help, a command's help, or the man page of examora or examora-cli", nullptr},
+};
+
+const CommandInfo* FindCommand(const std::string& name) {
+  for (const auto& c : kCommands) {
+    if (name == c.name) return &c;
+  }
+  return nullptr;
+}
+
+HelpPage CliHelp() {
+  HelpPage page{
+      "examora-cli",
+      "the Examora test tools on the command line",
+      {"examora-cli COMMAND [ARGUMENTS]", "examora-cli help [COMMAND]", "examora-cli --version"},
+      "Enciphers and deciphers files, authors, checks and sits tests and works out formulas with "
+      "the same core as the desktop program examora.\n\n"
+      "Lines are trimmed before they are enciphered, as the program does. Input typed in UTF-8 "
+      "is converted to Windows-1252, the encoding of every file the program reads and writes; "
+      "deciphered lines come out as Windows-1252 bytes. --key replaces the program's fixed key "
+      "for one run. Message boxes the core shows along the way go to standard error as "
+      "\"title: text\".",
+      {}};
+  HelpSection commands{"Commands", "", {}};
+  for (const auto& c : kCommands) {
+    commands.items.push_back({std::string(c.name) + (*c.usage ? " " : "") + c.usage, c.help});
+  }
+  page.sections.push_back(commands);
+  page.sections.push_back(
+      {"Settings options", "Options of the settings command:", SettingOptionHelp()});
+  for (auto& section : SettingSourceSections()) page.sections.push_back(section);
+  page.sections.push_back(
+      {"Exit status",
+       "",
+       {{"0", "done"},
+        {"1",
+         "failed: an unreadable or damaged file (named in the message), an expression with "
+         "an error, broken questions found by check, a problem in a configuration file"},
+        {"2", "a usage mistake: an unknown command or option, a missing or malformed argument"}}});
+  return page;
+}
+
+int HelpCommand(const CommandArgs& args, std::ostream& out, std::ostream& err) {
+  if (args.size() == 3 && args[1] == "--man") {
+    if (args[2] == "examora") {
+      out << ManPage(ProgramHelp());
+    } else if (args[2] == "examora-cli") {
+      out << ManPage(CliHelp());
+    } else {
+      throw UsageError("help --man takes examora or examora-cli");
+    }
+    return 0;
+  }
+  if (args.size() == 1) {
+    out << PlainHelp(CliHelp());
+    return 0;
+  }
+  const CommandInfo* command = args.size() == 2 ? FindCommand(args[1]) : nullptr;
+  if (!command) {
+    err << "examora-cli: help takes one command name; \"examora-cli help\" lists them\n";
+    return 2;
+  }
+  out << "Usage: examora-cli " << command->name << (*command->usage ? " " : "") << command->usage
+      << '\n'
+      << command->help << '\n';
+  return 0;
+}
+
+int SettingsCommand(const CommandArgs& args, std::istream&, std::ostream& out, std::ostream& err) {
+  std::vector<std::string> rest(args.begin() + 1, args.end());
+  SystemEnvironment env;
+  DeploymentSettings settings;
+  try {
+    settings = LoadDeploymentSettings(rest, env);
+  } catch (const FormatError& e) {
+    throw UsageError(e.what());
+  }
+  if (!rest.empty()) throw UsageError("unknown argument " + rest.front() + " for settings");
+  out << FormatSettings(settings);
+  for (const auto& problem : settings.problems) err << "examora-cli: " << problem << '\n';
+  return settings.problems.empty() ? 0 : 1;
+}
+
+int UsageMistake(std::ostream& err, const std::string& message) {
+  err << "examora-cli: " << message << "\nTry \"examora-cli help\" for the list of commands.\n";
+  return 2;
 }
 
 }  // namespace
@@ -73,22 +164,24 @@ const std::map<std::string, Command>& Commands() {
 int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
            std::ostream& err) {
   if (args.empty()) {
-    err << kUsage;
+    err << PlainHelp(CliHelp());
     return 2;
   }
-  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
-    out << kUsage;
+  if (args[0] == "--help" || args[0] == "-h") return HelpCommand({"help"}, out, err);
+  if (args[0] == "--version") {
+    out << VersionLine("examora-cli") << '\n';
     return 0;
   }
-  const auto it = Commands().find(args[0]);
-  if (it == Commands().end()) {
-    err << "examora-cli: unknown command \"" << args[0] << "\"\n" << kUsage;
-    return 2;
+  const CommandInfo* command = FindCommand(args[0]);
+  if (!command) return UsageMistake(err, "unknown command \"" + args[0] + "\"");
+  if (args.size() == 2 && (args[1] == "--help" || args[1] == "-h") && command->run) {
+    return HelpCommand({"help", args[0]}, out, err);
   }
   try {
-    return it->second(args, in, out, err);
+    return command->run ? command->run(args, in, out, err) : HelpCommand(args, out, err);
   } catch (const UsageError& e) {
-    err << "examora-cli: " << e.what() << '\n' << kUsage;
+    err << "examora-cli: " << e.what() << '\n';
+    if (command->run) HelpCommand({"help", args[0]}, err, err);
     return 2;
   } catch (const Error& e) {
     err << "examora-cli: " << e.what() << '\n';

@@ -3,6 +3,7 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
+#include "ui/accessibility.h"
 #include "ui/browser_panel.h"
 #include "ui/qtext.h"
 
@@ -13,6 +14,7 @@ frm_Info::frm_Info(AppContext& app, QWidget* parent) : QWidget(parent) {
   setWindowTitle(QStringLiteral("Information"));
   WebBrowser1_ = new BrowserPanel(app.fetcher, this);
   WebBrowser1_->setObjectName(QStringLiteral("WebBrowser1"));
+  ApplyAccessibility(*this, InfoControls());
   resize(Twips(13500), 600);
   WebBrowser1_->Navigate(QUrl(ToQString(app.m.WebBase + "info/Materials_general.html")));
 }
@@ -31,6 +33,7 @@ Debugger::Debugger(DebugLog& log, QWidget* parent) : QWidget(parent), log_(log) 
   (new QVBoxLayout(this))->addWidget(list);
   for (const auto& line : log_.List1) list->addItem(ToQString(line));
   log_.onAdd = [list](const std::string& line) { list->addItem(ToQString(line)); };
+  ApplyAccessibility(*this, DebuggerControls());
   resize(640, 400);
 }
 

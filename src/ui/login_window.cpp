@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QTimer>
 
+#include "ui/accessibility.h"
 #include "ui/browser_load_window.h"
 #include "ui/do_test_window.h"
 #include "ui/qtext.h"
@@ -86,6 +87,7 @@ Login::Login(AppContext& app, QWidget* parent) : QWidget(parent), app_(app) {
   connect(cmdGo_, &QPushButton::clicked, this, &Login::cmdGO_Click);
   connect(cmdMarks_, &QPushButton::clicked, this, &Login::cmdMarks_Click);
   connect(quit, &QPushButton::clicked, this, &Login::cmdQuit_Click);
+  ApplyAccessibility(*this, LoginControls());
   resize(Twips(8500), 520);
 }
 
@@ -133,7 +135,7 @@ void Login::cmdStudyMode_Click() {
   txtName_->setStyleSheet(QStringLiteral("background-color: #D0FFD0;"));
   AddLine("S T U D Y   M O D E ");
   QFont font = lbl_studentName_->font();
-  font.setPointSize(16);
+  font.setPointSizeF(QApplication::font().pointSizeF() * 1.6);  // 16 points at the usual 10
   font.setBold(true);
   lbl_studentName_->setFont(font);
   lbl_studentName_->setStyleSheet(QStringLiteral("color: #0000FF;"));

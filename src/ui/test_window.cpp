@@ -9,6 +9,7 @@
 #include "common/numtext.h"
 #include "platform/files.h"
 #include "testfile/access_code.h"
+#include "ui/accessibility.h"
 #include "ui/browser_load_window.h"
 #include "ui/qtext.h"
 
@@ -115,6 +116,8 @@ Test::Test(AppContext& app, BrowserLoad& loader, QWidget* parent)
   connect(cmdGO_, &QPushButton::clicked, this, &Test::cmdGO_Click);
   connect(cmdUploader_, &QPushButton::clicked, this, &Test::cmdUploader_Click);
   connect(quit, &QPushButton::clicked, this, &Test::cmdQuit_Click);
+  OnEnterKey(*List1_, [this](int row) { List1_Click(row); });
+  ApplyAccessibility(*this, TestControls());
   resize(900, 560);
 }
 

@@ -1,0 +1,69 @@
+# Install layout (freedesktop/Debian) and the Debian package. Included from the top-level
+# CMakeLists.txt, after the programs are defined.
+include(GNUInstallDirs)
+set(EXAMORA_APP_ID org.examora.Examora)
+set(packaging ${PROJECT_SOURCE_DIR}/packaging)
+set(generated ${CMAKE_BINARY_DIR}/packaging)
+
+# The programs, and the bundled sample web folder where an installed program looks for it
+# (bin/../share/examora/webroot).
+install(TARGETS examora-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(DIRECTORY ${EXAMORA_WEBROOT}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/examora/webroot)
+
+# Man pages, written by examora-cli from the same text both programs print for --help.
+set(man_pages)
+foreach(program examora-cli examora)
+  if(program STREQUAL "examora" AND NOT EXAMORA_BUILD_GUI)
+    continue()
+  endif()
+  add_custom_command(OUTPUT ${generated}/${program}.1.gz
+    COMMAND ${CMAKE_COMMAND} -DCLI=$<TARGET_FILE:examora-cli> -DPROGRAM=${program}
+            -DOUT=${generated}/${program}.1.gz -P ${packaging}/man_page.cmake
+    DEPENDS examora-cli ${packaging}/man_page.cmake VERBATIM)
+  list(APPEND man_pages ${generated}/${program}.1.gz)
+endforeach()
+add_custom_target(man_pages ALL DEPENDS ${man_pages})
+install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+if(EXAMORA_BUILD_GUI)
+  find_package(Qt6 REQUIRED COMPONENTS Gui)
+  install(TARGETS examora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # The icon in the hicolor sizes and as SVG, drawn by a small Qt tool at build time.
+  add_executable(make_icons ${packaging}/make_icons.cpp)
+  target_link_libraries(make_icons PRIVATE Qt6::Gui)
+  set(icon_sizes 16 24 32 48 64 128 256)
+  set(icons ${generated}/icons/hicolor/scalable/apps/${EXAMORA_APP_ID}.svg)
+  foreach(size IN LISTS icon_sizes)
+    list(APPEND icons ${generated}/icons/hicolor/${size}x${size}/apps/${EXAMORA_APP_ID}.png)
+  endforeach()
+  add_custom_command(OUTPUT ${icons}
+    COMMAND make_icons ${generated}/icons ${EXAMORA_APP_ID}
+    DEPENDS make_icons VERBATIM)
+  add_custom_target(icons ALL DEPENDS ${icons})
+  install(DIRECTORY ${generated}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+  install(FILES ${packaging}/${EXAMORA_APP_ID}.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  configure_file(${packaging}/${EXAMORA_APP_ID}.metainfo.xml
+                 ${generated}/${EXAMORA_APP_ID}.metainfo.xml @ONLY)
+  install(FILES ${generated}/${EXAMORA_APP_ID}.metainfo.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+endif()
+
+# The Debian package: `cpack -G DEB` in the build folder. Its dependencies are Debian's own
+# package names, found by dpkg-shlibdeps from the libraries the programs link.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME examora)
+set(CPACK_PACKAGE_VENDOR "Examora")
+set(CPACK_PACKAGE_CONTACT "Examora maintainers <examora@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "timed, automatically marked engineering tests")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Examora lets students sit timed, automatically marked tests in engineering courses, \
+fetched from a web folder; examora-cli lets teachers write, check and encipher them.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION education)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core")
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
+include(CPack)

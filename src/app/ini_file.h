@@ -1,0 +1,46 @@
+// A small reader for the INI files that hold deployment settings ("key = value" lines under
+// optional "[section]" headers). The program and examora-cli both read through it, so they can
+// never disagree on what a file says.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace examora {
+
+/// One "key = value" line. A key under a section is named "section/key"; keys before any
+/// section or under "[General]" keep their bare name.
+struct IniEntry {
+  std::string key;
+  std::string value;
+  int line = 0;
+};
+
+/// A problem found in a file, with where it was found.
+struct IniProblem {
+  std::string file;
+  int line = 0;  // 0: the file as a whole
+  std::string message;
+
+  /// "FILE:LINE: MESSAGE" (or "FILE: MESSAGE" for the file as a whole).
+  std::string Text() const;
+};
+
+struct IniFile {
+  std::string path;
+  std::vector<IniEntry> entries;
+  std::vector<IniProblem> problems;
+};
+
+/// Parses INI text. Blank lines and lines starting with ";" or "#" are skipped; a value is
+/// taken as written, trimmed, without one pair of enclosing double quotes. A line that is
+/// neither a section, an entry nor a comment is a problem and is skipped; the rest still count.
+IniFile ParseIni(std::string_view text, const std::string& path);
+
+/// Reads and parses a file; a file that does not exist is empty (no problem), one that exists
+/// but cannot be read is a problem.
+IniFile ReadIniFile(const std::filesystem::path& path);
+
+}  // namespace examora

@@ -1,0 +1,137 @@
+// Deployment settings from options, the environment and the configuration files, and the INI
+// reader both programs share.
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "app/ini_file.h"
+#include "app/settings.h"
+#include "test_support.h"
+
+namespace examora {
+namespace {
+
+using examora::testing::TempDir;
+
+void WriteConf(const std::filesystem::path& dir, const std::string& text) {
+  std::filesystem::create_directories(dir / "examora");
+  std::ofstream(dir / "examora" / "examora.conf", std::ios::binary) << text;
+}
+
+// A machine whose user and system configuration folders lie in `dir`.
+FixedEnvironment Machine(const TempDir& dir) {
+  FixedEnvironment env;
+  env.variables = {
+      {"XDG_CONFIG_HOME", (dir / "user").string()},
+      {"XDG_CONFIG_DIRS", "relative:" + (dir / "sys1").string() + ":" + (dir / "sys2").string()}};
+  env.executableFolder = dir / "bin";
+  return env;
+}
+
+TEST(DeploymentSettings, EachSourceWinsOverTheWeakerOnes) {
+  TempDir dir;
+  const std::string user = (dir / "user/examora/examora.conf").string();
+  const std::string sys1 = (dir / "sys1/examora/examora.conf").string();
+  WriteConf(dir / "user", "# lab 3\nweb-base = http://user/\n");
+  WriteConf(dir / "sys1", "[General]\nweb-base = \"http://sys1/\"\n");
+  WriteConf(dir / "sys2", "web-base = http://sys2/\n[drives]\nr = /srv/results\n");
+  auto env = Machine(dir);
+  env.variables["EXAMORA_WEB_BASE"] = "http://env/";
+  struct Row {
+    std::vector<std::string> args;
+    const char* dropVariable;
+    const char* dropFile;
+    std::string value, origin;
+    SettingSource source;
+  };
+  const Row rows[] = {
+      {{"--web-base=http://opt"}, "", "", "http://opt/", "--web-base", SettingSource::kOption},
+      {{}, "", "", "http://env/", "EXAMORA_WEB_BASE", SettingSource::kEnvironment},
+      {{}, "EXAMORA_WEB_BASE", "", "http://user/", user + ":2", SettingSource::kUserFile},
+      {{}, "EXAMORA_WEB_BASE", "user", "http://sys1/", sys1 + ":2", SettingSource::kSystemFile},
+      {{}, "EXAMORA_WEB_BASE", "sys", "", "", SettingSource::kDefault},
+  };
+  for (const auto& row : rows) {
+    env.variables.erase(row.dropVariable);
+    if (*row.dropFile) std::filesystem::remove_all(dir / row.dropFile);
+    if (std::string(row.dropFile) == "sys") {
+      std::filesystem::remove_all(dir / "sys1");
+      std::filesystem::remove_all(dir / "sys2");
+    }
+    auto args = row.args;
+    const auto s = LoadDeploymentSettings(args, env);
+    const SettingValue* web = s.Find("web-base");
+    ASSERT_NE(web, nullptr);
+    EXPECT_EQ(web->source, row.source) << row.value;
+    EXPECT_EQ(web->origin, row.origin);
+    if (!row.value.empty()) {
+      EXPECT_EQ(s.webBase, row.value);
+    }
+    EXPECT_TRUE(s.problems.empty());
+  }
+  // The default: the installed layout's web folder, since no webroot lies beside bin/.
+  auto none = std::vector<std::string>{};
+  EXPECT_EQ(LoadDeploymentSettings(none, env).webBase,
+            FolderFileUrl(dir / "share" / "examora" / "webroot"));
+}
+
+TEST(DeploymentSettings, DrivesFromAFileSectionAndTheSecondSystemFile) {
+  TempDir dir;
+  WriteConf(dir / "sys2", "[drives]\nr = /srv/results\n");
+  auto env = Machine(dir);
+  std::vector<std::string> args;
+  const auto s = LoadDeploymentSettings(args, env);
+  EXPECT_EQ(s.drives.at('R'), "/srv/results");
+  EXPECT_EQ(s.files.size(), 3u);  // user, sys1, sys2; the relative entry is ignored
+  EXPECT_NE(FormatSettings(s).find("drives/R\t/srv/results\tsystem file " +
+                                   (dir / "sys2/examora/examora.conf").string() + ":2\n"),
+            std::string::npos);
+}
+
+TEST(DeploymentSettings, MalformedLinesAndUnknownKeysAreNamedAndTheRestStillCounts) {
+  TempDir dir;
+  WriteConf(dir / "user",
+            "web-base = http://lab/\nwebbase = x\nno equals sign\n[drives\n = y\n"
+            "[drives]\nR = /srv/r\n");
+  auto env = Machine(dir);
+  std::vector<std::string> args;
+  const auto s = LoadDeploymentSettings(args, env);
+  const std::string file = (dir / "user/examora/examora.conf").string();
+  EXPECT_EQ(s.problems, (std::vector<std::string>{
+                            file + ":2: unknown key \"webbase\" (known keys: web-base, "
+                                   "program-folder, drives/X)",
+                            file + ":3: expected \"key = value\" or \"[section]\", got \"no "
+                                   "equals sign\"",
+                            file + ":4: a section header must end with \"]\": \"[drives\"",
+                            file + ":5: a key is missing before \"=\""}));
+  EXPECT_EQ(s.webBase, "http://lab/");
+  EXPECT_EQ(s.drives.at('R'), "/srv/r");
+}
+
+TEST(DeploymentSettings, AFlagOptionStandsForItsValue) {
+  const SettingKey keys[] = {{"mode", "--exam", "EXAMORA_MODE", "exam", "", ""}};
+  FixedEnvironment env;
+  env.variables = {{"XDG_CONFIG_HOME", "/nonexistent"}, {"XDG_CONFIG_DIRS", "/nonexistent"}};
+  std::vector<std::string> args = {"--exam", "--exam=x"}, files, problems;
+  const auto values = ResolveSettings(keys, args, env, files, problems);
+  EXPECT_EQ(values.at(0).value, "exam");
+  EXPECT_EQ(args, std::vector<std::string>{"--exam=x"});
+}
+
+TEST(DefaultWebFolder, BesideTheProgramElseTheInstalledShareFolder) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "build/src/webroot");
+  EXPECT_EQ(DefaultWebFolder(dir / "build/src"), dir / "build/src/webroot");
+  EXPECT_EQ(DefaultWebFolder(dir / "usr/bin"), dir / "usr/share/examora/webroot");
+  EXPECT_EQ(DefaultWebFolder(dir / "opt"), dir / "opt/webroot");
+}
+
+TEST(IniFile, AMissingFileIsEmptyAndAFolderCannotBeRead) {
+  TempDir dir;
+  EXPECT_TRUE(ReadIniFile(dir / "none.conf").problems.empty());
+  ASSERT_EQ(ReadIniFile(dir.path()).problems.size(), 1u);
+  EXPECT_EQ(ReadIniFile(dir.path()).problems[0].Text(), dir.path().string() + ": cannot be read");
+}
+
+}  // namespace
+}  // namespace examora
