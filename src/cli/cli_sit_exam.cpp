@@ -93,6 +93,7 @@ void ExamSitting::Begin(DoTestModel& model, std::uint64_t seed, const TextAnswer
     model.endScreen.insert(model.endScreen.end(), outcome_.picSaveLines.begin(),
                            outcome_.picSaveLines.end());
     saved_ = true;
+    return outcome_.Complete();
   };
 }
 

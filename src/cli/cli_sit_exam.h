@@ -23,7 +23,7 @@ class SavePrompter : public Prompter {
 
  protected:
   MessageAnswer ShowMessage(const std::string&, const std::string& text, MessageButtons,
-                            MessageIcon) override {
+                            MessageIcon, std::optional<MessageAnswer>) override {
     messages.push_back(text);
     return MessageAnswer::Ok;
   }
