@@ -1,5 +1,7 @@
 // Exam sign-in on the Login window: a students file made by examora-cli, a wrong password
-// refused, the right one signing the student in, and GET TEST opening an exam selection.
+// refused, the right one signing the student in, and GET TEST opening an exam selection. And
+// the unit converter, the companion window of the test window.
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -17,6 +19,7 @@
 #include "ui/login_window.h"
 #include "ui/page_fetcher.h"
 #include "ui/test_window.h"
+#include "ui/unit_converter.h"
 
 namespace examora {
 namespace {
@@ -97,6 +100,21 @@ TEST(SignInWindow, AStudentSignsInAndGetTestOpensAnExamSelection) {
   EXPECT_TRUE(login.selection().windowTitle().contains(
       "EXAM MODE     |     Mary Smith      |      MARKS WILL BE RECORDED"));
   fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace examora
+
+namespace examora {
+namespace {
+
+TEST(UnitConverterWindow, ShowsTheConversionOfWhatIsTyped) {
+  UnitConverter window;
+  QTest::keyClicks(window.findChild<QLineEdit*>("txtValue"), "36");
+  window.findChild<QComboBox*>("cboFromUnit")->setCurrentIndex(19);  // km/h
+  window.findChild<QComboBox*>("cboToUnit")->setCurrentIndex(22);    // m/s
+  EXPECT_EQ(window.findChild<QLabel*>("lblResult")->text(), "10 m/s");
+  EXPECT_FALSE(window.findChild<QComboBox*>("cboToPrefix")->isEnabled());
 }
 
 }  // namespace
