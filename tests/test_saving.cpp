@@ -190,18 +190,6 @@ TEST_F(SavingTest, EmptyStudentNumberStillCreatesTheEmptyBackup) {
   EXPECT_EQ(Read("temp.txt"), "");
 }
 
-TEST_F(SavingTest, StudyModeWritesNothing) {
-  WriteFileAtomically(dir / "masterfile.txt", "old\r\n");
-  m.StudyMode = true;
-  std::string last;
-  FixedEnvironment env;
-  DeploymentSettings settings;
-  EXPECT_TRUE(SaveResults(m, 50, "YXZ", when, settings, env, seams).record.empty());
-  EXPECT_FALSE(Backup(m, RecordFields(m, 50, "YXZ", when), last, files, paths).written);
-  EXPECT_TRUE(files.calls.empty());
-  EXPECT_EQ(Read("masterfile.txt"), "old\r\n");
-}
-
 // Every file under a folder with its bytes.
 std::map<std::string, std::string> Snapshot(const fs::path& folder) {
   std::map<std::string, std::string> files;
