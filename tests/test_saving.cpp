@@ -136,6 +136,7 @@ TEST_F(SavingTest, OtherErrorsEndTheSaveAndNothingIsClaimed) {
     EXPECT_EQ(outcome.written.size(), r.written);
     EXPECT_EQ(outcome.failed.size(), 3 - r.written);
     EXPECT_EQ(faulty.calls.size(), r.written + 1);  // nothing tried after the failure
+    EXPECT_TRUE(outcome.showQuitButtons);  // the student can still leave, or keep a USB copy
     std::vector<std::string> screen = {" EXAM MODE. Mark was recorded"};
     ShowSaveOutcome(screen, outcome);
     EXPECT_NE(screen[0], " EXAM MODE. Mark was recorded");
