@@ -154,6 +154,17 @@ TEST_F(JournalTest, OnlyTheSameTestWithinItsWindowIsResumable) {
   bank.Questions[1][1] += "!";
   EXPECT_EQ(FindResumableJournal(dir.path(), "012345678", bank, 10170, start, key).status,
             Status::kChangedTest);
+  // What the student is told: a changed test starts afresh; a resumable one is offered.
+  ScriptedPrompter prompter;
+  EXPECT_FALSE(OfferResume(FindResumableJournal(dir.path(), "012345678", bank, 10170, start, key),
+                           prompter));
+  EXPECT_EQ(prompter.prompts().back().text,
+            "The test has changed since the interrupted sitting began. A new sitting starts.");
+  prompter.SetNextAnswer(MessageAnswer::Yes);
+  EXPECT_TRUE(OfferResume(FindResumableJournal(dir.path(), "012345678", Bank(), 10170, start, key),
+                          prompter));
+  EXPECT_EQ(prompter.prompts().back().text,
+            "An interrupted sitting of this test was found (0 answers saved). Carry on with it?");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "engine/do_test.h"
 #include "platform/files.h"
 #include "test_support.h"
 
@@ -135,6 +136,7 @@ TEST_F(SavingTest, OtherErrorsEndTheSaveAndNothingIsClaimed) {
     EXPECT_EQ(outcome.written.size(), r.written);
     EXPECT_EQ(outcome.failed.size(), 3 - r.written);
     EXPECT_EQ(faulty.calls.size(), r.written + 1);  // nothing tried after the failure
+    EXPECT_TRUE(outcome.showQuitButtons);  // the student can still leave, or keep a USB copy
     std::vector<std::string> screen = {" EXAM MODE. Mark was recorded"};
     ShowSaveOutcome(screen, outcome);
     EXPECT_NE(screen[0], " EXAM MODE. Mark was recorded");
@@ -189,16 +191,64 @@ TEST_F(SavingTest, EmptyStudentNumberStillCreatesTheEmptyBackup) {
   EXPECT_EQ(Read("temp.txt"), "");
 }
 
-TEST_F(SavingTest, StudyModeWritesNothing) {
-  WriteFileAtomically(dir / "masterfile.txt", "old\r\n");
-  m.StudyMode = true;
-  std::string last;
+// Every file under a folder with its bytes.
+std::map<std::string, std::string> Snapshot(const fs::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    files[entry.path().string()] = entry.is_regular_file() ? ReadFileBytes(entry.path()) : "/";
+  }
+  return files;
+}
+
+// A whole sitting through the test window's core, saving wired as the window wires it.
+void SitThrough(ModuleExamora& m, const DeploymentSettings& settings, SaveSeams& seams) {
   FixedEnvironment env;
+  ScriptedPrompter prompter;
+  SeededRandom random(1);
+  ManualClock clock({2010, 3, 7, 14, 5, 0});
+  m.Bank = examora::testing::BankOf({{"Which?", "", "Right", "Wrong"}, {"Or?", "", "Yes", "No"}});
+  FormulaContext context{&prompter, &m.Debugger, 0};
+  m.Prepared = Scrambler(m.Bank, m.StudyMode, "", random, m.Formulas, context);
+  DoTestModel model(m, prompter, random, clock);
+  std::string last;
+  model.StartBackup = [&] {
+    Backup(m, RecordFields(m, model.progress.Score, model.progress.AnswerCodes, clock.Now()), last,
+           seams.files, seams.paths);
+  };
+  model.SaveResults = [&] {
+    SaveResults(m, model.progress.Score, model.progress.AnswerCodes, clock.Now(), settings, env,
+                seams);
+  };
+  for (int position = 1; position <= 2; ++position) {
+    m.CurrentQuestion = position;
+    model.ShowQuestion();
+    model.opt_Click(1);
+    model.Submitter();
+  }
+  EXPECT_EQ(model.TestEnded, 1);
+}
+
+TEST_F(SavingTest, AWholeStudySittingLeavesTheResultsFolderByteForByte) {
   DeploymentSettings settings;
-  EXPECT_TRUE(SaveResults(m, 50, "YXZ", when, settings, env, seams).record.empty());
-  EXPECT_FALSE(Backup(m, RecordFields(m, 50, "YXZ", when), last, files, paths).written);
-  EXPECT_TRUE(files.calls.empty());
-  EXPECT_EQ(Read("masterfile.txt"), "old\r\n");
+  settings.programFolder = "D:\\exams";
+  settings.drives['D'] = dir.path();
+  const PathMapper mapped = settings.Paths();
+  SaveSeams wired{files, prompter, mapped, {}, {}, 2};
+  const fs::path results = dir / "~Glimmerfold Do not delete" / "MC" / "student_files";
+  fs::create_directories(results / "subject_files");
+  WriteFileAtomically(results / "masterfile.txt",
+                      "10101,123456789,01/03/2010,10:00,50,2,YX,A B,\r\n");
+  const auto before = Snapshot(dir.path());
+  m.StudyMode = true;
+  SitThrough(m, settings, wired);
+  EXPECT_EQ(Snapshot(dir.path()), before);
+  // The same sitting in exam mode writes the backup and the three files of the folder rules.
+  m.StudyMode = false;
+  SitThrough(m, settings, wired);
+  EXPECT_TRUE(fs::exists(results / "012345678temp.txt"));
+  EXPECT_TRUE(fs::exists(results / "012345678.txt"));
+  EXPECT_EQ(ReadFileBytes(results / "subject_files" / "10101.txt").size(),
+            ReadFileBytes(results / "012345678.txt").size());
 }
 
 TEST(BackupTimer, ShowsSavingThenTheGreyCodes) {

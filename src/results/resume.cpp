@@ -73,6 +73,21 @@ bool ConfirmAndJournal(DoTestModel& model, ModuleExamora& m, SittingJournal* jou
   return true;
 }
 
+bool OfferResume(const ResumeCheck& check, Prompter& prompter) {
+  using Status = ResumeCheck::Status;
+  if (check.status == Status::kBroken || check.status == Status::kExpired ||
+      check.status == Status::kChangedTest) {
+    prompter.Message("Examora", check.message + ". A new sitting starts.", MessageButtons::Ok,
+                     MessageIcon::Warning);
+    return false;
+  }
+  if (check.status != Status::kResumable) return false;
+  const std::size_t answered = check.content.answers.size();
+  return prompter.AskYesNo(
+      "Examora", "An interrupted sitting of this test was found (" + std::to_string(answered) +
+                     " answer" + (answered == 1 ? "" : "s") + " saved). Carry on with it?");
+}
+
 void PrepareSeededSitting(ModuleExamora& m, std::uint64_t seed, Prompter& prompter) {
   SeededRandom random(seed);
   FormulaContext context{&prompter, &m.Debugger, 0};

@@ -28,6 +28,10 @@ bool ConfirmAndJournal(DoTestModel& model, ModuleExamora& m, SittingJournal* jou
 /// prepared: the same seed gives the same questions, order, options and values.
 void PrepareSeededSitting(ModuleExamora& m, std::uint64_t seed, Prompter& prompter);
 
+/// Tells the student what was found when they open a test: a damaged, expired or outdated
+/// journal is reported; a resumable sitting is offered (Yes resumes). True to resume.
+bool OfferResume(const ResumeCheck& check, Prompter& prompter);
+
 /// Enters one answer given as text (examora-cli's answer lines) on the question on screen.
 using TextAnswerEntry = std::function<bool(DoTestModel&, ModuleExamora&, const std::string&)>;
 

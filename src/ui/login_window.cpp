@@ -29,7 +29,8 @@ class ClickableLabel : public QLabel {
 
 }  // namespace
 
-Login::Login(AppContext& app, QWidget* parent) : QWidget(parent), app_(app) {
+Login::Login(AppContext& app, QWidget* parent)
+    : QWidget(parent), app_(app), signIn_(app.m, app.settings, app.env, app.prompter) {
   setObjectName(QStringLiteral("Login"));
   auto* grid = new QGridLayout(this);
   auto named = [this](QWidget* w, const char* name) {
@@ -85,6 +86,8 @@ Login::Login(AppContext& app, QWidget* parent) : QWidget(parent), app_(app) {
 
   connect(cmdStudyMode_, &QPushButton::clicked, this, &Login::cmdStudyMode_Click);
   connect(cmdGo_, &QPushButton::clicked, this, &Login::cmdGO_Click);
+  connect(cmdValidate_, &QPushButton::clicked, this, &Login::cmdValidate_Click);
+  connect(txtName_, &QLineEdit::returnPressed, this, &Login::cmdValidate_Click);
   connect(cmdMarks_, &QPushButton::clicked, this, &Login::cmdMarks_Click);
   connect(quit, &QPushButton::clicked, this, &Login::cmdQuit_Click);
   ApplyAccessibility(*this, LoginControls());
@@ -111,7 +114,13 @@ void Login::AddLine(const std::string& line) {
 
 void Login::Form_Load() {
   sinceLoad_.start();
-  cmdStudyMode_->click();
+  // An exam deployment waits for a student to sign in; otherwise every sitting is practice.
+  if (app_.settings.examMode) {
+    signIn_.LoadStudents();
+    ShowSignIn();
+  } else {
+    cmdStudyMode_->click();
+  }
   show();
   ShowHourglass();
   InitSession(app_.m, app_.settings, app_.env);
@@ -146,6 +155,23 @@ void Login::cmdStudyMode_Click() {
   cmdGo_->show();
 }
 
+void Login::cmdValidate_Click() {
+  if (!signIn_.cmdValidate_Click(FromQString(txtName_->text()))) return;
+  ShowSignIn();
+  List1_->clear();
+  for (const auto& line : signIn_.view().previousResults) AddLine(line);
+}
+
+void Login::ShowSignIn() {
+  const SignInView& view = signIn_.view();
+  txtName_->setEnabled(view.txtNameEnabled);
+  Label2_->setText(ToQString(view.Label2));
+  cmdValidate_->setEnabled(view.cmdValidateEnabled);
+  cmdStudyMode_->setEnabled(view.cmdStudyModeEnabled);
+  lbl_studentName_->setText(ToQString(view.lbl_studentName));
+  cmdGo_->setVisible(view.cmdGoVisible);
+}
+
 void Login::GetTestsWeb() {
   for (const auto& line : examora::GetTestsWeb(loader_->model().Text1, app_.m.Tests)) {
     AddLine(line);
@@ -153,7 +179,7 @@ void Login::GetTestsWeb() {
   app_.m.TestNumber = app_.m.Tests.TestNumber;
   qInfo("Test list shown %lld ms after start-up", static_cast<long long>(sinceLoad_.elapsed()));
   cmdGo_->setEnabled(true);
-  cmdGo_->click();
+  if (signIn_.OpenSelectionOnListArrival()) cmdGo_->click();
 }
 
 void Login::cmdGO_Click() {

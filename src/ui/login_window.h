@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "app/sign_in.h"
 #include "ui/app_context.h"
 
 namespace examora {
@@ -26,6 +27,8 @@ class Login : public QWidget {
   /// The start-up sequence: study mode, session values, the web loader's first timer.
   void Form_Load();
   void cmdStudyMode_Click();
+  /// Exam sign-in: the number in `txtName`, then the password.
+  void cmdValidate_Click();
   /// The test list has arrived in the loader's text box.
   void GetTestsWeb();
   void cmdGO_Click();
@@ -40,8 +43,10 @@ class Login : public QWidget {
 
  private:
   void AddLine(const std::string& line);
+  void ShowSignIn();
 
   AppContext& app_;
+  SignInModel signIn_;
   std::unique_ptr<BrowserLoad> loader_;
   std::unique_ptr<Test> selection_;
   std::unique_ptr<DoTest> testWindow_;

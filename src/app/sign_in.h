@@ -1,0 +1,61 @@
+// The exam sign-in of the `Login` window: a student number, then a password, both checked
+// against the students table; what the window shows before and after. In a study deployment
+// none of this runs (the window presses "Study Mode" as it loads).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/module_examora.h"
+#include "common/prompter.h"
+
+namespace examora {
+
+/// What the sign-in part of `Login` shows.
+struct SignInView {
+  bool txtNameEnabled = true;
+  std::string Label2 = "Enter 9 digit student number";
+  bool cmdValidateEnabled = true;
+  bool cmdStudyModeEnabled = true;
+  std::string lbl_studentName = "No Name";
+  bool cmdGoVisible = false;                 // GET TEST: once signed in
+  std::vector<std::string> previousResults;  // for List1, after sign-in
+};
+
+class SignInModel {
+ public:
+  SignInModel(ModuleExamora& m, const DeploymentSettings& settings, const Environment& env,
+              Prompter& prompter)
+      : m_(m), settings_(settings), env_(env), prompter_(prompter) {}
+
+  /// Reads the students table named by the deployment; false (and says why) when it cannot.
+  bool LoadStudents();
+  /// `cmdValidate`: checks the typed number, asks the password and checks both. On success
+  /// sets `StudentIndex`, `StudentId`, `StudentName` and the student files folder, and reads
+  /// the student's earlier records. True when signed in.
+  bool cmdValidate_Click(const std::string& typedNumber);
+  /// Whether the arrival of the test list opens the selection window at once: in study mode
+  /// as always, in an exam only once a student has signed in.
+  bool OpenSelectionOnListArrival() const { return m_.StudyMode || signedIn_; }
+
+  bool signedIn() const { return signedIn_; }
+  const SignInView& view() const { return view_; }
+
+ private:
+  void Refuse();
+  std::vector<std::string> EarlierRecords() const;
+
+  ModuleExamora& m_;
+  const DeploymentSettings& settings_;
+  const Environment& env_;
+  Prompter& prompter_;
+  SignInView view_;
+  bool loaded_ = false;
+  bool signedIn_ = false;
+};
+
+/// The one message for a wrong number or password: it does not say which.
+inline constexpr const char* kSignInRefused =
+    "The student number or the password is not right. Please try again.";
+
+}  // namespace examora

@@ -1,0 +1,121 @@
+// Exam sign-in on the Login window: a students file made by examora-cli, a wrong password
+// refused, the right one signing the student in, and GET TEST opening an exam selection. And
+// the unit converter, the companion window of the test window.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "app/sign_in.h"
+#include "cli/cli.h"
+#include "platform/files.h"
+#include "ui/browser_load_window.h"
+#include "ui/login_window.h"
+#include "ui/page_fetcher.h"
+#include "ui/test_window.h"
+#include "ui/unit_converter.h"
+
+namespace examora {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(SignInWindow, AStudentSignsInAndGetTestOpensAnExamSelection) {
+  const fs::path dir = fs::temp_directory_path() / ("examora-signin-" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  const fs::path results = dir / "D" / "~Glimmerfold Do not delete" / "MC" / "student_files";
+  fs::create_directories(results);
+  WriteFileAtomically(dir / "plain.txt", "012345678,ab1Z,Mary,Smith\r\n\r\n");
+  WriteFileAtomically(results / "012345678.txt",
+                      "10101,012345678,07/03/2010,14:05,73,3,YYX,"
+                      "Mary Smith,\r\n");
+  std::istringstream in;
+  std::ostringstream out, err;
+  ASSERT_EQ(RunCli({"students", "encrypt", (dir / "plain.txt").string(), "--folder",
+                    results.string(), "-o", (dir / "std_crypt.eqb").string()},
+                   in, out, err),
+            0);
+
+  FixedEnvironment env;
+  env.temp = (dir / "tmp-").string();
+  std::vector<std::string> args = {"--web-base",
+                                   FolderFileUrl(EXAMORA_WEBROOT),
+                                   "--exam",
+                                   "--students",
+                                   (dir / "std_crypt.eqb").string(),
+                                   "--drive",
+                                   "D=" + (dir / "D").string(),
+                                   "--program-folder",
+                                   "D:\\exams"};
+  const DeploymentSettings settings = LoadDeploymentSettings(args, env);
+  ModuleExamora m;
+  ManualClock clock{{2026, 12, 8, 12, 50, 0}};
+  SeededRandom random{1};
+  ScriptedPrompter prompter;
+  PageFetcher fetcher;
+  AppContext app{m, settings, env, clock, random, prompter, fetcher, true};
+  Login login{app};
+  login.Form_Load();
+  auto* cmdGo = login.findChild<QPushButton*>("cmdGo");
+  EXPECT_TRUE(login.findChild<QLineEdit*>("txtName")->isEnabled());
+  EXPECT_EQ(login.findChild<QLabel*>("Label2")->text(), "Enter 9 digit student number");
+  EXPECT_FALSE(m.StudyMode);
+
+  // The test list arrives; nothing opens before a student has signed in.
+  BrowserLoad& loader = login.loader();
+  for (int step = 0; step < 20; ++step) {
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loader.pending() == 0; }, 20000));
+    bool fired = false;
+    for (LoaderTimer t : {LoaderTimer::kTimer1, LoaderTimer::kTimer2, LoaderTimer::kTimer3}) {
+      if (!fired && loader.TimerEnabled(t)) loader.Tick(t), fired = true;
+    }
+    if (!fired) break;
+  }
+  EXPECT_TRUE(login.isVisible());
+  EXPECT_FALSE(cmdGo->isVisible());
+
+  QTest::keyClicks(login.findChild<QLineEdit*>("txtName"), "012345678");
+  prompter.SetNextText("xxxx");
+  QTest::mouseClick(login.findChild<QPushButton*>("cmdValidate"), Qt::LeftButton);
+  ASSERT_EQ(prompter.prompts().size(), 2u);
+  EXPECT_EQ(prompter.prompts()[1].text, kSignInRefused);
+  EXPECT_EQ(login.findChild<QLabel*>("lbl_studentName")->text(), "No Name");
+
+  prompter.SetNextText("ab1Z");
+  QTest::mouseClick(login.findChild<QPushButton*>("cmdValidate"), Qt::LeftButton);
+  EXPECT_EQ(login.findChild<QLabel*>("lbl_studentName")->text(), "Mary Smith");
+  auto* list = login.findChild<QListWidget*>("List1");
+  ASSERT_EQ(list->count(), 1);
+  EXPECT_EQ(list->item(0)->text(), "10101,012345678,07/03/2010,14:05,73,3,YYX,Mary Smith,");
+  EXPECT_EQ(m.StudentIndex, 1);
+  ASSERT_TRUE(cmdGo->isVisible());
+  QTest::mouseClick(cmdGo, Qt::LeftButton);
+  EXPECT_TRUE(login.selection().isVisible());
+  EXPECT_TRUE(login.selection().windowTitle().contains(
+      "EXAM MODE     |     Mary Smith      |      MARKS WILL BE RECORDED"));
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace examora
+
+namespace examora {
+namespace {
+
+TEST(UnitConverterWindow, ShowsTheConversionOfWhatIsTyped) {
+  UnitConverter window;
+  QTest::keyClicks(window.findChild<QLineEdit*>("txtValue"), "36");
+  window.findChild<QComboBox*>("cboFromUnit")->setCurrentIndex(19);  // km/h
+  window.findChild<QComboBox*>("cboToUnit")->setCurrentIndex(22);    // m/s
+  EXPECT_EQ(window.findChild<QLabel*>("lblResult")->text(), "10 m/s");
+  EXPECT_FALSE(window.findChild<QComboBox*>("cboToPrefix")->isEnabled());
+}
+
+}  // namespace
+}  // namespace examora

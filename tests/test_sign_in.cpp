@@ -1,0 +1,100 @@
+#include "app/sign_in.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/files.h"
+#include "test_support.h"
+
+namespace examora {
+namespace {
+
+using examora::testing::TempDir;
+
+struct SignInTest : ::testing::Test {
+  TempDir dir;
+  ModuleExamora m;
+  FixedEnvironment env;
+  DeploymentSettings settings;
+  ScriptedPrompter prompter;
+  SignInModel model{m, settings, env, prompter};
+
+  SignInTest() {
+    settings.programFolder = "D:\\exams";
+    settings.drives['D'] = dir.path();
+    settings.studentsFile = dir / "std_crypt.eqb";
+    WriteStudentsCrypt(
+        settings.studentsFile,
+        {"R:\\x\\", {{"012345678", "ab1Z", "Mary", "Smith"}, {"987654321", "zz99", "", "Cher"}}});
+    const auto folder = dir / "~Glimmerfold Do not delete" / "MC" / "student_files";
+    std::filesystem::create_directories(folder);
+    WriteFileAtomically(folder / "012345678.txt",
+                        "10101,012345678,07/03/2010,14:05,73,3,YYX,"
+                        "Mary Smith,\r\n\r\n");
+  }
+  std::vector<std::string> Messages() const {
+    std::vector<std::string> texts;
+    for (const auto& p : prompter.prompts()) texts.push_back(p.text);
+    return texts;
+  }
+};
+
+TEST_F(SignInTest, RightNumberAndPasswordSignTheStudentIn) {
+  ASSERT_TRUE(model.LoadStudents());
+  prompter.SetNextText("ab1Z");
+  ASSERT_TRUE(model.cmdValidate_Click(" 012345678 "));
+  EXPECT_EQ(m.StudentIndex, 1);
+  EXPECT_EQ(m.StudentId, "Mary Smith");
+  EXPECT_EQ(m.StudentName, "012345678");
+  EXPECT_EQ(m.StudentFilesFolder, "D:\\~Glimmerfold Do not delete\\MC\\student_files\\");
+  EXPECT_EQ(model.view().lbl_studentName, "Mary Smith");
+  EXPECT_TRUE(model.view().cmdGoVisible);
+  EXPECT_FALSE(model.view().txtNameEnabled);
+  EXPECT_EQ(model.view().previousResults,
+            std::vector<std::string>{"10101,012345678,07/03/2010,14:05,73,3,YYX,Mary Smith,"});
+  EXPECT_EQ(Messages(), std::vector<std::string>{"Enter your 4-character password"});
+}
+
+TEST_F(SignInTest, FirstNameMayBeEmpty) {
+  model.LoadStudents();
+  prompter.SetNextText("zz99");
+  ASSERT_TRUE(model.cmdValidate_Click("987654321"));
+  EXPECT_EQ(m.StudentId, "Cher");
+  EXPECT_EQ(model.view().previousResults, std::vector<std::string>{"(no earlier results)"});
+}
+
+TEST_F(SignInTest, WrongNumberOrPasswordGetTheSameMessageAndNothingOpens) {
+  model.LoadStudents();
+  const std::pair<const char*, const char*> tries[] = {
+      {"123123123", "ab1Z"}, {"012345678", "AB1Z"}, {"012345678", "zz99"}};
+  for (const auto& [number, password] : tries) {
+    prompter.ClearPrompts();
+    prompter.SetNextText(password);
+    EXPECT_FALSE(model.cmdValidate_Click(number));
+    EXPECT_EQ(Messages()[1], kSignInRefused);
+  }
+  EXPECT_EQ(m.StudentIndex, 0);
+  EXPECT_TRUE(m.StudentId.empty());
+  EXPECT_FALSE(model.view().cmdGoVisible);
+  EXPECT_FALSE(model.OpenSelectionOnListArrival());
+}
+
+TEST_F(SignInTest, MalformedNumberOrCancelledPasswordAskNothingFurther) {
+  model.LoadStudents();
+  EXPECT_FALSE(model.cmdValidate_Click("01234567"));  // eight digits: no password asked
+  EXPECT_EQ(Messages(), std::vector<std::string>{"Enter 9 digit student number"});
+  prompter.ClearPrompts();
+  prompter.SetNextText(std::nullopt);
+  EXPECT_FALSE(model.cmdValidate_Click("012345678"));
+  EXPECT_EQ(Messages(), std::vector<std::string>{"Enter your 4-character password"});
+}
+
+TEST_F(SignInTest, MissingStudentsFileIsSaidAndValidateStaysOff) {
+  settings.studentsFile = dir / "none.eqb";
+  EXPECT_FALSE(model.LoadStudents());
+  EXPECT_FALSE(model.view().cmdValidateEnabled);
+  EXPECT_EQ(Messages()[0].rfind("Exam sign-in is not possible: ", 0), 0u);
+  EXPECT_FALSE(model.cmdValidate_Click("012345678"));
+}
+
+}  // namespace
+}  // namespace examora
