@@ -123,10 +123,10 @@ TEST(Progress, ChartColumnsStayInsideAndReadable) {
   struct Row {
     int questions, width, perRow, rows;
   };
-  const Row rows[] = {{15, 440, 15, 1},   {48, 440, 48, 1}, {49, 440, 48, 2},
-                      {500, 440, 48, 11}, {1, 440, 1, 1},   {5, 5, 1, 5}};
+  const Row rows[] = {{15, 440, 15, 1},   {48, 440, 48, 1},   {49, 440, 48, 2}, {480, 440, 48, 10},
+                      {481, 440, 49, 10}, {500, 440, 50, 10}, {1, 440, 1, 1},   {5, 5, 1, 5}};
   for (const auto& row : rows) {
-    const ChartGrid grid = ChartLayout(row.questions, row.width, 9, 24);
+    const ChartGrid grid = ChartLayout(row.questions, row.width, 9, 24, 10);
     EXPECT_EQ(grid.perRow, row.perRow) << row.questions;
     EXPECT_EQ(grid.rows, row.rows) << row.questions;
     EXPECT_LE(grid.perRow * grid.cellWidth, row.width + 1e-9);

@@ -216,8 +216,9 @@ void SitThrough(ModuleExamora& m, const DeploymentSettings& settings, SaveSeams&
            seams.files, seams.paths);
   };
   model.SaveResults = [&] {
-    SaveResults(m, model.progress.Score, model.progress.AnswerCodes, clock.Now(), settings, env,
-                seams);
+    return SaveResults(m, model.progress.Score, model.progress.AnswerCodes, clock.Now(), settings,
+                       env, seams)
+        .Complete();
   };
   for (int position = 1; position <= 2; ++position) {
     m.CurrentQuestion = position;

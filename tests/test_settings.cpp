@@ -99,7 +99,7 @@ TEST(DeploymentSettings, MalformedLinesAndUnknownKeysAreNamedAndTheRestStillCoun
   const std::string file = (dir / "user/examora/examora.conf").string();
   EXPECT_EQ(s.problems, (std::vector<std::string>{
                             file + ":2: unknown key \"webbase\" (known keys: web-base, "
-                                   "program-folder, drives/X)",
+                                   "program-folder, drives/X, mode, students, journal-key)",
                             file + ":3: expected \"key = value\" or \"[section]\", got \"no "
                                    "equals sign\"",
                             file + ":4: a section header must end with \"]\": \"[drives\"",

@@ -119,15 +119,20 @@ std::string Answer(DoTestModel& model, ModuleExamora& m, const std::string& answ
       model.Submitter();
       return {};
     }
-    case QuestionKind::kMultiSelect:
+    case QuestionKind::kMultiSelect: {
+      // Every caption is checked before any box is ticked: a refused line leaves no ticks.
+      std::vector<std::size_t> ticks;
+      const auto& captions = CheckBoxCaptions();
       for (const auto& caption : Split(answer, ",")) {
-        const auto& captions = CheckBoxCaptions();
         const auto it = std::find(captions.begin(), captions.end(), caption);
         if (it == captions.end()) return "no box is captioned \"" + Utf8(caption) + "\"";
-        model.Check1[static_cast<std::size_t>(it - captions.begin())] = true;
+        ticks.push_back(static_cast<std::size_t>(it - captions.begin()));
       }
+      model.Check1.fill(false);
+      for (std::size_t box : ticks) model.Check1[box] = true;
       model.Submitter();
       return {};
+    }
     case QuestionKind::kOneWord: {
       const auto words = Split(answer, " | ");
       if (words.size() > 6) return "at most 6 words";

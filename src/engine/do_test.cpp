@@ -107,7 +107,7 @@ TestWindowView DoTestModel::WindowView() const {
   v.endButton = v.answering && (m_.StudyMode || !h.Compulsory);
   v.countdown = CountdownText(SecondsLeft);
   v.countdownRed = countdownRed_;
-  v.redBoxBlinking = countdownRed_ && v.answering;
+  v.redBoxBlinking = countdownRed_;  // once on, it blinks until the window closes
   v.score = FormatGeneralSingle(progress.Score);
   v.scoreColour = progress.passing ? kGreen : kLightYellow;
   v.statisticsPhrases = StatisticsPhrases(progress.statisticsLine);

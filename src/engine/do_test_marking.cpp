@@ -6,6 +6,7 @@
 #include "common/text.h"
 #include "engine/do_test.h"
 #include "results/end_of_test.h"
+#include "results/saving.h"
 #include "testfile/test_file.h"
 
 namespace examora {
@@ -257,22 +258,22 @@ bool DoTestModel::second_Tick() {
 }
 
 void DoTestModel::EndtheTest() {
+  // A second ending (closing the window afterwards) shows again what the first one showed and
+  // saved: the summary must keep matching the record.
+  if (Ended()) {
+    if (onEndtheTest) onEndtheTest();
+    return;
+  }
   BuildBars();
   const LocalDateTime now = clock_.Now();
-  const std::string original =
-      OriginalOrder3(progress.AnswerCodes, m_.Prepared.PresentedPosition());
-  ResultsFields fields{m_.TestNumber,    "",       now,         progress.Score,
-                       QuestionsToAsk(), original, m_.StudentId};
+  const ResultsFields fields = RecordFields(m_, progress.Score, progress.AnswerCodes, now);
   ResultsLine = ResultsRecord(fields, true);
-  endScreen = EndScreenLines({m_.StudyMode, m_.TestName, progress.AnswerCodes, original,
-                              progress.Score, QuestionsToAsk(), FormatDate(now), m_.StudentId,
-                              m_.StudentName, m_.UserName, ResultsLine});
-  const bool first = TestEnded == 0;
+  endScreen = EndScreenLines(
+      {m_.StudyMode, m_.TestName, progress.AnswerCodes, fields.originalOrderCodes, progress.Score,
+       QuestionsToAsk(), FormatDate(now), m_.StudentId, m_.StudentName, m_.UserName, ResultsLine});
   TestEnded = 1;
-  if (first) {
-    if (!m_.StudyMode && SaveResults) saved = SaveResults();
-    if (m_.StudyMode) endScreen.insert(endScreen.end(), {" ", " Press QUIT to end..."});
-  }
+  if (!m_.StudyMode && SaveResults) saved = SaveResults();
+  if (m_.StudyMode) endScreen.insert(endScreen.end(), {" ", " Press QUIT to end..."});
   if (onEndtheTest) onEndtheTest();
 }
 

@@ -137,11 +137,13 @@ std::vector<ChartColumn> ChartColumns(const std::vector<std::string>& texts,
   return columns;
 }
 
-ChartGrid ChartLayout(int questions, int widthPixels, int minCellWidth, int maxCellWidth) {
+ChartGrid ChartLayout(int questions, int widthPixels, int minCellWidth, int maxCellWidth,
+                      int maxRows) {
   ChartGrid grid;
   const int n = std::max(questions, 1);
   const int fit = std::max(widthPixels / std::max(minCellWidth, 1), 1);
-  grid.perRow = std::min(n, fit);
+  const int rowsAtMost = std::max(maxRows, 1);
+  grid.perRow = std::max(std::min(n, fit), (n + rowsAtMost - 1) / rowsAtMost);
   grid.rows = (n + grid.perRow - 1) / grid.perRow;
   grid.cellWidth = std::min<double>(static_cast<double>(widthPixels) / grid.perRow, maxCellWidth);
   return grid;

@@ -79,12 +79,14 @@ std::vector<ChartColumn> ChartColumns(const std::vector<std::string>& questionTe
                                       const std::vector<std::string>& codes);
 
 /// Where the columns go: as many to a row as stay readable (`minCellWidth` pixels each), the
-/// rest on further rows, so every column stays inside the chart.
+/// rest on further rows, at most `maxRows` of them (narrower columns before more rows), so every
+/// column stays inside the chart and the chart inside the window.
 struct ChartGrid {
   int perRow = 1;
   int rows = 1;
   double cellWidth = 0;  // pixels
 };
-ChartGrid ChartLayout(int questions, int widthPixels, int minCellWidth, int maxCellWidth);
+ChartGrid ChartLayout(int questions, int widthPixels, int minCellWidth, int maxCellWidth,
+                      int maxRows);
 
 }  // namespace examora

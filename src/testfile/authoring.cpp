@@ -119,6 +119,8 @@ ComputeResult Compute(TestBank& bank, double questionsToAsk, double minutesPerQu
   h.TestMinutes = static_cast<float>(h.QuestionsToAsk) * h.MinutesPerQuestion;
   if (h.QuestionsToAsk > h.QuestionsInFile) return {"Too many questions!", false};
   if (h.QuestionsToAsk > 0 && h.MinutesPerQuestion > 0) {
+    // A time the clock cannot run is refused here as the loader would refuse it.
+    if (std::string problem = TestTimeProblem(h); !problem.empty()) return {problem, false};
     return {FormatGeneralSingle(h.TestMinutes) + " minutes", true};
   }
   if (h.QuestionsToAsk > 0) return {"Not enough time!", false};

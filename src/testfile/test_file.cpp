@@ -74,18 +74,19 @@ void CheckOneWord(const QuestionBlock& b, int words, const std::string& what,
 // The expected ticks (line 3) must name shown boxes (line 4 gives how many), in box order, as
 // the ticked boxes are read: otherwise no set of ticks can be right.
 void CheckMultiSelect(const QuestionBlock& b, const std::string& what, const std::string& where) {
-  const std::string count = Trim(b[4]);
+  // Exactly the text the window counts boxes from and marking compares with.
+  const std::string& count = b[4];
   const double boxes = LeadingNumber(count);
   if (count.size() > 2 || boxes < 1 || boxes > kMultiSelectBoxes || boxes != std::floor(boxes)) {
     Refuse(what, where + " shows \"" + count + "\" boxes (1 to 78 are possible).");
   }
   const auto& captions = MultiSelectCaptions();
   std::size_t next = 0;  // the expected labels must come in box order
-  for (const std::string& label : SplitItems(UpperAscii(Trim(b[3])))) {
+  for (const std::string& label : SplitItems(UpperAscii(b[3]))) {
     const auto at = std::find(captions.begin() + static_cast<std::ptrdiff_t>(next),
                               captions.begin() + static_cast<std::ptrdiff_t>(boxes), label);
     if (label.empty() || at == captions.begin() + static_cast<std::ptrdiff_t>(boxes)) {
-      Refuse(what, where + " expects \"" + Trim(b[3]) + "\", which the " + count +
+      Refuse(what, where + " expects \"" + b[3] + "\", which the " + count +
                        " boxes shown cannot give (labels in box order, A to " +
                        captions[static_cast<std::size_t>(boxes) - 1] + ").");
     }

@@ -74,6 +74,12 @@ QGroupBox* DoTest::BuildNumericPanel() {
   connect(List1_, &QListWidget::currentRowChanged, this, &DoTest::List1_Click);
   connect(List2_, &QListWidget::currentRowChanged, this, &DoTest::List2_Click);
   connect(ListRecent_, &QListWidget::currentRowChanged, this, &DoTest::ListRecent_Click);
+  // A highlight cleared by Ctrl+click comes back: the list always shows the unit marked.
+  for (QListWidget* list : {List1_, List2_}) {
+    connect(list, &QListWidget::itemSelectionChanged, this, [this, list] {
+      if (list->selectedItems().isEmpty()) ShowUnitLabels();
+    });
+  }
   return panel;
 }
 
@@ -190,6 +196,10 @@ void DoTest::BuildControls() {
   RedBox_->hide();
   lblMark_ = Named(new QLabel(QStringLiteral("Score%"), this), QStringLiteral("lblMark"));
   lblScore_ = Named(new QLabel(this), QStringLiteral("lblScore"));
+  for (QLabel* label : {lblMark_, lblScore_}) {
+    label->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Maximum);
+    label->setMargin(3);
+  }
   for (QWidget* w : {static_cast<QWidget*>(RedBox_), static_cast<QWidget*>(lblCountdown_),
                      static_cast<QWidget*>(Named(new QLabel(this), QStringLiteral("lblMinutes"))),
                      static_cast<QWidget*>(lblMark_), static_cast<QWidget*>(lblScore_)}) {

@@ -124,7 +124,12 @@ QString CssColour(std::uint32_t rgb) {
 // The statistics line may break only between its phrases, never inside one.
 QString Unbroken(const std::vector<std::string>& phrases) {
   QStringList parts;
-  for (const auto& phrase : phrases) parts << ToQString(phrase).replace(' ', QChar(0x00A0));
+  // No break at a blank (no-break space) nor after a "/" (a word joiner follows it).
+  for (const auto& phrase : phrases) {
+    parts << ToQString(phrase)
+                 .replace(' ', QChar(0x00A0))
+                 .replace(QLatin1Char('/'), QStringLiteral("/\u2060"));
+  }
   return parts.join(QStringLiteral("   "));
 }
 
@@ -143,7 +148,7 @@ void DoTest::ShowWindowState() {
   lblStem_->setStyleSheet(v.stemDarkGreen ? QStringLiteral("color: #008000;") : QString());
   lblCountdown_->setText(ToQString(v.countdown));
   lblCountdown_->setStyleSheet(v.countdownRed ? QStringLiteral("color: #FF0000;") : QString());
-  if (v.redBoxBlinking != tmr_redbox_->enabled()) tmr_redbox_->SetEnabled(v.redBoxBlinking);
+  if (v.redBoxBlinking && !tmr_redbox_->enabled()) tmr_redbox_->SetEnabled(true);
   lblScore_->setText(ToQString(v.score));
   const QString score = QStringLiteral("color: %1; background-color: %2;")
                             .arg(CssColour(v.scoreColour), CssColour(v.scoreBackground));

@@ -9,34 +9,41 @@ QColor Rgb(std::uint32_t rgb) {
   return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
-constexpr int kLetterHeight = 12;
+constexpr int kLetterHeight = 11;
 
 }  // namespace
 
 ProgressChart::ProgressChart(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("picResults"));
-  setMinimumHeight(kRowHeight);
+  // The height follows the width (more rows when narrow), up to a bounded number of rows.
+  QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+  policy.setHeightForWidth(true);
+  setSizePolicy(policy);
   setAutoFillBackground(true);
 }
 
 void ProgressChart::SetColumns(std::vector<ChartColumn> columns) {
-  const bool rowsChanged = columns.size() != columns_.size();
+  const bool countChanged = columns.size() != columns_.size();
   columns_ = std::move(columns);
-  if (rowsChanged) setMinimumHeight(Grid().rows * kRowHeight);
+  if (countChanged) updateGeometry();
   update();
 }
 
-ChartGrid ProgressChart::Grid() const {
-  return ChartLayout(static_cast<int>(columns_.size()), width(), kMinCellWidth, kMaxCellWidth);
+ChartGrid ProgressChart::Grid(int width) const {
+  return ChartLayout(static_cast<int>(columns_.size()), width, kMinCellWidth, kMaxCellWidth,
+                     kMaxRows);
 }
 
-void ProgressChart::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  setMinimumHeight(Grid().rows * kRowHeight);
+int ProgressChart::heightForWidth(int width) const {
+  return Grid(width).rows * kRowHeight;
+}
+
+QSize ProgressChart::sizeHint() const {
+  return {400, heightForWidth(400)};
 }
 
 QRect ProgressChart::CellRect(int i, bool lower) const {
-  const ChartGrid grid = Grid();
+  const ChartGrid grid = Grid(width());
   const int index = i - 1;
   const int row = index / grid.perRow, column = index % grid.perRow;
   const int left = static_cast<int>(column * grid.cellWidth) + 1;

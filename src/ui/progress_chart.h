@@ -18,14 +18,17 @@ class ProgressChart : public QWidget {
   /// The cell of question i (1-based); `lower` picks the units cell of a numeric question.
   QRect CellRect(int i, bool lower = false) const;
 
-  static constexpr int kMinCellWidth = 9, kMaxCellWidth = 24, kRowHeight = 40;
+  static constexpr int kMinCellWidth = 9, kMaxCellWidth = 24, kRowHeight = 30, kMaxRows = 10;
+
+  bool hasHeightForWidth() const override { return true; }
+  int heightForWidth(int width) const override;
+  QSize sizeHint() const override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
 
  private:
-  ChartGrid Grid() const;
+  ChartGrid Grid(int width) const;
   std::vector<ChartColumn> columns_;
 };
 
