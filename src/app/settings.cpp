@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "app/web_address.h"
 #include "common/error.h"
 
 namespace examora {
@@ -77,7 +78,7 @@ DeploymentSettings LoadDeploymentSettings(std::vector<std::string>& args, const 
   auto webBase = TakeOption(args, "--web-base");
   if (!webBase) webBase = env.Variable("EXAMORA_WEB_BASE");
   settings.webBase = webBase && !webBase->empty()
-                         ? WithTrailingSlash(*webBase)
+                         ? WebFolderAddress(*webBase)
                          : FolderFileUrl(settings.programFolderNative / "webroot");
 
   auto programFolder = TakeOption(args, "--program-folder");

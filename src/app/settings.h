@@ -29,7 +29,8 @@ struct DeploymentSettings {
 };
 
 /// Reads the settings. Options (each also as an environment variable, the option winning):
-///   --web-base URL          EXAMORA_WEB_BASE        default: the bundled sample web folder
+///   --web-base URL|FOLDER   EXAMORA_WEB_BASE        default: the bundled sample web folder
+///     (a bare folder path stands for its file:// URL; another scheme throws FormatError)
 ///   --drive X=FOLDER        EXAMORA_DRIVE_X         default: <data home>/examora/drives/X
 ///   --program-folder PATH   EXAMORA_PROGRAM_FOLDER  default: from the executable's folder
 /// Options it does not know are left in `args` for the caller; a known option without its value

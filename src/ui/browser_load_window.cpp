@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QGridLayout>
+#include <utility>
 
 #include "ui/page_fetcher.h"
 #include "ui/qtext.h"
@@ -102,15 +103,29 @@ void BrowserLoad::ShowModel() {
 }
 
 void BrowserLoad::Navigate(const std::string& address, bool bypassCache) {
+  StopNavigation();  // one request at a time: the one before is abandoned, not left to run
   ++pending_;
-  const int generation = ++generation_;
-  app_.fetcher.Fetch(QUrl(QString::fromStdString(address)), bypassCache,
-                     [this, generation](const FetchedPage& page) {
-                       --pending_;
-                       if (generation != generation_) return;  // a newer navigation took over
-                       model_.PageArrived(page.ok ? page.bodyText : std::string());
-                       ShowModel();
-                     });
+  const int generation = generation_;
+  fetch_ = app_.fetcher.Fetch(QUrl(QString::fromStdString(address)), bypassCache,
+                              [this, generation](const FetchedPage& page) {
+                                --pending_;
+                                if (generation != generation_) return;
+                                fetch_ = 0;
+                                if (page.ok) {
+                                  model_.PageArrived(page.bodyText);
+                                } else {
+                                  model_.PageFailed(page.failure);
+                                }
+                                ShowModel();
+                              });
+}
+
+void BrowserLoad::StopNavigation() {
+  ++generation_;
+  if (fetch_ != 0) {
+    app_.fetcher.Abort(std::exchange(fetch_, 0));
+    --pending_;
+  }
 }
 
 void BrowserLoad::SetTimer(LoaderTimer timer, bool enabled) {
@@ -127,6 +142,10 @@ void BrowserLoad::GetTestsWeb() {
 
 void BrowserLoad::SaveTheTest() {
   if (onTestFile) onTestFile();
+}
+
+void BrowserLoad::TestFailed() {
+  if (onTestFailed) onTestFailed();
 }
 
 void BrowserLoad::RestorePointer() {
