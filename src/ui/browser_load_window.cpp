@@ -66,7 +66,9 @@ BrowserLoad::BrowserLoad(AppContext& app, QWidget* parent)
   ShowModel();
 }
 
-BrowserLoad::~BrowserLoad() = default;
+BrowserLoad::~BrowserLoad() {
+  StopNavigation();
+}
 
 bool BrowserLoad::TimerEnabled(LoaderTimer timer) const {
   return timers_.at(timer)->enabled();

@@ -22,6 +22,10 @@ BrowserPanel::BrowserPanel(PageFetcher& fetcher, QWidget* parent)
   setOpenLinks(false);
 }
 
+BrowserPanel::~BrowserPanel() {
+  fetcher_.Abort(fetch_);
+}
+
 QString BrowserPanel::FolderFor(const QUrl& address) const {
   return folder_.isEmpty() ? QString::fromStdString(FolderOf(Address(address))) : folder_;
 }
@@ -68,23 +72,26 @@ void BrowserPanel::ShowPage(const QUrl& address, const QByteArray& html) {
 }
 
 QVariant BrowserPanel::loadResource(int type, const QUrl& name) {
-  const QVariant known = document()->resource(type, name);
-  if (known.isValid()) return known;
+  // Called only for what the document does not hold already (the pictures it was given).
+  (void)type;
   const QUrl resolved = location_.resolved(name);
   const bool inside = resolved.scheme() == location_.scheme() &&
                       IsInsideFolder(Address(resolved), FolderFor(location_).toStdString());
+  // An empty answer, never a null one: for a null answer the document would read the local
+  // file itself, wherever it lies.
+  const QVariant nothing = QByteArray();
   if (!inside || !resolved.isLocalFile()) {
     // Outside the folder, or an http resource the view would have to fetch on its own: the
     // page is shown without it.
     if (!inside) ++refused_;
-    return {};
+    return nothing;
   }
   try {
     const std::string bytes = ReadFileBytes(resolved.toLocalFile().toStdString(),
                                             static_cast<std::size_t>(fetcher_.limits().maxBytes));
     return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
   } catch (const Error&) {
-    return {};
+    return nothing;
   }
 }
 

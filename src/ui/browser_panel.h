@@ -15,6 +15,7 @@ class PageFetcher;
 class BrowserPanel : public QTextBrowser {
  public:
   BrowserPanel(PageFetcher& fetcher, QWidget* parent = nullptr);
+  ~BrowserPanel() override;
 
   /// Shows the page or picture at `address` once it has arrived.
   void Navigate(const QUrl& address);

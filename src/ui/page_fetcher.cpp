@@ -27,8 +27,12 @@ std::string ReaderText(const QByteArray& html) {
   return FromQString(document.toPlainText().trimmed());
 }
 
+std::string DeadlineText(int deadlineMs) {
+  return "no answer within " + FromQString(QString::number(deadlineMs / 1000.0)) + " s";
+}
+
 // The failure in words a student understands.
-std::string FailureText(const QNetworkReply& reply) {
+std::string FailureText(const QNetworkReply& reply, int deadlineMs) {
   switch (reply.error()) {
     case QNetworkReply::ContentNotFoundError:
     case QNetworkReply::ContentGoneError:
@@ -39,7 +43,7 @@ std::string FailureText(const QNetworkReply& reply) {
       return "the server was not found";
     case QNetworkReply::TimeoutError:
     case QNetworkReply::OperationCanceledError:
-      return "no answer in time";
+      return DeadlineText(deadlineMs);
     case QNetworkReply::TooManyRedirectsError:
       return "it redirects too often";
     case QNetworkReply::InsecureRedirectError:
@@ -63,6 +67,10 @@ struct Transfer {
 }  // namespace
 
 PageFetcher::PageFetcher(QObject* parent) : QObject(parent) {}
+
+PageFetcher::~PageFetcher() {
+  while (!replies_.empty()) Abort(replies_.begin()->first);
+}
 
 bool IsPictureAddress(const QUrl& url) {
   const QString path = url.path().toLower();
@@ -106,11 +114,11 @@ int PageFetcher::Fetch(const QUrl& url, bool bypassCache,
     const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
     if (length.isValid() && length.toLongLong() > maxBytes) stop(tooLarge);
   });
-  QTimer::singleShot(limits_.deadlineMs, reply, [stop, deadline = limits_.deadlineMs] {
-    stop("no answer within " + FromQString(QString::number(deadline / 1000.0)) + " s");
-  });
+  QTimer::singleShot(limits_.deadlineMs, reply,
+                     [stop, deadline = limits_.deadlineMs] { stop(DeadlineText(deadline)); });
   connect(reply, &QNetworkReply::finished, this,
-          [this, id, reply, url, transfer, maxBytes, done = std::move(done)] {
+          [this, id, reply, url, transfer, maxBytes, deadline = limits_.deadlineMs,
+           done = std::move(done)] {
             reply->deleteLater();
             if (replies_.erase(id) == 0) return;  // aborted by its owner
             if (transfer->failure.empty() && transfer->bytes.size() <= maxBytes) {
@@ -121,7 +129,8 @@ int PageFetcher::Fetch(const QUrl& url, bool bypassCache,
                       transfer->bytes.size() <= maxBytes;
             page.error = reply->errorString();
             if (!page.ok) {
-              page.failure = !transfer->failure.empty() ? transfer->failure : FailureText(*reply);
+              page.failure =
+                  !transfer->failure.empty() ? transfer->failure : FailureText(*reply, deadline);
               done(page);
               return;
             }
@@ -140,7 +149,9 @@ void PageFetcher::Abort(int fetch) {
   if (it == replies_.end()) return;
   QNetworkReply* reply = it->second;
   replies_.erase(it);
+  reply->disconnect();  // nothing of it runs any more, not even its deadline
   reply->abort();
+  reply->deleteLater();
 }
 
 }  // namespace examora

@@ -31,6 +31,8 @@ struct FetchLimits {
 class PageFetcher : public QObject {
  public:
   explicit PageFetcher(QObject* parent = nullptr);
+  /// Fetches still under way end without calling back.
+  ~PageFetcher() override;
 
   /// Fetches `url`; `bypassCache` forbids any cached copy. `done` runs on the UI thread when
   /// the page has arrived or failed (after at most the deadline), unless the fetch is aborted.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QFrame>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -73,7 +74,8 @@ class Test : public QWidget {
   QLabel *lbl4_, *lbl13_, *lbl6_, *Label3_, *lbl10_, *lblStartTime_, *lblEndTime_;
   QLabel *lblQuestionType_, *lblVariableDesc_, *lblContinueMode_, *lblPassword_;
   QLabel *lblDecrypting_, *lblStatus_, *img_connect_, *Label6_, *Image1_;
-  QFrame *Frame1_, *Frame2_;
+  QGroupBox* Frame1_;
+  QFrame* Frame2_;
   QLineEdit* txtPassword_;
   QPushButton *cmdRunTest_, *cmdGO_, *cmdUploader_, *cmdQuit_;
 };
