@@ -209,6 +209,16 @@ TEST(NonAsciiWebFolder, EveryWindowReadsTheSameAddress) {
   frm_Info info(s.app);
   ASSERT_TRUE(QTest::qWaitFor([&] { return info.browser().arrivals() > 0; }, 5000));
   EXPECT_TRUE(info.browser().toPlainText().contains("Before you start"));
+  // A file:// page reads what lies inside the web folder, and nothing outside it.
+  auto resource = [&](const fs::path& file) {
+    return info.browser()
+        .document()
+        ->resource(QTextDocument::ImageResource,
+                   QUrl::fromLocalFile(QString::fromStdString(file.string())))
+        .toByteArray();
+  };
+  EXPECT_FALSE(resource(folder / "info" / "data" / "testlist.txt").isEmpty());
+  EXPECT_TRUE(resource(fs::path(EXAMORA_WEBROOT) / "info" / "data" / "testlist.txt").isEmpty());
   BrowserPanel panel(s.fetcher);
   std::string picture;
   for (const auto& entry : fs::recursive_directory_iterator(folder / "tests" / "10101 Beams")) {
