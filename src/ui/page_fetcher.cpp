@@ -93,6 +93,7 @@ int PageFetcher::Fetch(const QUrl& url, bool bypassCache,
       QNetworkRequest::CacheLoadControlAttribute,
       bypassCache ? QNetworkRequest::AlwaysNetwork : QNetworkRequest::PreferNetwork);
   QNetworkReply* reply = network_.get(request);
+  reply->setReadBufferSize(limits_.maxBytes + 1);  // Qt itself buffers no more than the limit
   const int id = ++next_;
   replies_[id] = reply;
   auto transfer = std::make_shared<Transfer>();
