@@ -78,6 +78,9 @@ TEST(Authoring, ComputeMessages) {
       {3, 1, "Too many questions!", false},
       {2, 0, "Not enough time!", false},
       {0, 1, "Not enough questions!", false},
+      {1.6, 1.5, "3 minutes", true},  // an integer assignment rounds: 1.6 questions are 2
+      {2.5, 1, "2 minutes", true},    // halves go to the even number
+      {0.5, 1, "Not enough questions!", false},
   };
   for (const auto& [questions, minutes, message, ok] : rows) {
     const ComputeResult r = Compute(bank, questions, minutes);

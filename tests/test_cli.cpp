@@ -56,6 +56,15 @@ TEST(CliText, KeyOptionReplacesTheFixedKey) {
             "secret\n");
 }
 
+TEST(CliText, DecryptTextReportsLinesThatDoNotDecipher) {
+  const CliRun enc = Cli({"encrypt-text"}, "one\ntwo\n");
+  const CliRun dec = Cli({"decrypt-text"}, enc.out + "not base64!\n");
+  EXPECT_EQ(dec.code, 1);
+  EXPECT_EQ(dec.err,
+            "examora-cli: 1 of 3 lines of standard input did not decipher cleanly (damaged, or "
+            "another key); first at line 3\n");
+}
+
 TEST(CliUsage, MistakesExitWithTwoAndSayWhy) {
   struct Row {
     std::vector<std::string> args;
@@ -263,6 +272,17 @@ TEST(CliTests, AuthorKeepsNotesAfterTheMarkerAndRefusesImpossibleSittings) {
   const CliRun broken = Cli({"author", (dir / "broken.txt").string()});
   EXPECT_EQ(broken.code, 1);
   EXPECT_NE(broken.err.find("*** END OF FILE ***"), std::string::npos);
+}
+
+TEST(CliTests, AuthorWritesTheTestEvenWhenTheSourceCannotBeTidied) {
+  TempDir dir;
+  WriteFileAtomically(dir / "pumps.txt", std::string(kSource) + "\r\n\r\n");
+  std::filesystem::permissions(dir / "pumps.txt", std::filesystem::perms::owner_read);
+  const CliRun author = Cli({"author", (dir / "pumps.txt").string()});
+  EXPECT_EQ(author.code, 0) << author.err;
+  EXPECT_NE(author.out.find("were left in the source: Cannot write"), std::string::npos)
+      << author.out;
+  EXPECT_EQ(LoadTestFile(dir / "pumps.eqb", "Pumps").header.QuestionsInFile, 2);
 }
 
 TEST(CliTests, CheckReportsBrokenQuestions) {

@@ -136,17 +136,5 @@ TEST(EncipheredFile, MissingFileIsReportedByName) {
   EXPECT_THROW(ReadEncipheredFile(dir.path()), FileError);  // a folder is not a file
 }
 
-TEST(EncipheredFile, AFailedWriteLeavesTheEarlierFileWhole) {
-  TempDir dir;
-  const auto path = dir / "test-BF.txt";
-  WriteEncipheredFile(path, {"good"});
-  const std::string before = ReadFileBytes(path);
-  // A folder where the temporary file would go makes the write fail before the rename.
-  std::filesystem::create_directory(path.string() + ".partial-" + std::to_string(::getpid()));
-  EXPECT_THROW(WriteEncipheredFile(path, {"new", "content"}), FileError);
-  EXPECT_EQ(ReadFileBytes(path), before);
-  EXPECT_THROW(WriteEncipheredFile(dir / "no-such-folder" / "x.eqb", {"a"}), FileError);
-}
-
 }  // namespace
 }  // namespace examora

@@ -51,12 +51,46 @@ TEST(GetTestsWeb, TestAddressesAreEncoded) {
             "file:///w/tests/10105%20D%C3%A9bit/D%C3%A9bit-BF.txt");
 }
 
+TEST(GetTestsWeb, HostileLinesAreSkippedAndNumbersStayInRange) {
+  TestListTable t;
+  GetTestsWeb(
+      "(cont)\r\n  (cont)  \r\n../../etc/passwd\r\n10101 a/b\r\n10102 ..\\x\r\n1e100 Big\r\n"
+      "2e+14 X\r\n-5e30 Y\r\n10103 Ok",
+      t);
+  ASSERT_EQ(t.TestCount, 4);
+  EXPECT_EQ(t.TestListLine[1], "1e100 Big");
+  EXPECT_EQ(t.TestNumber, 10103);
+  EXPECT_EQ(t.TestNameByNumber.size(), 1u);  // only 10103 is a number a test can have
+  for (const char* text : {"1e100", "2e+14", "-5e30", "-1", "100000"}) {
+    EXPECT_EQ(TestNumberOf(text), -1) << text;
+  }
+  EXPECT_EQ(TestNumberOf("99999"), 99999);
+  EXPECT_EQ(TestNumberOf("00042"), 42);
+  EXPECT_EQ(TestAddress("http://h/w/", t, 4), "http://h/w/tests/10103%20Ok/Ok-BF.txt");
+}
+
+TEST(TestChoice, AFailedTestCanBeChosenAgainAndNothingCountsAfterGetTheTest) {
+  TestChoice c{3, 7, false, false};
+  EXPECT_TRUE(ClickChoosesTest(c, 2));  // still loading or failed: a retry
+  c.loaded = true;
+  EXPECT_FALSE(ClickChoosesTest(c, 2));  // loaded: a second click is ignored
+  EXPECT_TRUE(ClickChoosesTest(c, 1));
+  c.sel = 1;
+  EXPECT_TRUE(ClickChoosesTest(c, 0));  // except on the first entry
+  EXPECT_TRUE(ArrivalBelongs(c, 7));
+  EXPECT_FALSE(ArrivalBelongs(c, 6));
+  c.prepared = true;
+  EXPECT_FALSE(ClickChoosesTest(c, 2));
+  EXPECT_FALSE(ArrivalBelongs(c, 7));
+  EXPECT_FALSE(ArrivalBelongs(TestChoice{}, 0));
+}
+
 class RecordingHost : public LoaderHost {
  public:
   std::vector<std::pair<std::string, bool>> navigations;
   std::map<LoaderTimer, bool> timers;
   std::vector<std::string> progress;
-  int listsArrived = 0, testsArrived = 0, pointerRestored = 0;
+  int listsArrived = 0, testsArrived = 0, testsFailed = 0, pointerRestored = 0, stops = 0;
 
   void Navigate(const std::string& address, bool bypass) override {
     navigations.emplace_back(address, bypass);
@@ -65,6 +99,8 @@ class RecordingHost : public LoaderHost {
   void AddProgress(const std::string& line) override { progress.push_back(line); }
   void GetTestsWeb() override { ++listsArrived; }
   void SaveTheTest() override { ++testsArrived; }
+  void TestFailed() override { ++testsFailed; }
+  void StopNavigation() override { ++stops; }
   void RestorePointer() override { ++pointerRestored; }
   std::string TempFolderPath() override { return "/tmp/"; }
   bool On(LoaderTimer t) { return timers[t]; }
@@ -140,6 +176,46 @@ TEST(BrowserLoad, TestFilesAreHandedOnUnlessThePageIsStillTheList) {
   Deliver(loader, host, "q1w2e3==\r\n");
   EXPECT_EQ(host.testsArrived, 1);
   EXPECT_EQ(host.pointerRestored, 1);
+}
+
+TEST(BrowserLoad, EveryPageCarriesItsRequestAndFailuresAreNamed) {
+  RecordingHost host;
+  BrowserLoadModel loader(host, "http://h/");
+  const int first = loader.RequestTest("http://h/tests/a/a-BF.txt");
+  loader.Timer3Tick();
+  loader.PageArrived("A's page");
+  loader.PageArrived("A's page");
+  ASSERT_TRUE(host.On(LoaderTimer::kTimerXX));
+  // B is chosen before A's page is acted on: A's timers stop, its navigation is abandoned.
+  const int second = loader.RequestTest("http://h/tests/b/b-BF.txt");
+  EXPECT_NE(first, second);
+  EXPECT_FALSE(host.On(LoaderTimer::kTimerXX));
+  EXPECT_EQ(host.stops, 2);
+  loader.Timer3Tick();
+  loader.PageFailed("not found");
+  EXPECT_EQ(host.navigations.back().first, "http://h/tests/b/b-BF.txt");  // no reload
+  loader.TimerXXTick();
+  loader.TimerYTick();
+  EXPECT_EQ(host.testsFailed, 1);
+  EXPECT_EQ(host.testsArrived, 0);
+  EXPECT_EQ(loader.PageRequest, second);
+  EXPECT_EQ(loader.PageFailure, "not found");
+  EXPECT_EQ(FetchFailedStatus("10101 Beams", loader.PageFailure),
+            "The test 10101 Beams could not be fetched: not found. Choose it again, or another "
+            "test.");
+
+  RecordingHost start;
+  BrowserLoadModel list(start, "http://h/");
+  list.Timer1Tick();
+  list.PageFailed("the connection was refused");
+  list.TimerXXTick();
+  list.TimerYTick();
+  EXPECT_EQ(start.progress,
+            (std::vector<std::string>{
+                "Testing Internet...",
+                "http://h/info/No_Image_Required.html could not be fetched: the connection was "
+                "refused",
+                "Internet ?"}));
 }
 
 }  // namespace

@@ -24,12 +24,15 @@ void BrowserLoadModel::Command1() {
   PageAddress = Text2;
   Text3 = "BUSY";
   Reloaded = false;
+  failure_.clear();
   host_.Navigate(PageAddress, false);
 }
 
 void BrowserLoadModel::Command2() {
   PageText = loadedText_;
   Text1 = loadedText_;
+  PageFailure = failure_;
+  PageRequest = fetching_;
 }
 
 std::string BrowserLoadModel::GetTempFile() {
@@ -48,13 +51,27 @@ void BrowserLoadModel::PageArrived(const std::string& bodyText) {
   }
 }
 
-void BrowserLoadModel::RequestTest(const std::string& address) {
+void BrowserLoadModel::PageFailed(const std::string& reason) {
+  // An error page is not worth a reload: the chain goes on to report it.
+  loadedText_.clear();
+  failure_ = reason.empty() ? "the page cannot be displayed" : reason;
+  Reloaded = true;
+  if (Stage > 0) host_.SetTimer(LoaderTimer::kTimerXX, true);
+}
+
+int BrowserLoadModel::RequestTest(const std::string& address) {
+  // Nothing of an earlier request may still be acted on once another test is wanted.
+  host_.StopNavigation();
+  host_.SetTimer(LoaderTimer::kTimerXX, false);
+  host_.SetTimer(LoaderTimer::kTimerY, false);
   Text2 = address;
   txtDL = "3";
   host_.SetTimer(LoaderTimer::kTimer3, true);
+  return ++lastRequest_;
 }
 
 void BrowserLoadModel::Timer1Tick() {
+  fetching_ = 0;
   host_.AddProgress("Testing Internet...");
   Text2 = webBase_ + "info/No_Image_Required.html";
   Command1();
@@ -65,6 +82,7 @@ void BrowserLoadModel::Timer1Tick() {
 }
 
 void BrowserLoadModel::Timer2Tick() {
+  fetching_ = 0;
   host_.AddProgress("Loading Test List...");
   Text2 = webBase_ + "info/data/testlist.txt";
   Command1();
@@ -74,6 +92,7 @@ void BrowserLoadModel::Timer2Tick() {
 }
 
 void BrowserLoadModel::Timer3Tick() {
+  fetching_ = lastRequest_;
   Command1();
   Stage = static_cast<int>(LeadingNumber(txtDL));
   host_.SetTimer(LoaderTimer::kTimer3, false);
@@ -86,6 +105,11 @@ void BrowserLoadModel::TimerXXTick() {
 }
 
 void BrowserLoadModel::TimerYTick() {
+  if (!PageFailure.empty()) {
+    ReportFailure();
+    host_.SetTimer(LoaderTimer::kTimerY, false);
+    return;
+  }
   switch (Stage) {
     case 1:
       if (Text1.substr(0, 17) == "Image not needed.") {
@@ -117,6 +141,22 @@ void BrowserLoadModel::TimerYTick() {
       break;
   }
   host_.SetTimer(LoaderTimer::kTimerY, false);
+}
+
+void BrowserLoadModel::ReportFailure() {
+  if (Stage == 3) {
+    host_.RestorePointer();
+    Text3 = "READY";
+    host_.TestFailed();
+    return;
+  }
+  host_.AddProgress(PageAddress + " could not be fetched: " + PageFailure);
+  host_.AddProgress("Internet ?");
+}
+
+std::string FetchFailedStatus(const std::string& testLine, const std::string& reason) {
+  return "The test " + testLine + " could not be fetched: " + reason +
+         ". Choose it again, or another test.";
 }
 
 }  // namespace examora

@@ -25,8 +25,13 @@ class LoaderHost {
   virtual void AddProgress(const std::string& line) = 0;
   /// The test list has arrived: the sign-in window reads `Text1`.
   virtual void GetTestsWeb() = 0;
-  /// A test file has arrived: the selection window reads `Text1`.
+  /// A test file has arrived: the selection window reads `Text1` and `PageRequest`.
   virtual void SaveTheTest() = 0;
+  /// A test file could not be fetched: the selection window reads `PageFailure` and
+  /// `PageRequest`.
+  virtual void TestFailed() = 0;
+  /// Abandons the navigation under way (its page, if it still comes, is dropped).
+  virtual void StopNavigation() = 0;
   virtual void RestorePointer() = 0;
   /// The temporary folder, ending with a separator.
   virtual std::string TempFolderPath() = 0;
@@ -57,9 +62,18 @@ class BrowserLoadModel {
 
   /// The browser finished loading a page whose body reads `bodyText`.
   void PageArrived(const std::string& bodyText);
+  /// The page could not be fetched; `reason` says why ("not found", ...). It is not reloaded.
+  void PageFailed(const std::string& reason);
 
-  /// A test file is wanted: the selection window's request.
-  void RequestTest(const std::string& address);
+  /// A test file is wanted: the selection window's request. Returns the request's number,
+  /// which `PageRequest` carries when its page (or its failure) is handed on. A page of an
+  /// earlier request still on its way is abandoned.
+  int RequestTest(const std::string& address);
+
+  /// The request whose page `Text1` holds (0 for the connection test and the list).
+  int PageRequest = 0;
+  /// Why the last page could not be fetched; empty when it arrived.
+  std::string PageFailure;
 
   void Timer1Tick();
   void Timer2Tick();
@@ -71,9 +85,17 @@ class BrowserLoadModel {
   const std::string& tempFolder() const { return txtTempPath; }
 
  private:
+  void ReportFailure();
+
   LoaderHost& host_;
   std::string webBase_;
   std::string loadedText_;  // what the browser shows now
+  std::string failure_;     // why the page under way failed
+  int lastRequest_ = 0;     // the newest test request
+  int fetching_ = 0;        // the request the navigation under way serves
 };
+
+/// The status line for a test that could not be fetched, naming it and the reason.
+std::string FetchFailedStatus(const std::string& testLine, const std::string& reason);
 
 }  // namespace examora

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "app/ini_file.h"
+#include "app/web_address.h"
 #include "common/error.h"
 
 namespace examora {
@@ -286,8 +287,16 @@ DeploymentSettings LoadDeploymentSettings(std::vector<std::string>& args, const 
   s.otherDrivesRoot = DataHome(env) / "examora" / "drives";
   for (auto& v : s.values) {
     if (v.key == "web-base") {
-      s.webBase = v.value.empty() ? FolderFileUrl(DefaultWebFolder(s.programFolderNative))
-                                  : WithTrailingSlash(v.value);
+      s.webBase = FolderFileUrl(DefaultWebFolder(s.programFolderNative));
+      if (!v.value.empty()) {
+        try {
+          s.webBase = WebFolderAddress(v.value);
+        } catch (const FormatError& e) {
+          // A mistyped option stops at once; a file's mistake leaves the default in force.
+          if (v.source == SettingSource::kOption) throw;
+          s.problems.push_back(v.origin + ": " + e.what() + "; the default is used");
+        }
+      }
       v.value = s.webBase;
     } else if (v.key == "program-folder") {
       s.programFolder =

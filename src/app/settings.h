@@ -73,7 +73,8 @@ struct DeploymentSettings {
 /// left for the caller), the environment and the configuration files: the user's
 /// ($XDG_CONFIG_HOME or ~/.config)/examora/examora.conf, then each of $XDG_CONFIG_DIRS (default
 /// /etc/xdg)/examora/examora.conf. A known option without its value throws FormatError; a
-/// problem in a file is only recorded in `problems`.
+/// problem in a file is only recorded in `problems`. The web folder may be a URL or a bare folder
+/// path (its file:// URL); another scheme throws FormatError when given as an option.
 DeploymentSettings LoadDeploymentSettings(std::vector<std::string>& args, const Environment& env);
 
 /// The values of `keys` from the same sources, strongest first; defaults are left to the caller.

@@ -1,5 +1,8 @@
 #include "app/test_list.h"
 
+#include <cmath>
+
+#include "app/web_address.h"
 #include "common/numtext.h"
 #include "common/text.h"
 
@@ -7,6 +10,7 @@ namespace examora {
 namespace {
 
 constexpr std::size_t kShortestLine = 6;  // five-digit number, separator, name
+constexpr int kHighestTestNumber = 99999;
 
 std::string WithoutCont(std::string line) {
   for (std::size_t pos; (pos = line.find("(cont)")) != std::string::npos;) line.erase(pos, 6);
@@ -34,8 +38,10 @@ std::vector<std::string> GetTestsWeb(const std::string& text, TestListTable& tab
   table.TestContinuable.push_back(false);
   table.TestList.emplace_back();
   for (const auto& raw : lines) {
-    if (raw.size() < kShortestLine) continue;
     const std::string line = WithoutCont(raw);
+    // A line that is only "(cont)" is as short as an empty one; a line whose folder would lead
+    // out of "tests/" is as unusable.
+    if (line.size() < kShortestLine || !IsSafeFolderName(line)) continue;
     table.TestListLine.push_back(line);
     table.TestContinuable.push_back(raw.size() - line.size() > 5);
   }
@@ -47,8 +53,10 @@ std::vector<std::string> GetTestsWeb(const std::string& text, TestListTable& tab
     const std::string number = line.substr(0, 5);
     const std::string name = line.size() > kShortestLine ? line.substr(kShortestLine) : "";
     table.TestList.push_back({"", number, name});
-    table.TestNumber = static_cast<int>(LeadingNumber(number));
-    table.TestNameByNumber[table.TestNumber] = name;
+    table.TestNumber = TestNumberOf(number);
+    if (table.TestNumber >= 0 && table.TestNumber <= kHighestTestNumber) {
+      table.TestNameByNumber[table.TestNumber] = name;
+    }
   }
   shown.insert(shown.end(), 5, "");
   shown.push_back("                                GET TEST --->");
@@ -74,9 +82,25 @@ std::string EncodeUrlPath(const std::string& path) {
 
 std::string TestAddress(const std::string& webBase, const TestListTable& table, int i) {
   const auto index = static_cast<std::size_t>(i);
-  return webBase + "tests/" +
-         EncodeUrlPath(
-             Cp1252ToUtf8(table.TestListLine[index] + "/" + table.TestList[index][2] + "-BF.txt"));
+  return ResolveInTestFolder(webBase, table.TestListLine[index],
+                             table.TestList[index][2] + "-BF.txt")
+      .value_or(std::string());
+}
+
+int TestNumberOf(std::string_view text) {
+  const double value = LeadingNumber(text);
+  // "1e100" or "2e+14" are numbers too, but no test's; they must not overflow the conversion.
+  if (!std::isfinite(value) || value <= -1.0 || value >= kHighestTestNumber + 1.0) return -1;
+  return static_cast<int>(value);
+}
+
+bool ClickChoosesTest(const TestChoice& choice, int row) {
+  if (choice.prepared || row < 0) return false;
+  return !(choice.loaded && row + 1 == choice.sel && row != 0);
+}
+
+bool ArrivalBelongs(const TestChoice& choice, int request) {
+  return !choice.prepared && choice.sel > 0 && request == choice.request;
 }
 
 }  // namespace examora

@@ -4,6 +4,7 @@
 #include <array>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace examora {
@@ -21,15 +22,37 @@ struct TestListTable {
 /// Splits the list text into the table (a carriage return ends a line; line feeds are
 /// skipped) and returns the lines the sign-in list shows: the number of characters received,
 /// the number of tests, each cleaned line, five empty lines and the "GET TEST --->" line.
-/// Lines too short to hold a number and a name (under six characters) are skipped and not
-/// counted.
+/// Lines too short to hold a number and a name (under six characters once every "(cont)" is
+/// removed), and lines that cannot name a folder of "tests/" ("..", "/", "\"), are skipped and
+/// not counted.
 std::vector<std::string> GetTestsWeb(const std::string& text, TestListTable& table);
 
 /// The web address of test i: WebBase & "tests/" & line & "/" & name & "-BF.txt", with the
-/// characters a URL cannot hold percent-encoded.
+/// characters a URL cannot hold percent-encoded; empty when it would leave the test's folder.
 std::string TestAddress(const std::string& webBase, const TestListTable& table, int i);
+
+/// The whole-number value of a test number text; -1 when it is no number a test can have
+/// (negative, beyond 99999, "1e100").
+int TestNumberOf(std::string_view text);
 
 /// Percent-encodes blanks and other characters that may not stand in a URL path.
 std::string EncodeUrlPath(const std::string& path);
+
+/// What the selection window knows of the test chosen in it.
+struct TestChoice {
+  int sel = 0;            // the chosen list position (1-based); 0 before any
+  int request = 0;        // the loader request made for it
+  bool loaded = false;    // its header arrived, was read and checked
+  bool prepared = false;  // "Get the Test" has run: nothing replaces the bank any more
+};
+
+/// Whether a click on list row `row` (0-based) loads that test. A click on the entry already
+/// chosen is ignored (except on the first entry) only once its test has loaded, so a test that
+/// failed or never came can be chosen again; after "Get the Test" no click counts.
+bool ClickChoosesTest(const TestChoice& choice, int row);
+
+/// Whether a page handed on for loader request `request` belongs to the chosen test: pages of
+/// earlier choices, and any page after "Get the Test", are dropped.
+bool ArrivalBelongs(const TestChoice& choice, int request);
 
 }  // namespace examora

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "cli/cli_common.h"
+#include "common/error.h"
 #include "common/text.h"
 #include "crypto/byte_fns.h"
 #include "crypto/enciphered_text.h"
@@ -21,8 +22,28 @@ LineCipher CipherFor(const Arguments& parsed) {
   return LineCipher(*key);
 }
 
+// Standard input, bounded like every file read.
 std::string ReadAll(std::istream& in) {
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::string text;
+  char buffer[65536];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    text.append(buffer, static_cast<std::size_t>(in.gcount()));
+    if (text.size() > kMaxReadBytes) {
+      throw FileError("Cannot read standard input: it is larger than " + SizeText(kMaxReadBytes) +
+                      ", the most this program reads");
+    }
+  }
+  return text;
+}
+
+// The damaged-line report of decrypt and decrypt-text.
+int ReportDamaged(const EncipheredFileContent& content, const std::string& what,
+                  std::ostream& err) {
+  if (content.damaged.empty()) return 0;
+  err << "examora-cli: " << content.damaged.size() << " of " << content.lines.size() << " lines of "
+      << what << " did not decipher cleanly (damaged, or another key); first at line "
+      << content.damaged.front() << '\n';
+  return 1;
 }
 
 }  // namespace
@@ -37,10 +58,11 @@ int EncryptTextCommand(const std::vector<std::string>& args, std::istream& in, s
 }
 
 int DecryptTextCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-                       std::ostream&) {
+                       std::ostream& err) {
   const LineCipher cipher = CipherFor(ParseArguments(args, {"--key"}, 0));
-  for (const auto& line : SplitLines(ReadAll(in))) out << cipher.Decipher(line) << '\n';
-  return 0;
+  const auto content = DecipherFileText(ReadAll(in), cipher);
+  for (const auto& line : content.lines) out << line << '\n';
+  return ReportDamaged(content, "standard input", err);
 }
 
 int EncryptCommand(const std::vector<std::string>& args, std::istream&, std::ostream& out,
@@ -67,12 +89,7 @@ int DecryptCommand(const std::vector<std::string>& args, std::istream&, std::ost
   const LineCipher cipher = CipherFor(parsed);
   const auto content = ReadEncipheredFile(parsed.positional[0], cipher);
   for (const auto& line : content.lines) out << line << '\n';
-  if (content.damaged.empty()) return 0;
-  err << "examora-cli: " << content.damaged.size() << " of " << content.lines.size()
-      << " lines of \"" << parsed.positional[0]
-      << "\" did not decipher cleanly (damaged, or another key); first at line "
-      << content.damaged.front() << '\n';
-  return 1;
+  return ReportDamaged(content, "\"" + parsed.positional[0] + "\"", err);
 }
 
 }  // namespace examora::cli

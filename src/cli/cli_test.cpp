@@ -64,8 +64,15 @@ int AuthorCommand(const CommandArgs& args, std::istream&, std::ostream& out, std
   const ComputeResult computed = Compute(bank, questions, minutes);
   out << computed.message << '\n';
   if (cleaned.extraLines > 0 && cleaned.extraAllBlank) {
-    DropLinesAfterMarker(source, cleaned.lines.size());
-    out << cleaned.Notice() << '\n';
+    // Tidying the source is a courtesy: a read-only source or a full disk must not cost the
+    // teacher the test.
+    try {
+      DropLinesAfterMarker(source, cleaned.lines.size());
+      out << cleaned.Notice() << '\n';
+    } catch (const FileError& e) {
+      out << "The blank lines after \"*** END OF FILE ***\" were left in the source: " << e.what()
+          << '\n';
+    }
   } else if (cleaned.extraLines > 0) {
     out << cleaned.extraLines << " lines after \"*** END OF FILE ***\" were ignored; the source "
         << "was left as it is.\n";

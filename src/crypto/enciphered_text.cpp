@@ -16,18 +16,19 @@ std::string AsText(const Bytes& bytes) {
   return std::string(bytes.begin(), bytes.end());
 }
 
-// Base64 of whole cipher blocks: only alphabet characters, "=" only at the end, and blanks or
-// line-break characters anywhere (the decoder skips them).
+// Base64 of whole cipher blocks: "=" only at the end. Characters outside the alphabet (blanks,
+// line breaks, a byte-order mark) are skipped, as the decoder skips them.
 bool IsCleanBase64(std::string_view text) {
   std::size_t count = 0;
   std::size_t pads = 0;
   for (char c : text) {
-    if (c == ' ' || c == '\r' || c == '\n' || c == '\t') continue;
     const bool alphabet = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
                           (c >= '0' && c <= '9') || c == '+' || c == '/';
     if (c == '=') {
       ++pads;
-    } else if (!alphabet || pads > 0) {
+    } else if (!alphabet) {
+      continue;
+    } else if (pads > 0) {
       return false;
     }
     ++count;

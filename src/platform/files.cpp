@@ -1,10 +1,13 @@
 #include "platform/files.h"
 
 #include <cerrno>
-#include <cstdio>
+#include <cstdint>
 #include <cstring>
-#include <memory>
+#include <utility>
+#include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "common/error.h"
@@ -12,60 +15,106 @@
 namespace examora {
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-[[noreturn]] void Fail(const char* action, const std::filesystem::path& path, int error) {
-  throw FileError(std::string("Cannot ") + action + " \"" + path.string() +
-                  "\": " + std::strerror(error));
+[[noreturn]] void Fail(const char* action, const std::filesystem::path& path,
+                       const std::string& why) {
+  throw FileError(std::string("Cannot ") + action + " \"" + path.string() + "\": " + why);
 }
 
-void WriteAll(std::FILE* f, std::string_view bytes, const std::filesystem::path& path) {
-  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) {
-    Fail("write", path, errno);
+[[noreturn]] void Fail(const char* action, const std::filesystem::path& path, int error) {
+  Fail(action, path, std::strerror(error));
+}
+
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
   }
-  if (std::fflush(f) != 0) Fail("write", path, errno);
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+  int release() { return std::exchange(fd_, -1); }
+
+ private:
+  int fd_;
+};
+
+[[noreturn]] void TooLarge(const std::filesystem::path& path, std::size_t limit) {
+  Fail("read", path, "it is larger than " + SizeText(limit) + ", the most this program reads");
+}
+
+void WriteAll(int fd, std::string_view bytes, const std::filesystem::path& path) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) Fail("write", path, written < 0 ? errno : ENOSPC);
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+}
+
+// The mode a new file gets: read and write for all, less the process's umask.
+mode_t NewFileMode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
 }
 
 }  // namespace
 
-std::string ReadFileBytes(const std::filesystem::path& path) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) Fail("read", path, EISDIR);
-  FilePtr f(std::fopen(path.c_str(), "rb"));
-  if (!f) Fail("read", path, errno);
+std::string SizeText(std::size_t limit) {
+  if (limit >= (std::size_t{1} << 20) && limit % (std::size_t{1} << 20) == 0) {
+    return std::to_string(limit >> 20) + " MiB";
+  }
+  if (limit >= 1024 && limit % 1024 == 0) return std::to_string(limit >> 10) + " KiB";
+  return std::to_string(limit) + " bytes";
+}
+
+std::string ReadFileBytes(const std::filesystem::path& path, std::size_t limit) {
+  // Non-blocking, so that opening a FIFO without a writer does not wait for one.
+  Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (fd.get() < 0) Fail("read", path, errno);
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) Fail("read", path, errno);
+  if (S_ISDIR(st.st_mode)) Fail("read", path, EISDIR);
+  if (!S_ISREG(st.st_mode)) Fail("read", path, "it is not a regular file");
+  if (static_cast<std::uintmax_t>(st.st_size) > limit) TooLarge(path, limit);
   std::string bytes;
-  char buffer[65536];
-  std::size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, f.get())) > 0) bytes.append(buffer, got);
-  if (std::ferror(f.get())) Fail("read", path, errno);
+  std::vector<char> buffer(65536);
+  for (;;) {
+    const ssize_t got = ::read(fd.get(), buffer.data(), buffer.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) Fail("read", path, errno);
+    if (got == 0) break;
+    bytes.append(buffer.data(), static_cast<std::size_t>(got));
+    if (bytes.size() > limit) TooLarge(path, limit);  // it grew while being read
+  }
   return bytes;
 }
 
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) Fail("write", path, EISDIR);
-  std::filesystem::path temporary = path;
-  temporary += ".partial-" + std::to_string(::getpid());
-  {
-    FilePtr f(std::fopen(temporary.c_str(), "wb"));
-    if (!f) Fail("write", path, errno);
-    try {
-      WriteAll(f.get(), bytes, path);
-      if (::fsync(::fileno(f.get())) != 0) Fail("write", path, errno);
-    } catch (...) {
-      f.reset();
-      std::filesystem::remove(temporary, ec);
-      throw;
+  struct stat target {};
+  const bool exists = ::stat(path.c_str(), &target) == 0;
+  if (exists && S_ISDIR(target.st_mode)) Fail("write", path, EISDIR);
+  // The mode bits, not access(): an administrator's account passes access() on any file.
+  if (exists && (target.st_mode & S_IWUSR) == 0) Fail("write", path, "the file is read-only");
+  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+  std::string name = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+  // mkostemp creates the file exclusively under a random name: a link planted there is never
+  // followed, and no other file can be overwritten through it.
+  Descriptor fd(::mkostemp(name.data(), O_CLOEXEC));
+  if (fd.get() < 0) Fail("write", path, errno);
+  const std::filesystem::path temporary = name;
+  try {
+    if (::fchmod(fd.get(), exists ? (target.st_mode & 07777) : NewFileMode()) != 0) {
+      Fail("write", path, errno);
     }
-  }
-  std::filesystem::rename(temporary, path, ec);
-  if (ec) {
-    const int error = ec.value();
-    std::filesystem::remove(temporary, ec);
-    Fail("write", path, error);
+    WriteAll(fd.get(), bytes, path);
+    if (::fsync(fd.get()) != 0) Fail("write", path, errno);
+    if (::close(fd.release()) != 0) Fail("write", path, errno);
+    if (::rename(temporary.c_str(), path.c_str()) != 0) Fail("write", path, errno);
+  } catch (...) {
+    ::unlink(temporary.c_str());
+    throw;
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "common/error.h"
 #include "common/text.h"
 
 namespace examora {
@@ -11,13 +12,20 @@ bool HasDriveLetter(std::string_view path) {
   return path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':';
 }
 
-// Appends the backslash-separated parts of `rest` to `base`, skipping empty parts.
-std::filesystem::path Join(std::filesystem::path base, std::string_view rest) {
+// Appends the parts of `rest` (separated by "\" or "/") to `base`, skipping empty parts. The
+// paths are built from student data, so a part that would climb out of `base` ("..", a drive
+// letter) is refused rather than followed.
+std::filesystem::path Join(std::filesystem::path base, std::string_view rest,
+                           std::string_view whole) {
   std::size_t start = 0;
   while (start <= rest.size()) {
-    auto end = rest.find('\\', start);
+    auto end = rest.find_first_of("\\/", start);
     if (end == std::string_view::npos) end = rest.size();
-    if (end > start) base /= std::string(rest.substr(start, end - start));
+    const std::string part(rest.substr(start, end - start));
+    if (part == ".." || part.find(':') != std::string::npos) {
+      throw FileError("The path \"" + std::string(whole) + "\" leads out of its folder");
+    }
+    if (!part.empty() && part != ".") base /= part;
     start = end + 1;
   }
   return base;
@@ -44,9 +52,11 @@ std::filesystem::path PathMapper::ToNative(std::string_view windowsPath) const {
   const std::string upperProgram = UpperAscii(programFolder_);
   if (!programFolder_.empty() && upperPath.starts_with(upperProgram) &&
       (windowsPath.size() == programFolder_.size() || windowsPath[programFolder_.size()] == '\\')) {
-    return Join(programFolderNative_, windowsPath.substr(programFolder_.size()));
+    return Join(programFolderNative_, windowsPath.substr(programFolder_.size()), windowsPath);
   }
-  if (HasDriveLetter(windowsPath)) return Join(DriveFolder(windowsPath[0]), windowsPath.substr(2));
+  if (HasDriveLetter(windowsPath)) {
+    return Join(DriveFolder(windowsPath[0]), windowsPath.substr(2), windowsPath);
+  }
   std::string native(windowsPath);
   for (char& c : native) {
     if (c == '\\') c = '/';

@@ -19,7 +19,8 @@ class PathMapper {
              std::map<char, std::filesystem::path> drives, std::filesystem::path otherDrivesRoot);
 
   /// The native path for a Windows-style path; a path without a drive letter only has its
-  /// backslashes turned into separators.
+  /// backslashes turned into separators. A drive or program-folder path with a ".." part or a
+  /// second drive letter is refused with FileError: it would leave its folder.
   std::filesystem::path ToNative(std::string_view windowsPath) const;
 
   /// The folder standing for a drive letter.

@@ -1,6 +1,7 @@
 #include "testfile/authoring.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "common/error.h"
 #include "common/numtext.h"
@@ -114,7 +115,9 @@ TestBank ParseSource(const std::vector<std::string>& lines) {
 
 ComputeResult Compute(TestBank& bank, double questionsToAsk, double minutesPerQuestion) {
   TestHeader& h = bank.header;
-  h.QuestionsToAsk = static_cast<int>(std::clamp(questionsToAsk, -1.0, 1e6));
+  // An integer assignment rounds (half to even): 2.6 questions are 3.
+  const double questions = std::isnan(questionsToAsk) ? 0.0 : questionsToAsk;
+  h.QuestionsToAsk = static_cast<int>(RoundHalfEven(std::clamp(questions, -1.0, 1e6)));
   h.MinutesPerQuestion = static_cast<float>(minutesPerQuestion);
   h.TestMinutes = static_cast<float>(h.QuestionsToAsk) * h.MinutesPerQuestion;
   if (h.QuestionsToAsk > h.QuestionsInFile) return {"Too many questions!", false};

@@ -249,12 +249,8 @@ TestBank ParseTestLines(const std::vector<std::string>& lines, const std::string
     bank.Questions[static_cast<std::size_t>(q)] = std::move(block);
   }
   ValidateBlocks(bank, what);
-  for (; next < lines.size(); ++next) {
-    if (!Trim(lines[next]).empty()) {
-      Refuse(what, "it holds more lines than its header describes (from line " +
-                       std::to_string(next + 1) + ").");
-    }
-  }
+  // A reader reads only the lines the format needs: anything after the last block is not part
+  // of the test.
   return bank;
 }
 
@@ -264,20 +260,40 @@ void ValidateBlocks(const TestBank& bank, const std::string& what) {
   }
 }
 
+namespace {
+
+// The number of lines the header says the file holds: 11 and every block's lines (as far as
+// the digits are usable; the header checks report the rest).
+std::size_t LinesNeeded(const std::vector<std::string>& lines) {
+  if (lines.size() < static_cast<std::size_t>(kHeaderLines)) return kHeaderLines;
+  const TestHeader h = ReadHeader(lines);
+  std::size_t needed = kHeaderLines;
+  const auto count = std::min<std::size_t>(
+      h.LineCountDigits.size(), static_cast<std::size_t>(std::max(h.QuestionsInFile, 0)));
+  for (std::size_t q = 0; q < count; ++q) {
+    const char c = h.LineCountDigits[q];
+    if (c >= '0' && c <= '9') needed += static_cast<std::size_t>(c - '0') + 2;
+  }
+  return needed;
+}
+
+}  // namespace
+
 TestBank LoadTestText(std::string_view fileText, const std::string& testName,
                       const LineCipher& cipher) {
   const std::string what = "\"" + testName + "\"";
-  EncipheredFileContent content = DecipherFileText(fileText, cipher);
-  // A trailing empty line (the saved copy ends with a line break) is not a damaged line.
-  while (!content.lines.empty() && !content.damaged.empty() &&
-         content.damaged.back() == content.lines.size() && content.lines.back().empty()) {
-    content.damaged.pop_back();
-    content.lines.pop_back();
-  }
-  if (!content.damaged.empty()) {
-    Refuse(what, "line " + std::to_string(content.damaged.front()) +
-                     " does not decipher (the file is damaged, or enciphered with another key).");
-  }
+  const EncipheredFileContent content = DecipherFileText(fileText, cipher);
+  // Only lines the format reads count: the header first, then the blocks its digits describe.
+  // Lines after them (a trailing empty line, anything else) are not read, damaged or not.
+  auto refuseDamagedBefore = [&](std::size_t needed) {
+    for (std::size_t line : content.damaged) {
+      if (line > needed) break;
+      Refuse(what, "line " + std::to_string(line) +
+                       " does not decipher (the file is damaged, or enciphered with another key).");
+    }
+  };
+  refuseDamagedBefore(kHeaderLines);
+  refuseDamagedBefore(LinesNeeded(content.lines));
   return ParseTestLines(content.lines, what);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QGridLayout>
+#include <utility>
 
 #include "ui/page_fetcher.h"
 #include "ui/qtext.h"
@@ -65,7 +66,9 @@ BrowserLoad::BrowserLoad(AppContext& app, QWidget* parent)
   ShowModel();
 }
 
-BrowserLoad::~BrowserLoad() = default;
+BrowserLoad::~BrowserLoad() {
+  StopNavigation();
+}
 
 bool BrowserLoad::TimerEnabled(LoaderTimer timer) const {
   return timers_.at(timer)->enabled();
@@ -102,15 +105,29 @@ void BrowserLoad::ShowModel() {
 }
 
 void BrowserLoad::Navigate(const std::string& address, bool bypassCache) {
+  StopNavigation();  // one request at a time: the one before is abandoned, not left to run
   ++pending_;
-  const int generation = ++generation_;
-  app_.fetcher.Fetch(QUrl(QString::fromStdString(address)), bypassCache,
-                     [this, generation](const FetchedPage& page) {
-                       --pending_;
-                       if (generation != generation_) return;  // a newer navigation took over
-                       model_.PageArrived(page.ok ? page.bodyText : std::string());
-                       ShowModel();
-                     });
+  const int generation = generation_;
+  fetch_ = app_.fetcher.Fetch(QUrl(QString::fromStdString(address)), bypassCache,
+                              [this, generation](const FetchedPage& page) {
+                                --pending_;
+                                if (generation != generation_) return;
+                                fetch_ = 0;
+                                if (page.ok) {
+                                  model_.PageArrived(page.bodyText);
+                                } else {
+                                  model_.PageFailed(page.failure);
+                                }
+                                ShowModel();
+                              });
+}
+
+void BrowserLoad::StopNavigation() {
+  ++generation_;
+  if (fetch_ != 0) {
+    app_.fetcher.Abort(std::exchange(fetch_, 0));
+    --pending_;
+  }
 }
 
 void BrowserLoad::SetTimer(LoaderTimer timer, bool enabled) {
@@ -127,6 +144,10 @@ void BrowserLoad::GetTestsWeb() {
 
 void BrowserLoad::SaveTheTest() {
   if (onTestFile) onTestFile();
+}
+
+void BrowserLoad::TestFailed() {
+  if (onTestFailed) onTestFailed();
 }
 
 void BrowserLoad::RestorePointer() {

@@ -35,6 +35,7 @@ class BrowserLoad : public QWidget, public LoaderHost {
   std::function<void(const std::string&)> onProgress;
   std::function<void()> onTestList;
   std::function<void()> onTestFile;
+  std::function<void()> onTestFailed;
 
   // LoaderHost
   void Navigate(const std::string& address, bool bypassCache) override;
@@ -42,6 +43,8 @@ class BrowserLoad : public QWidget, public LoaderHost {
   void AddProgress(const std::string& line) override;
   void GetTestsWeb() override;
   void SaveTheTest() override;
+  void TestFailed() override;
+  void StopNavigation() override;
   void RestorePointer() override;
   std::string TempFolderPath() override;
 
@@ -53,6 +56,7 @@ class BrowserLoad : public QWidget, public LoaderHost {
   std::map<LoaderTimer, std::unique_ptr<SwitchTimer>> timers_;
   int pending_ = 0;
   int generation_ = 0;
+  int fetch_ = 0;  // the fetcher's number of the navigation under way
   QLineEdit* Text2_;
   QPlainTextEdit* Text1_;
   QLineEdit* Text3_;

@@ -3,23 +3,51 @@
 #include <QImage>
 #include <QTextDocument>
 
+#include "app/web_address.h"
+#include "common/error.h"
+#include "platform/files.h"
 #include "ui/page_fetcher.h"
 
 namespace examora {
+namespace {
+
+std::string Address(const QUrl& url) {
+  return url.toString(QUrl::FullyEncoded).toStdString();
+}
+
+}  // namespace
 
 BrowserPanel::BrowserPanel(PageFetcher& fetcher, QWidget* parent)
     : QTextBrowser(parent), fetcher_(fetcher) {
   setOpenLinks(false);
 }
 
+BrowserPanel::~BrowserPanel() {
+  fetcher_.Abort(fetch_);
+}
+
+QString BrowserPanel::FolderFor(const QUrl& address) const {
+  return folder_.isEmpty() ? QString::fromStdString(FolderOf(Address(address))) : folder_;
+}
+
 void BrowserPanel::Navigate(const QUrl& address) {
   location_ = address;
   const int generation = ++generation_;
-  fetcher_.Fetch(address, false, [this, address, generation](const FetchedPage& page) {
+  fetcher_.Abort(fetch_);
+  const std::string text = Address(address);
+  if (!IsInsideFolder(text, FolderFor(address).toStdString())) {
+    ++arrivals_;
+    setPlainText(
+        tr("The address %1 lies outside the web folder and is not shown.").arg(address.toString()));
+    return;
+  }
+  fetch_ = fetcher_.Fetch(address, false, [this, address, generation](const FetchedPage& page) {
     if (generation != generation_) return;
+    fetch_ = 0;
     ++arrivals_;
     if (!page.ok) {
-      setPlainText(tr("The page cannot be displayed.\n%1").arg(page.error));
+      setPlainText(
+          tr("The page cannot be displayed: %1.").arg(QString::fromStdString(page.failure)));
     } else if (IsPictureAddress(address)) {
       ShowPicture(address, page.bytes);
     } else {
@@ -41,6 +69,30 @@ void BrowserPanel::ShowPicture(const QUrl& address, const QByteArray& bytes) {
 void BrowserPanel::ShowPage(const QUrl& address, const QByteArray& html) {
   document()->setBaseUrl(address);
   setHtml(QString::fromUtf8(html));
+}
+
+QVariant BrowserPanel::loadResource(int type, const QUrl& name) {
+  // Called only for what the document does not hold already (the pictures it was given).
+  (void)type;
+  const QUrl resolved = location_.resolved(name);
+  const bool inside = resolved.scheme() == location_.scheme() &&
+                      IsInsideFolder(Address(resolved), FolderFor(location_).toStdString());
+  // An empty answer, never a null one: for a null answer the document would read the local
+  // file itself, wherever it lies.
+  const QVariant nothing = QByteArray();
+  if (!inside || !resolved.isLocalFile()) {
+    // Outside the folder, or an http resource the view would have to fetch on its own: the
+    // page is shown without it.
+    if (!inside) ++refused_;
+    return nothing;
+  }
+  try {
+    const std::string bytes = ReadFileBytes(resolved.toLocalFile().toStdString(),
+                                            static_cast<std::size_t>(fetcher_.limits().maxBytes));
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  } catch (const Error&) {
+    return nothing;
+  }
 }
 
 }  // namespace examora

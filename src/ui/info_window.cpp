@@ -16,7 +16,10 @@ frm_Info::frm_Info(AppContext& app, QWidget* parent) : QWidget(parent) {
   WebBrowser1_->setObjectName(QStringLiteral("WebBrowser1"));
   ApplyAccessibility(*this, InfoControls());
   resize(Twips(13500), 600);
-  WebBrowser1_->Navigate(QUrl(ToQString(app.m.WebBase + "info/Materials_general.html")));
+  // The web folder address is UTF-8 (percent-encoded), as in every window.
+  WebBrowser1_->setFolder(QString::fromStdString(app.m.WebBase));
+  WebBrowser1_->Navigate(
+      QUrl(QString::fromStdString(app.m.WebBase + "info/Materials_general.html")));
 }
 
 void frm_Info::resizeEvent(QResizeEvent* event) {

@@ -126,7 +126,7 @@ void Login::Form_Load() {
   InitSession(app_.m, app_.settings, app_.env);
   lblVersion_->setText(ToQString(app_.m.VersionText));
   setWindowTitle(ToQString(app_.m.VersionText + "   |    Login"));
-  resize(Twips(app_.m.StudyMode ? 9700 : 8500), height());
+  resize(Twips(8500), height());
   loader_ = std::make_unique<BrowserLoad>(app_);
   loader_->onProgress = [this](const std::string& line) { AddLine(line); };
   loader_->onTestList = [this] { GetTestsWeb(); };

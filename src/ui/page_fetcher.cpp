@@ -3,7 +3,10 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTextDocument>
+#include <QTimer>
+#include <memory>
 
+#include "platform/files.h"
 #include "ui/qtext.h"
 
 namespace examora {
@@ -24,9 +27,50 @@ std::string ReaderText(const QByteArray& html) {
   return FromQString(document.toPlainText().trimmed());
 }
 
+std::string DeadlineText(int deadlineMs) {
+  return "no answer within " + FromQString(QString::number(deadlineMs / 1000.0)) + " s";
+}
+
+// The failure in words a student understands.
+std::string FailureText(const QNetworkReply& reply, int deadlineMs) {
+  switch (reply.error()) {
+    case QNetworkReply::ContentNotFoundError:
+    case QNetworkReply::ContentGoneError:
+      return "not found";
+    case QNetworkReply::ConnectionRefusedError:
+      return "the connection was refused";
+    case QNetworkReply::HostNotFoundError:
+      return "the server was not found";
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::OperationCanceledError:
+      return DeadlineText(deadlineMs);
+    case QNetworkReply::TooManyRedirectsError:
+      return "it redirects too often";
+    case QNetworkReply::InsecureRedirectError:
+      return "it redirects elsewhere";
+    case QNetworkReply::ContentAccessDenied:
+      return "access denied";
+    default:
+      break;
+  }
+  const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+  if (status >= 400) return "the server answered " + std::to_string(status);
+  return FromQString(reply.errorString());
+}
+
+// What one fetch holds while it runs.
+struct Transfer {
+  QByteArray bytes;
+  std::string failure;  // set when the fetcher itself stopped it
+};
+
 }  // namespace
 
 PageFetcher::PageFetcher(QObject* parent) : QObject(parent) {}
+
+PageFetcher::~PageFetcher() {
+  while (!replies_.empty()) Abort(replies_.begin()->first);
+}
 
 bool IsPictureAddress(const QUrl& url) {
   const QString path = url.path().toLower();
@@ -36,28 +80,79 @@ bool IsPictureAddress(const QUrl& url) {
   return false;
 }
 
-void PageFetcher::Fetch(const QUrl& url, bool bypassCache,
-                        std::function<void(const FetchedPage&)> done) {
+int PageFetcher::Fetch(const QUrl& url, bool bypassCache,
+                       std::function<void(const FetchedPage&)> done) {
   QNetworkRequest request(url);
-  request.setTransferTimeout(kTimeoutMs);
+  request.setTransferTimeout(limits_.deadlineMs);
+  // Redirects stay on the same scheme, host and port: a web folder cannot send the program
+  // elsewhere, least of all to a file:// address.
+  request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                       QNetworkRequest::SameOriginRedirectPolicy);
+  request.setMaximumRedirectsAllowed(limits_.maxRedirects);
   request.setAttribute(
       QNetworkRequest::CacheLoadControlAttribute,
       bypassCache ? QNetworkRequest::AlwaysNetwork : QNetworkRequest::PreferNetwork);
   QNetworkReply* reply = network_.get(request);
-  connect(reply, &QNetworkReply::finished, this, [reply, url, done = std::move(done)] {
-    reply->deleteLater();
-    FetchedPage page;
-    page.bytes = reply->readAll();
-    page.ok = reply->error() == QNetworkReply::NoError;
-    page.error = reply->errorString();
-    if (page.ok) {
-      page.html = LooksLikeHtml(url, *reply, page.bytes);
-      page.bodyText = page.html ? ReaderText(page.bytes)
-                                : std::string(page.bytes.constData(),
-                                              static_cast<std::size_t>(page.bytes.size()));
-    }
-    done(page);
+  reply->setReadBufferSize(limits_.maxBytes + 1);  // Qt itself buffers no more than the limit
+  const int id = ++next_;
+  replies_[id] = reply;
+  auto transfer = std::make_shared<Transfer>();
+  const qint64 maxBytes = limits_.maxBytes;
+  auto stop = [reply, transfer](const std::string& why) {
+    if (transfer->failure.empty()) transfer->failure = why;
+    reply->abort();
+  };
+  const std::string tooLarge = "it is larger than " + SizeText(static_cast<std::size_t>(maxBytes)) +
+                               ", the most a page may be";
+  // Read as the bytes come, so that no more than the limit is ever held.
+  connect(reply, &QNetworkReply::readyRead, reply,
+          [this, reply, transfer, maxBytes, stop, tooLarge] {
+            transfer->bytes += reply->read(maxBytes + 1 - transfer->bytes.size());
+            peakBytes_ = std::max(peakBytes_, static_cast<qint64>(transfer->bytes.size()));
+            if (transfer->bytes.size() > maxBytes) stop(tooLarge);
+          });
+  connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, maxBytes, stop, tooLarge] {
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    if (length.isValid() && length.toLongLong() > maxBytes) stop(tooLarge);
   });
+  QTimer::singleShot(limits_.deadlineMs, reply,
+                     [stop, deadline = limits_.deadlineMs] { stop(DeadlineText(deadline)); });
+  connect(reply, &QNetworkReply::finished, this,
+          [this, id, reply, url, transfer, maxBytes, deadline = limits_.deadlineMs,
+           done = std::move(done)] {
+            reply->deleteLater();
+            if (replies_.erase(id) == 0) return;  // aborted by its owner
+            if (transfer->failure.empty() && transfer->bytes.size() <= maxBytes) {
+              transfer->bytes += reply->read(maxBytes + 1 - transfer->bytes.size());
+            }
+            FetchedPage page;
+            page.ok = reply->error() == QNetworkReply::NoError && transfer->failure.empty() &&
+                      transfer->bytes.size() <= maxBytes;
+            page.error = reply->errorString();
+            if (!page.ok) {
+              page.failure =
+                  !transfer->failure.empty() ? transfer->failure : FailureText(*reply, deadline);
+              done(page);
+              return;
+            }
+            page.bytes = std::move(transfer->bytes);
+            page.html = LooksLikeHtml(url, *reply, page.bytes);
+            page.bodyText = page.html ? ReaderText(page.bytes)
+                                      : std::string(page.bytes.constData(),
+                                                    static_cast<std::size_t>(page.bytes.size()));
+            done(page);
+          });
+  return id;
+}
+
+void PageFetcher::Abort(int fetch) {
+  auto it = replies_.find(fetch);
+  if (it == replies_.end()) return;
+  QNetworkReply* reply = it->second;
+  replies_.erase(it);
+  reply->disconnect();  // nothing of it runs any more, not even its deadline
+  reply->abort();
+  reply->deleteLater();
 }
 
 }  // namespace examora

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QScrollArea>
 #include <QStyle>
 
 #include "common/error.h"
@@ -22,37 +23,94 @@ QString Colour(const char* rgb) {
 
 }  // namespace
 
+// The window keeps one fixed layout, as a designed form does: choosing a test, whatever the
+// length of its description, moves neither the list nor the buttons under the student's mouse.
+constexpr int kWidth = 900, kHeight = 560;
+constexpr int kTextAreaHeight = 64;  // description and variables: wrapped, scrolled if longer
+
 Test::Test(AppContext& app, BrowserLoad& loader, QWidget* parent)
     : QWidget(parent), app_(app), loader_(loader) {
   setObjectName(QStringLiteral("Test"));
-  auto* grid = new QGridLayout(this);
-  auto named = [](QWidget* w, const char* name) {
-    w->setObjectName(QLatin1String(name));
-    return w;
-  };
   auto label = [&](const char* name, const char* caption, QWidget* parent) {
-    return static_cast<QLabel*>(named(new QLabel(QLatin1String(caption), parent), name));
+    auto* l = new QLabel(QLatin1String(caption), parent);
+    l->setObjectName(QLatin1String(name));
+    return l;
   };
   auto button = [&](const char* name, const char* caption) {
-    return static_cast<QPushButton*>(named(new QPushButton(QLatin1String(caption), this), name));
+    auto* b = new QPushButton(QLatin1String(caption), this);
+    b->setObjectName(QLatin1String(name));
+    return b;
   };
-  List1_ = static_cast<QListWidget*>(named(new QListWidget(this), "List1"));
-  grid->addWidget(label("Label6", "Select a Test...", this), 0, 0);
-  grid->addWidget(List1_, 1, 0, 4, 1);
+  Label6_ = label("Label6", "Select a Test...", this);
+  List1_ = new QListWidget(this);
+  List1_->setObjectName(QStringLiteral("List1"));
+  BuildInfoFrame();
 
-  Frame1_ = static_cast<QFrame*>(named(new QGroupBox(QStringLiteral("Info"), this), "Frame1"));
+  Frame2_ = new QFrame(this);
+  Frame2_->setObjectName(QStringLiteral("Frame2"));
+  auto* access = new QGridLayout(Frame2_);
+  lblContinueMode_ = label("lblContinueMode", "C O N T I N U E   P E R M I T T E D", Frame2_);
+  lblPassword_ = label("lblPassword", "Type Password then ENTER", Frame2_);
+  txtPassword_ = new QLineEdit(Frame2_);
+  txtPassword_->setObjectName(QStringLiteral("txtPassword"));
+  access->addWidget(lblContinueMode_, 0, 0, 1, 2);
+  access->addWidget(lblPassword_, 1, 0);
+  access->addWidget(txtPassword_, 1, 1);
+  lblContinueMode_->hide();
+
+  cmdRunTest_ = button("cmdRunTest", "Get the Test");
+  lblDecrypting_ = label("lblDecrypting", "Decrypt, Shuffle, Solve...", this);
+  cmdGO_ = button("cmdGO", "GO");
+  cmdUploader_ = button("cmdUploader", "Uploader");
+  cmdQuit_ = button("cmdQuit", "QUIT");
+  lblStatus_ = label("lblStatus", "Select a test above", this);
+  lblStatus_->setWordWrap(true);
+  lblStatus_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  img_connect_ = label("img_connect", "", this);
+  img_connect_->setPixmap(style()->standardIcon(QStyle::SP_DriveNetIcon).pixmap(32, 32));
+  Image1_ = label("Image1", "", this);
+  Image1_->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(48, 48));
+  PlaceControls();
+  for (QWidget* w : {static_cast<QWidget*>(cmdRunTest_), static_cast<QWidget*>(lblDecrypting_),
+                     static_cast<QWidget*>(cmdGO_), static_cast<QWidget*>(cmdUploader_),
+                     static_cast<QWidget*>(img_connect_)}) {
+    w->hide();
+  }
+
+  loadWait_ = std::make_unique<SwitchTimer>(this, QStringLiteral("tmrLoadWait"), kLoadWaitMs,
+                                            app.manualTimers, [this] { tmrLoadWait_Tick(); });
+  connect(List1_, &QListWidget::itemClicked, this,
+          [this](QListWidgetItem* item) { List1_Click(List1_->row(item)); });
+  connect(txtPassword_, &QLineEdit::returnPressed, this, [this] { txtPassword_KeyPress(13); });
+  connect(cmdRunTest_, &QPushButton::pressed, this, &Test::cmdRunTest_MouseDown);
+  connect(cmdRunTest_, &QPushButton::clicked, this, &Test::cmdRunTest_Click);
+  connect(cmdGO_, &QPushButton::clicked, this, &Test::cmdGO_Click);
+  connect(cmdUploader_, &QPushButton::clicked, this, &Test::cmdUploader_Click);
+  connect(cmdQuit_, &QPushButton::clicked, this, &Test::cmdQuit_Click);
+  loader_.onTestFailed = [this] { TestFailed(); };
+  OnEnterKey(*List1_, [this](int row) { List1_Click(row); });
+  ApplyAccessibility(*this, TestControls());
+  setFixedSize(kWidth, kHeight);
+}
+
+void Test::BuildInfoFrame() {
+  Frame1_ = new QGroupBox(QStringLiteral("Info"), this);
+  Frame1_->setObjectName(QStringLiteral("Frame1"));
   auto* info = new QGridLayout(Frame1_);
-  lbl4_ = label("lbl4", "", Frame1_);
-  lbl13_ = label("lbl13", "", Frame1_);
-  lbl6_ = label("lbl6", "", Frame1_);
-  Label3_ = label("Label3", "", Frame1_);
-  lbl10_ = label("lbl10", "", Frame1_);
-  lblStartTime_ = label("lblStartTime", "", Frame1_);
-  lblEndTime_ = label("lblEndTime", "", Frame1_);
-  lblQuestionType_ = label("lblQuestionType", "", Frame1_);
-  lblVariableDesc_ = label("lblVariableDesc", "", Frame1_);
-  lblQuestionType_->setWordWrap(true);
-  lblVariableDesc_->setWordWrap(true);
+  auto value = [&](const char* name) {
+    auto* l = new QLabel(Frame1_);
+    l->setObjectName(QLatin1String(name));
+    return l;
+  };
+  lbl4_ = value("lbl4");
+  lbl13_ = value("lbl13");
+  lbl6_ = value("lbl6");
+  Label3_ = value("Label3");
+  lbl10_ = value("lbl10");
+  lblStartTime_ = value("lblStartTime");
+  lblEndTime_ = value("lblEndTime");
+  lblQuestionType_ = value("lblQuestionType");
+  lblVariableDesc_ = value("lblVariableDesc");
   const std::pair<const char*, const char*> captions[] = {{"lbl3", "Test Name:"},
                                                           {"lbl5", "Questions:"},
                                                           {"Label2", "Seconds per question:"},
@@ -64,61 +122,44 @@ Test::Test(AppContext& app, BrowserLoad& loader, QWidget* parent)
   QLabel* values[] = {lbl4_,         lbl13_,      Label3_,          lbl10_,
                       lblStartTime_, lblEndTime_, lblQuestionType_, lblVariableDesc_};
   for (int row = 0; row < 8; ++row) {
-    info->addWidget(label(captions[row].first, captions[row].second, Frame1_), row, 0);
-    info->addWidget(values[row], row, 1);
+    auto* caption = new QLabel(QLatin1String(captions[row].second), Frame1_);
+    caption->setObjectName(QLatin1String(captions[row].first));
+    info->addWidget(caption, row, 0, Qt::AlignTop);
+    if (row < 6) {
+      info->addWidget(values[row], row, 1);
+      continue;
+    }
+    // Long texts wrap inside a fixed area and scroll; the frame never grows.
+    values[row]->setWordWrap(true);
+    values[row]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* area = new QScrollArea(Frame1_);
+    area->setWidget(values[row]);
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setFixedHeight(kTextAreaHeight);
+    info->addWidget(area, row, 1, 1, 3);
   }
-  info->addWidget(lbl6_, 1, 2);
-  grid->addWidget(Frame1_, 0, 1, 2, 2);
+  auto* inBank = new QLabel(QStringLiteral("Questions in the bank:"), Frame1_);
+  inBank->setObjectName(QStringLiteral("lblInBank"));
+  info->addWidget(inBank, 1, 2);
+  info->addWidget(lbl6_, 1, 3);
+  info->setColumnStretch(1, 1);
+  info->setColumnStretch(3, 1);
+}
 
-  Frame2_ = static_cast<QFrame*>(named(new QFrame(this), "Frame2"));
-  auto* access = new QGridLayout(Frame2_);
-  lblContinueMode_ = label("lblContinueMode", "C O N T I N U E   P E R M I T T E D", Frame2_);
-  lblPassword_ = label("lblPassword", "Type Password then ENTER", Frame2_);
-  txtPassword_ = static_cast<QLineEdit*>(named(new QLineEdit(Frame2_), "txtPassword"));
-  access->addWidget(lblContinueMode_, 0, 0, 1, 2);
-  access->addWidget(lblPassword_, 1, 0);
-  access->addWidget(txtPassword_, 1, 1);
-  grid->addWidget(Frame2_, 2, 1, 1, 2);
-  lblContinueMode_->hide();
-
-  cmdRunTest_ = button("cmdRunTest", "Get the Test");
-  lblDecrypting_ = label("lblDecrypting", "Decrypt, Shuffle, Solve...", this);
-  cmdGO_ = button("cmdGO", "GO");
-  cmdUploader_ = button("cmdUploader", "Uploader");
-  auto* quit = button("cmdQuit", "QUIT");
-  lblStatus_ = label("lblStatus", "Select a test above", this);
-  lblStatus_->setWordWrap(true);
-  img_connect_ = label("img_connect", "", this);
-  img_connect_->setPixmap(style()->standardIcon(QStyle::SP_DriveNetIcon).pixmap(32, 32));
-  auto* image = label("Image1", "", this);
-  image->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(48, 48));
-  grid->addWidget(cmdRunTest_, 3, 1);
-  grid->addWidget(lblDecrypting_, 3, 2);
-  grid->addWidget(cmdGO_, 4, 1);
-  grid->addWidget(cmdUploader_, 4, 2);
-  grid->addWidget(lblStatus_, 5, 0);
-  grid->addWidget(img_connect_, 5, 1);
-  grid->addWidget(image, 5, 2);
-  grid->addWidget(quit, 6, 2);
-  cmdRunTest_->hide();
-  lblDecrypting_->hide();
-  cmdGO_->hide();
-  cmdUploader_->hide();
-  img_connect_->hide();
-
-  loadWait_ = std::make_unique<SwitchTimer>(this, QStringLiteral("tmrLoadWait"), kLoadWaitMs,
-                                            app.manualTimers, [this] { tmrLoadWait_Tick(); });
-  connect(List1_, &QListWidget::itemClicked, this,
-          [this](QListWidgetItem* item) { List1_Click(List1_->row(item)); });
-  connect(txtPassword_, &QLineEdit::returnPressed, this, [this] { txtPassword_KeyPress(13); });
-  connect(cmdRunTest_, &QPushButton::pressed, this, &Test::cmdRunTest_MouseDown);
-  connect(cmdRunTest_, &QPushButton::clicked, this, &Test::cmdRunTest_Click);
-  connect(cmdGO_, &QPushButton::clicked, this, &Test::cmdGO_Click);
-  connect(cmdUploader_, &QPushButton::clicked, this, &Test::cmdUploader_Click);
-  connect(quit, &QPushButton::clicked, this, &Test::cmdQuit_Click);
-  OnEnterKey(*List1_, [this](int row) { List1_Click(row); });
-  ApplyAccessibility(*this, TestControls());
-  resize(900, 560);
+void Test::PlaceControls() {
+  Label6_->setGeometry(10, 8, 300, 20);
+  List1_->setGeometry(10, 30, 300, 380);
+  Frame1_->setGeometry(320, 8, 570, 340);
+  Frame2_->setGeometry(320, 352, 570, 66);
+  cmdRunTest_->setGeometry(320, 424, 150, 30);
+  lblDecrypting_->setGeometry(480, 424, 250, 30);
+  cmdGO_->setGeometry(320, 460, 150, 30);
+  cmdUploader_->setGeometry(480, 460, 150, 30);
+  lblStatus_->setGeometry(10, 416, 300, 96);
+  img_connect_->setGeometry(740, 424, 40, 40);
+  Image1_->setGeometry(790, 424, 50, 50);
+  cmdQuit_->setGeometry(790, 516, 90, 30);
 }
 
 Test::~Test() = default;
@@ -145,25 +186,29 @@ void Test::ClearHeaderLabels() {
   }
 }
 
+std::string Test::ChosenLine() const {
+  return app_.m.Tests.TestListLine[static_cast<std::size_t>(choice_.sel)];
+}
+
 void Test::List1_Click(int row) {
-  // A second click on the chosen test is ignored, except on the first entry.
-  if (row + 1 == sel_ && row != 0) return;
+  if (!ClickChoosesTest(choice_, row) || row >= app_.m.Tests.TestCount) return;
   ModuleExamora& m = app_.m;
   ShowHourglass();
   Frame1_->show();
   Frame2_->hide();
   ClearHeaderLabels();
   img_connect_->show();
-  sel_ = row + 1;
-  loaded_ = false;
+  choice_.sel = row + 1;
+  choice_.loaded = false;
   m.Bank = TestBank{};  // nothing of an earlier choice stays usable
   cmdRunTest_->hide();
-  const auto index = static_cast<std::size_t>(sel_);
+  lblDecrypting_->hide();
+  const auto index = static_cast<std::size_t>(choice_.sel);
   m.TestName = m.Tests.TestList[index][2] + " (Loading)";
   lbl4_->setText(ToQString(m.TestName));
-  lblStatus_->setText(ToQString("Loading " + m.Tests.TestListLine[index] + "..."));
+  lblStatus_->setText(ToQString("Loading " + ChosenLine() + "..."));
   lblStatus_->setStyleSheet(QString());
-  loader_.model().RequestTest(TestAddress(m.WebBase, m.Tests, sel_));
+  choice_.request = loader_.model().RequestTest(TestAddress(m.WebBase, m.Tests, choice_.sel));
   loadWait_->SetEnabled(false);
   loadWait_->SetEnabled(true);
   lblContinueMode_->show();
@@ -180,43 +225,57 @@ void Test::List1_Click(int row) {
   }
 }
 
+void Test::RefuseTest(const std::string& message) {
+  loadWait_->SetEnabled(false);
+  app_.m.Bank = TestBank{};
+  app_.m.TestName = app_.m.Tests.TestList[static_cast<std::size_t>(choice_.sel)][2];
+  lblStatus_->setText(ToQString(message));
+  lblStatus_->setStyleSheet(Colour("#FF0000"));
+  lbl4_->setText(ToQString(app_.m.TestName));
+  img_connect_->hide();
+  cmdRunTest_->hide();
+  lblDecrypting_->hide();
+  RestoreNormalPointer();
+}
+
 void Test::SaveTheTest() {
+  const BrowserLoadModel& page = loader_.model();
+  if (!ArrivalBelongs(choice_, page.PageRequest)) return;  // an earlier choice's page
   ModuleExamora& m = app_.m;
   loadWait_->SetEnabled(false);
-  m.SavedTestPath = m.TempFolder + m.SittingFileName;
   try {
-    WriteFileAtomically(app_.settings.Paths().ToNative(m.SavedTestPath),
-                        loader_.model().Text1 + "\r\n");
+    // Checked before it is stored: a page that is no test never replaces the sitting file.
+    (void)LoadTestText(page.Text1, ChosenLine());
+    m.SavedTestPath = m.TempFolder + m.SittingFileName;
+    WriteFileAtomically(app_.settings.Paths().ToNative(m.SavedTestPath), page.Text1 + "\r\n");
   } catch (const Error& e) {
-    lblStatus_->setText(ToQString(e.what()));
-    lblStatus_->setStyleSheet(Colour("#FF0000"));
+    RefuseTest(e.what());
     return;
   }
   lblStatus_->setText(QStringLiteral("Done"));
   OpenTheTest();
 }
 
+void Test::TestFailed() {
+  const BrowserLoadModel& page = loader_.model();
+  if (!ArrivalBelongs(choice_, page.PageRequest)) return;
+  RefuseTest(FetchFailedStatus(ChosenLine(), page.PageFailure));
+}
+
 bool Test::OpenTheTest() {
   ModuleExamora& m = app_.m;
-  const auto index = static_cast<std::size_t>(sel_);
-  const std::string name = m.Tests.TestList[index][2];
-  m.TestFilePath = m.TempFolder + m.SittingFileName;
+  const auto index = static_cast<std::size_t>(choice_.sel);
+  m.TestFilePath = m.SavedTestPath;
   try {
-    m.Bank =
-        LoadTestFile(app_.settings.Paths().ToNative(m.TestFilePath), m.Tests.TestListLine[index]);
+    m.Bank = LoadTestFile(app_.settings.Paths().ToNative(m.TestFilePath), ChosenLine());
   } catch (const Error& e) {
     // Nothing of a test that cannot be used is shown; the list stays usable.
-    lblStatus_->setText(ToQString(e.what()));
-    lblStatus_->setStyleSheet(Colour("#FF0000"));
-    lbl4_->setText(ToQString(name));
-    img_connect_->hide();
-    cmdRunTest_->hide();
-    RestoreNormalPointer();
+    RefuseTest(e.what());
     return false;
   }
-  if (sel_ < 1000) m.TestNumber = static_cast<int>(LeadingNumber(m.Tests.TestList[index][1]));
+  if (choice_.sel < 1000) m.TestNumber = TestNumberOf(m.Tests.TestList[index][1]);
   const TestHeader& h = m.Bank.header;
-  m.TestName = name;
+  m.TestName = m.Tests.TestList[index][2];
   lbl4_->setText(ToQString(m.TestName));
   lbl13_->setText(QString::number(h.QuestionsToAsk));
   lbl6_->setText(QString::number(h.QuestionsInFile));
@@ -231,19 +290,19 @@ bool Test::OpenTheTest() {
   m.EndTimeText = GetEndTime(startHour, h.TestMinutes);
   lblStartTime_->setText(ToQString(m.StartTimeText));
   lblEndTime_->setText(ToQString(m.EndTimeText));
-  loaded_ = true;
+  choice_.loaded = true;
+  RestoreNormalPointer();
   return true;
 }
 
 void Test::tmrLoadWait_Tick() {
   loadWait_->SetEnabled(false);
-  if (loaded_ || sel_ == 0) return;
-  lblStatus_->setText(ToQString("The test " +
-                                app_.m.Tests.TestListLine[static_cast<std::size_t>(sel_)] +
-                                " could not be loaded. Choose it again, or another test."));
-  lblStatus_->setStyleSheet(Colour("#FF0000"));
-  img_connect_->hide();
-  RestoreNormalPointer();
+  if (choice_.loaded || choice_.sel == 0) return;
+  // The request is abandoned: a page that still comes later is not taken.
+  loader_.StopNavigation();
+  choice_.request = 0;
+  RefuseTest("The test " + ChosenLine() +
+             " could not be loaded. Choose it again, or another test.");
 }
 
 void Test::txtPassword_KeyPress(int key) {
@@ -269,17 +328,20 @@ void Test::cmdRunTest_MouseDown() {
 }
 
 void Test::cmdRunTest_Click() {
-  if (!loaded_) {
+  if (!choice_.loaded || choice_.prepared) {
     // The code was accepted before the test arrived: wait for it.
     lblStatus_->setText(QStringLiteral("Wait until the test has loaded."));
+    lblDecrypting_->hide();
     RestoreNormalPointer();
     return;
   }
+  choice_.prepared = true;  // from here on no page and no click replaces the bank
+  loadWait_->SetEnabled(false);
   ModuleExamora& m = app_.m;
   cmdRunTest_->setEnabled(false);
   txtPassword_->setEnabled(false);
   FormulaContext context{&app_.prompter, &m.Debugger, 0};
-  m.TestFolder = m.WebBase + "tests/" + m.Tests.TestListLine[static_cast<std::size_t>(sel_)] + "/";
+  m.TestFolder = m.WebBase + "tests/" + ChosenLine() + "/";
   m.Prepared = Scrambler(m.Bank, m.StudyMode, m.TestFolder, app_.random, m.Formulas, context);
   m.CurrentQuestion = context.currentQuestion;
   if (openTestWindow) cmdGO_->show();
@@ -295,7 +357,7 @@ void Test::cmdGO_Click() {
 }
 
 std::string Test::TestFolderName() const {
-  return sel_ > 0 ? app_.m.Tests.TestListLine[static_cast<std::size_t>(sel_)] : std::string();
+  return choice_.sel > 0 ? ChosenLine() : std::string();
 }
 
 void Test::cmdUploader_Click() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QFrame>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/test_list.h"
 #include "ui/app_context.h"
 #include "ui/switch_timer.h"
 
@@ -28,8 +30,12 @@ class Test : public QWidget {
   void Form_Activate();
   /// A test was chosen (0-based row of `List1`).
   void List1_Click(int row);
-  /// The loader has the test's text: store it in the temporary folder and open it.
+  /// The loader has the test's text: store it in the temporary folder and open it. A page of
+  /// an earlier choice, or one arriving after "Get the Test", is dropped; a page that is not a
+  /// usable test is refused without replacing the stored sitting file.
   void SaveTheTest();
+  /// The loader could not fetch the test: say so, naming the test and the reason.
+  void TestFailed();
   /// Reads and shows the stored test's header; a damaged test is refused with its message.
   bool OpenTheTest();
   void txtPassword_KeyPress(int key);
@@ -39,7 +45,8 @@ class Test : public QWidget {
   void cmdGO_Click();
   void cmdUploader_Click();
   void cmdQuit_Click();
-  /// The wait for a test that does not come: after `kLoadWaitMs` the list is usable again.
+  /// The wait for a test that does not come: after `kLoadWaitMs` the request is abandoned and
+  /// the test can be chosen again.
   void tmrLoadWait_Tick();
 
   /// The chosen test's web sub-folder (its list line).
@@ -52,20 +59,25 @@ class Test : public QWidget {
   std::function<void()> openTestWindow;
 
  private:
+  void BuildInfoFrame();
+  void PlaceControls();
   void ClearHeaderLabels();
+  /// The chosen test cannot be used: `message` in red, nothing of it offered.
+  void RefuseTest(const std::string& message);
+  std::string ChosenLine() const;
 
   AppContext& app_;
   BrowserLoad& loader_;
   std::unique_ptr<SwitchTimer> loadWait_;
-  int sel_ = 0;          // the chosen test (1-based), 0 before any
-  bool loaded_ = false;  // its header was read and checked
+  TestChoice choice_;
   QListWidget* List1_;
   QLabel *lbl4_, *lbl13_, *lbl6_, *Label3_, *lbl10_, *lblStartTime_, *lblEndTime_;
   QLabel *lblQuestionType_, *lblVariableDesc_, *lblContinueMode_, *lblPassword_;
-  QLabel *lblDecrypting_, *lblStatus_, *img_connect_;
-  QFrame *Frame1_, *Frame2_;
+  QLabel *lblDecrypting_, *lblStatus_, *img_connect_, *Label6_, *Image1_;
+  QGroupBox* Frame1_;
+  QFrame* Frame2_;
   QLineEdit* txtPassword_;
-  QPushButton *cmdRunTest_, *cmdGO_, *cmdUploader_;
+  QPushButton *cmdRunTest_, *cmdGO_, *cmdUploader_, *cmdQuit_;
 };
 
 }  // namespace examora

@@ -21,6 +21,7 @@
 #include "engine/units.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "shell_support.h"
 #include "testfile/access_code.h"
 #include "ui/browser_load_window.h"
 #include "ui/browser_panel.h"
@@ -34,100 +35,8 @@ namespace examora {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A copy of the sample web folder served by Python's http.server on a free local port.
-class WebServer {
- public:
-  WebServer() {
-    static int servers = 0;  // each server its own copy: one removes only its own
-    root_ = fs::temp_directory_path() /
-            ("examora-web-" + std::to_string(::getpid()) + "-" + std::to_string(++servers));
-    fs::remove_all(root_);
-    fs::copy(EXAMORA_WEBROOT, root_, fs::copy_options::recursive);
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    port_ = probe.serverPort();
-    probe.close();
-    server_.start(QStringLiteral("/usr/bin/python3"),
-                  {"-m", "http.server", QString::number(port_), "--bind", "127.0.0.1",
-                   "--directory", QString::fromStdString(root_.string())});
-    (void)QTest::qWaitFor(
-        [&] {
-          QTcpSocket socket;
-          socket.connectToHost(QHostAddress::LocalHost, port_);
-          return socket.waitForConnected(100);
-        },
-        10000);
-  }
-  ~WebServer() {
-    server_.kill();
-    server_.waitForFinished(3000);
-    fs::remove_all(root_);
-  }
-  std::string base() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
-  fs::path file(const std::string& relative) const { return root_ / relative; }
-
- private:
-  fs::path root_;
-  quint16 port_ = 0;
-  QProcess server_;
-};
-
-struct Shell {
-  explicit Shell(const std::string& webBase) {
-    env.temp = (fs::temp_directory_path() / "examora-gui-").string();
-    env.host = "lab-pc";
-    env.login = "student";
-    std::vector<std::string> args = {"--web-base", webBase};
-    settings = LoadDeploymentSettings(args, env);
-  }
-  FixedEnvironment env;
-  DeploymentSettings settings;
-  ModuleExamora m;
-  ManualClock clock{{2026, 12, 8, 12, 50, 0.4}};
-  SeededRandom random{1};
-  ScriptedPrompter prompter;
-  PageFetcher fetcher;
-  AppContext app{m, settings, env, clock, random, prompter, fetcher, true};
-  Login login{app};
-
-  // Fires the loader's timers in turn, waiting for each page, until nothing is left to do.
-  void RunLoader() {
-    BrowserLoad& loader = login.loader();
-    const LoaderTimer order[] = {LoaderTimer::kTimer1, LoaderTimer::kTimer2, LoaderTimer::kTimer3,
-                                 LoaderTimer::kTimerXX, LoaderTimer::kTimerY};
-    for (int step = 0; step < 50; ++step) {
-      ASSERT_TRUE(QTest::qWaitFor([&] { return loader.pending() == 0; }, 20000));
-      bool fired = false;
-      for (LoaderTimer t : order) {
-        if (loader.TimerEnabled(t)) {
-          loader.Tick(t);
-          fired = true;
-          break;
-        }
-      }
-      if (!fired) return;
-    }
-    FAIL() << "the loader never settled";
-  }
-  template <typename T>
-  T* Find(QWidget& window, const char* name) {
-    return window.findChild<T*>(QLatin1String(name));
-  }
-  QStringList LoginLines() {
-    QStringList lines;
-    auto* list = Find<QListWidget>(login, "List1");
-    for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
-    return lines;
-  }
-  void Choose(int row) {
-    auto* list = Find<QListWidget>(login.selection(), "List1");
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(row)).center());
-    RunLoader();
-  }
-  QString Label(const char* name) { return Find<QLabel>(login.selection(), name)->text(); }
-};
+using gui_testing::Shell;
+using gui_testing::WebServer;
 
 class ShellTest : public ::testing::Test {
  protected:
