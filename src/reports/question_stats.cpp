@@ -95,15 +95,18 @@ std::string StatsPage(const TestStats& stats, const std::string& testName) {
     for (const auto& [code, count] : s.codes) {
       codes += (codes.empty() ? "" : " ") + std::string(1, code) + ":" + std::to_string(count);
     }
-    if (s.tooEasy) flags += "too easy ";
-    if (s.tooHard) flags += "too hard ";
-    if (s.negativeDiscrimination) flags += "negative discrimination";
+    const auto flag = [&](bool set, const char* text) {
+      if (set) flags += (flags.empty() ? "" : ", ") + std::string(text);
+    };
+    flag(s.tooEasy, "too easy");
+    flag(s.tooHard, "too hard");
+    flag(s.negativeDiscrimination, "negative discrimination");
     const int bar = static_cast<int>(std::lround(std::clamp(s.facility, 0.0, 1.0) * 100));
     rows += "<tr><th scope=\"row\">" + std::to_string(s.question) + "</th><td>" +
             std::to_string(s.attempts) + "</td><td>" + Fixed(s.facility, 2) +
             "</td><td class=\"bar\"><span style=\"width:" + std::to_string(bar) +
             "px\"></span></td><td>" + Fixed(s.discrimination, 2) + "</td><td>" + codes +
-            "</td><td class=\"flags\">" + Trim(flags) + "</td></tr>\r\n";
+            "</td><td class=\"flags\">" + flags + "</td></tr>\r\n";
   }
   std::string html;
   for (char c : title)
