@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgtest-dev
           libbenchmark-dev libssl-dev fonts-dejavu-core clang-format python3 libx11-dev xvfb
-          libmuparser-dev zlib1g-dev
+          libmuparser-dev zlib1g-dev libsodium-dev
           chromium)  # chromium: only the report tests use it, to render the pages headless
 
 missing=()

@@ -39,7 +39,9 @@ constexpr const char* kUsage =
     "  students show FILE             print an enciphered class list, one student a line\n"
     "  results rebuild|split|sort|reports --folder DIR [--students FILE] [--testlist FILE]\n"
     "  results stats TESTNUMBER --folder DIR [--test FILE] [--testlist FILE]\n"
-    "                                 the result file processor's steps on a results folder\n";
+    "                                 the result file processor's steps on a results folder\n"
+    "  admin set-password [--file FILE]\n"
+    "                                 store the administrator password's hash (asked twice)\n";
 
 using Command = std::function<int(const CommandArgs&, std::istream&, std::ostream&, std::ostream&)>;
 
@@ -60,6 +62,7 @@ const std::map<std::string, Command>& Commands() {
       {"sit", SitCommand},
       {"students", StudentsCommand},
       {"results", ResultsCommand},
+      {"admin", AdminCommand},
   };
   return commands;
 }
