@@ -1,9 +1,11 @@
 #include "testfile/encrypt_model.h"
 
+#include "app/test_list.h"
 #include "common/error.h"
 #include "common/numtext.h"
 #include "common/text.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "testfile/authoring.h"
 
 namespace examora {
@@ -109,7 +111,14 @@ void EncryptModel::ShowQuestion() {
     Picture1.push_back("(" + std::to_string(j) + ") " + block[j]);
   }
   const std::string picture = block.size() > 2 ? Trim(block[2]) : "";
-  pictureAddress = picture.empty() ? webBase_ + "info/No_Image_Required.html" : picture;
+  // A picture named without an address sits beside the source, where the teacher keeps it.
+  if (picture.empty()) {
+    pictureAddress = webBase_ + "info/No_Image_Required.html";
+  } else if (picture.find("://") != std::string::npos) {
+    pictureAddress = picture;
+  } else {
+    pictureAddress = FolderFileUrl(source_.parent_path()) + EncodeUrlPath(picture);
+  }
 }
 
 void EncryptModel::cmdCheckQuestion_Click() {

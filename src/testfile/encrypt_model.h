@@ -24,7 +24,7 @@ class EncryptModel {
   bool lbl10Red = false;
   std::string lblEncrypting, picFilename, picFileOut, lblProblems;
   std::vector<std::string> List1, Picture1;
-  std::string pictureAddress;  // what WebBrowser2 shows
+  std::string pictureAddress;  // what WebBrowser2 shows: the page or picture address
   bool opened = false;         // Frame1, Frame2 shown; cmdCompute, cmdOK on; cmdOpen off
   bool inputsEnabled = true;   // txtNumQuest, txtEachTime, cmdCompute, cmdOK
   bool written = false;        // lbl25, cmdDone, picFileOut and the checking controls shown

@@ -7,6 +7,7 @@
 
 #include "app/admin_password.h"
 #include "common/error.h"
+#include "ui/encrypt_window.h"
 #include "ui/marks_window.h"
 #include "ui/qtext.h"
 #include "ui/reports_window.h"
@@ -56,7 +57,11 @@ Menu::Menu(AppContext& app, QWidget* parent)
   connect(cmdOK_, &QPushButton::clicked, this, &Menu::cmdOK_Click);
   connect(txtPassword_, &QLineEdit::returnPressed, this, &Menu::cmdOK_Click);
   connect(cmdAuthoring_, &QPushButton::clicked, this, [this] {
-    if (openAuthoring_) openAuthoring_();
+    if (!encrypt_) {
+      encrypt_ = std::make_unique<Encrypt>(app_);
+      encrypt_->SetOnDone([this] { show(); });
+    }
+    encrypt_->show();
   });
   connect(cmdMarks_, &QPushButton::clicked, this, [this] {
     if (!marks_) marks_ = std::make_unique<Marks>(app_);
@@ -71,11 +76,6 @@ Menu::Menu(AppContext& app, QWidget* parent)
 }
 
 Menu::~Menu() = default;
-
-void Menu::SetOpenAuthoring(std::function<void()> open) {
-  openAuthoring_ = std::move(open);
-  Refresh();
-}
 
 void Menu::cmdOK_Click() {
   model_.cmdOK(FromQString(txtPassword_->text()));
@@ -95,7 +95,7 @@ void Menu::Refresh() {
   lblMessage_->setText(ToQString(model_.lblMessage));
   lblAccessCode_->setText(ToQString(model_.lblAccessCode));
   lblValid_->setText(ToQString(model_.lblValid));
-  cmdAuthoring_->setEnabled(open && static_cast<bool>(openAuthoring_));
+  cmdAuthoring_->setEnabled(open);
   cmdMarks_->setEnabled(open);
   cmdReports_->setEnabled(open);
 }

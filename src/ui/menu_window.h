@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QWidget>
-#include <functional>
 #include <memory>
 
 #include "app/menu_model.h"
@@ -16,6 +15,7 @@ class QPushButton;
 
 namespace examora {
 
+class Encrypt;
 class Marks;
 class frm_Reports;
 
@@ -25,13 +25,12 @@ class Menu : public QWidget {
   explicit Menu(AppContext& app, QWidget* parent = nullptr);
   ~Menu() override;
 
-  /// Opens the authoring window; until set, `cmdAuthoring` stays disabled.
-  void SetOpenAuthoring(std::function<void()> open);
   /// The one-second timer's tick.
   void tmrRefresh_Timer();
   MenuModel& model() { return model_; }
   Marks* marksWindow() { return marks_.get(); }
   frm_Reports* reportsWindow() { return reports_.get(); }
+  Encrypt* encryptWindow() { return encrypt_.get(); }
 
  private:
   void cmdOK_Click();
@@ -39,13 +38,13 @@ class Menu : public QWidget {
 
   AppContext& app_;
   MenuModel model_;
-  std::function<void()> openAuthoring_;
   QLineEdit* txtPassword_;
   QPushButton *cmdOK_, *cmdAuthoring_, *cmdMarks_, *cmdReports_;
   QLabel *lblMessage_, *lblAccessCode_, *lblValid_;
   SwitchTimer tmrRefresh_;
   std::unique_ptr<Marks> marks_;
   std::unique_ptr<frm_Reports> reports_;
+  std::unique_ptr<Encrypt> encrypt_;
 };
 
 }  // namespace examora
