@@ -37,6 +37,8 @@ Encrypt::Encrypt(AppContext& app, QWidget* parent)
   grid->addWidget(lblHeading_ = Named(new QLabel(this), "lblHeading"), 2, 0);
   grid->addWidget(lblTestDesc_ = Named(new QLabel(this), "lblTestDesc"), 3, 0);
   grid->addWidget(lblVarDesc_ = Named(new QLabel(this), "lblVarDesc"), 4, 0);
+  lblTestDesc_->setWordWrap(true);
+  lblVarDesc_->setWordWrap(true);
   grid->addWidget(List1_ = Named(new QListWidget(this), "List1"), 5, 0, 4, 1);
 
   Frame1_ = Named(new QGroupBox(QStringLiteral("Sitting"), this), "Frame1");

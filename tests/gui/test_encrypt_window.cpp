@@ -56,6 +56,8 @@ TEST(EncryptWindow, OpenComputeWriteCheckAndDone) {
   EXPECT_TRUE(window.findChild<QPlainTextEdit*>("Picture1")
                   ->toPlainText()
                   .startsWith(QString::number(n) + "\n"));
+  std::filesystem::create_directories(EXAMORA_SCREENSHOTS);
+  window.grab().save(QStringLiteral(EXAMORA_SCREENSHOTS "/Encrypt.png"));
   QTest::mouseClick(window.findChild<QPushButton*>("cmdDone"), Qt::LeftButton);
   EXPECT_FALSE(window.isVisible());
   EXPECT_TRUE(done);

@@ -70,6 +70,8 @@ TEST(MarksWindow, ButtonsRunTheStepsAndTheWindowShowsWhatTheModelHolds) {
         ->toPlainText()
         .contains("MASTERFILE SORTED BY STUDENT NUMBER");
   }));
+  std::filesystem::create_directories(EXAMORA_SCREENSHOTS);
+  window.grab().save(QStringLiteral(EXAMORA_SCREENSHOTS "/Marks.png"));
   EXPECT_TRUE(prompter.prompts().empty());
 }
 

@@ -48,6 +48,8 @@ TEST(MenuWindow, PasswordGuardsTheToolsAndTheAccessCodeShows) {
   QTest::mouseClick(menu.findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
   EXPECT_EQ(menu.findChild<QLabel*>("lblAccessCode")->text().size(), 5);
   EXPECT_EQ(menu.findChild<QLabel*>("lblValid")->text(), "valid for 5 more minutes");
+  std::filesystem::create_directories(EXAMORA_SCREENSHOTS);
+  menu.grab().save(QStringLiteral(EXAMORA_SCREENSHOTS "/Menu.png"));
   EXPECT_TRUE(menu.findChild<QPushButton*>("cmdAuthoring")->isEnabled());
   ASSERT_TRUE(marks->isEnabled());
   QTest::mouseClick(marks, Qt::LeftButton);

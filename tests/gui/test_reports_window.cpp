@@ -54,6 +54,8 @@ TEST(ReportsWindow, StatisticsOfTheChosenTestFillTheTableWithABarEach) {
   EXPECT_EQ(table->item(1, 2)->text(), "0.50");
   EXPECT_EQ(table->item(0, 6)->text(), "too easy");
   EXPECT_EQ(window.findChild<QProgressBar*>("barQuestion2")->value(), 50);
+  std::filesystem::create_directories(EXAMORA_SCREENSHOTS);
+  window.grab().save(QStringLiteral(EXAMORA_SCREENSHOTS "/frm_Reports.png"));
   QTest::mouseClick(window.findChild<QPushButton*>("cmdReports"), Qt::LeftButton);
   auto* list = window.findChild<QListWidget*>("List1");
   EXPECT_EQ(list->item(list->count() - 1)->text(), "Available Tests: 2");
