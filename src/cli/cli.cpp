@@ -66,6 +66,10 @@ constexpr CommandInfo kCommands[] = {
                 "stats TESTNUMBER --folder DIR [--test FILE] [--testlist FILE]",
      "the result file processor's steps on a results folder, printing the lines its window logs",
      ResultsCommand},
+    {"admin", "set-password [--file FILE]",
+     "store the administrator password's salted hash (asked twice, or two lines of standard "
+     "input)",
+     AdminCommand},
     {"settings", "[--web-base URL] [--drive X=FOLDER]... [--program-folder PATH]",
      "print each deployment setting of the desktop program, its value and where it came from; "
      "exit status 1 when a configuration file has a problem",

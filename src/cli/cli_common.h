@@ -71,6 +71,7 @@ int AuthorCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream
 int ShowCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
 int CheckCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
 int SitCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
+int AdminCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
 int ResultsCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
 int StudentsCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
 

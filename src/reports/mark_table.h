@@ -18,7 +18,8 @@ struct MarkRow {
 
 struct MarkTable {
   std::vector<TestIdEntry> columns;
-  std::vector<MarkRow> rows;  // table students first, then students known only from records
+  std::vector<MarkRow> rows;   // table students first, then students known only from records
+  std::vector<int> recordRow;  // per master record, its row (-1: too damaged to place)
   ReportSummary summary;
 };
 
@@ -35,6 +36,9 @@ ReportStudent StudentFromRecord(const std::string& number, const std::string& na
 MarkTable BuildMarkTable(const std::vector<std::string>& masterLines,
                          const std::vector<ReportStudent>& students,
                          const std::vector<TestIdEntry>& tests);
+
+/// The rows in student-number order, or (`bySurname`) by last name, first name and number.
+std::vector<std::size_t> RowOrder(const MarkTable& table, bool bySurname);
 
 /// A cell: empty without attempts, the mark of one attempt, the average of several with one
 /// decimal.

@@ -1,7 +1,5 @@
 #include "reports/master_record.h"
 
-#include "common/numtext.h"
-
 namespace examora {
 namespace {
 
@@ -14,17 +12,19 @@ std::string_view Mid(std::string_view line, std::size_t start, std::size_t lengt
 }  // namespace
 
 long long DateTimeNum(std::string_view line) {
-  std::string digits;
-  digits += Mid(line, 23, 4);
-  digits += Mid(line, 20, 2);
-  digits += Mid(line, 17, 2);
-  digits += Mid(line, 28, 2);
-  digits += Mid(line, 31, 2);
-  // Only the leading run of digits counts: a sign, point or exponent would give a number no
-  // record can hold.
-  std::size_t n = 0;
-  while (n < digits.size() && digits[n] >= '0' && digits[n] <= '9') ++n;
-  return n == 0 ? 0 : static_cast<long long>(LeadingNumber(digits.substr(0, n)));
+  // Year, month, day, hour, minute: (start, length) of each, 1-based.
+  static constexpr std::size_t kParts[5][2] = {{23, 4}, {20, 2}, {17, 2}, {28, 2}, {31, 2}};
+  long long value = 0;
+  for (const auto& [start, length] : kParts) {
+    const std::string_view part = Mid(line, start, length);
+    for (char c : part) {
+      // Only the leading run of digits counts, as when reading a leading number.
+      if (c < '0' || c > '9') return value;
+      value = value * 10 + (c - '0');
+    }
+    if (part.size() < length) return value;
+  }
+  return value;
 }
 
 std::string RecordTestNumber(std::string_view line) {

@@ -29,6 +29,18 @@ double MeanMark(const std::vector<Attempt>& attempts, const std::vector<std::siz
   return to > from ? sum / static_cast<double>(to - from) : 0;
 }
 
+// Text of a damaged file must not become markup.
+std::string Escape(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    out += c == '<'   ? std::string("&lt;")
+           : c == '&' ? "&amp;"
+           : c == '>' ? "&gt;"
+                      : std::string(1, c);
+  }
+  return out;
+}
+
 std::string Fixed(double value, int decimals) {
   char text[32];
   std::snprintf(text, sizeof text, "%.*f", decimals, value);
@@ -86,28 +98,42 @@ TestStats QuestionStatistics(const std::vector<std::string>& subjectLines,
   return stats;
 }
 
+std::vector<StatsRow> StatsRows(const TestStats& stats) {
+  std::vector<StatsRow> rows;
+  for (const auto& q : stats.questions) {
+    StatsRow row{std::to_string(q.question),
+                 std::to_string(q.attempts),
+                 Fixed(q.facility, 2),
+                 Fixed(q.discrimination, 2),
+                 "",
+                 "",
+                 static_cast<int>(std::lround(std::clamp(q.facility, 0.0, 1.0) * 100))};
+    for (const auto& [code, count] : q.codes) {
+      row.codes +=
+          (row.codes.empty() ? "" : " ") + std::string(1, code) + ":" + std::to_string(count);
+    }
+    const auto flag = [&](bool set, const char* text) {
+      if (set) row.flags += (row.flags.empty() ? "" : ", ") + std::string(text);
+    };
+    flag(q.tooEasy, "too easy");
+    flag(q.tooHard, "too hard");
+    flag(q.negativeDiscrimination, "negative discrimination");
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
 std::string StatsPage(const TestStats& stats, const std::string& testName) {
   const std::string title =
       "Question statistics: " + stats.testNumber + " " + Cp1252ToUtf8(testName);
   std::string rows;
-  for (const auto& s : stats.questions) {
-    std::string codes, flags;
-    for (const auto& [code, count] : s.codes) {
-      codes += (codes.empty() ? "" : " ") + std::string(1, code) + ":" + std::to_string(count);
-    }
-    if (s.tooEasy) flags += "too easy ";
-    if (s.tooHard) flags += "too hard ";
-    if (s.negativeDiscrimination) flags += "negative discrimination";
-    const int bar = static_cast<int>(std::lround(std::clamp(s.facility, 0.0, 1.0) * 100));
-    rows += "<tr><th scope=\"row\">" + std::to_string(s.question) + "</th><td>" +
-            std::to_string(s.attempts) + "</td><td>" + Fixed(s.facility, 2) +
-            "</td><td class=\"bar\"><span style=\"width:" + std::to_string(bar) +
-            "px\"></span></td><td>" + Fixed(s.discrimination, 2) + "</td><td>" + codes +
-            "</td><td class=\"flags\">" + Trim(flags) + "</td></tr>\r\n";
+  for (const auto& r : StatsRows(stats)) {
+    rows += "<tr><th scope=\"row\">" + r.question + "</th><td>" + r.attempts + "</td><td>" +
+            r.facility + "</td><td class=\"bar\"><span style=\"width:" + std::to_string(r.bar) +
+            "px\"></span></td><td>" + r.discrimination + "</td><td>" + Escape(r.codes) +
+            "</td><td class=\"flags\">" + r.flags + "</td></tr>\r\n";
   }
-  std::string html;
-  for (char c : title)
-    html += c == '<' ? std::string("&lt;") : c == '&' ? "&amp;" : std::string(1, c);
+  const std::string html = Escape(title);
   return "<!DOCTYPE html>\r\n<html lang=\"en\">\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
          "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\r\n<title>" +
          html + "</title>\r\n<link rel=\"stylesheet\" href=\"css/results.css\">\r\n</head>\r\n" +

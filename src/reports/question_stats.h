@@ -42,6 +42,16 @@ struct TestStats {
 TestStats QuestionStatistics(const std::vector<std::string>& subjectLines,
                              const std::vector<int>& optionCounts);
 
+/// One question's statistics as text, as the window's table and the page show them.
+struct StatsRow {
+  std::string question, attempts, facility, discrimination, codes, flags;
+  int bar = 0;  // facility as a bar length, 0 to 100
+};
+
+/// The rows of a test's statistics: figures with two decimals, codes as "A:3 B:1", flags
+/// joined by commas.
+std::vector<StatsRow> StatsRows(const TestStats& stats);
+
 /// Question q's number of options for every question of a test (index 0 unused), as
 /// QuestionStatistics takes them.
 std::vector<int> OptionCountsOf(const std::vector<int>& QLineCount);

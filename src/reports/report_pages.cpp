@@ -58,25 +58,6 @@ std::string RowCells(const MarkRow& row, bool teacher) {
   return cells;
 }
 
-// Row order: by student number, or by last name, first name and number.
-std::vector<std::size_t> RowOrder(const MarkTable& table, bool teacher) {
-  std::vector<std::size_t> order(table.rows.size());
-  std::iota(order.begin(), order.end(), std::size_t{0});
-  const auto key = [&](std::size_t i) { return StudentKey(table.rows[i].student.number); };
-  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-    if (teacher) {
-      const ReportStudent& x = table.rows[a].student;
-      const ReportStudent& y = table.rows[b].student;
-      const std::string lx = UpperAscii(x.lastName), ly = UpperAscii(y.lastName);
-      if (lx != ly) return lx < ly;
-      const std::string fx = UpperAscii(x.firstName), fy = UpperAscii(y.firstName);
-      if (fx != fy) return fx < fy;
-    }
-    return StudentKeyLess(key(a), key(b));
-  });
-  return order;
-}
-
 }  // namespace
 
 std::string ReportPage(const MarkTable& table, bool teacher) {

@@ -1,8 +1,10 @@
 #include "reports/reports.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <map>
+#include <numeric>
 #include <set>
 #include <unordered_map>
 
@@ -16,8 +18,22 @@
 namespace examora {
 namespace {
 
-std::string Field(const std::vector<std::string>& fields, std::size_t i) {
-  return i < fields.size() ? Trim(fields[i]) : std::string();
+// The first eight fields of a record, blanks trimmed, without copying (the reports read
+// every record of a big master file); returns how many fields the line has, up to eight.
+using FieldViews = std::array<std::string_view, 8>;
+std::size_t Fields(std::string_view line, FieldViews& fields) {
+  fields = {};
+  std::size_t count = 0, start = 0;
+  while (count < fields.size() && start < line.size()) {
+    std::size_t comma = line.find(',', start);
+    if (comma == std::string_view::npos) comma = line.size();
+    std::string_view field = line.substr(start, comma - start);
+    while (!field.empty() && field.front() == ' ') field.remove_prefix(1);
+    while (!field.empty() && field.back() == ' ') field.remove_suffix(1);
+    fields[count++] = field;
+    start = comma + 1;
+  }
+  return count;
 }
 
 // The columns: listed tests first, then tests found only in the records, by number.
@@ -30,34 +46,34 @@ std::vector<TestIdEntry> Columns(const std::vector<std::string>& masterLines,
   }
   std::set<std::string> extra;
   for (const auto& line : masterLines) {
-    const auto fields = RecordFields(line);
-    const std::string number = Field(fields, 0);
-    if (fields.size() >= 2 && !number.empty() && !seen.count(number)) extra.insert(number);
+    FieldViews fields;
+    const std::size_t count = Fields(line, fields);
+    const std::string number(fields[0]);
+    if (count >= 2 && !number.empty() && !seen.count(number)) extra.insert(number);
   }
   for (const auto& number : extra) columns.push_back({number, ""});
   return columns;
 }
 
-struct SortKey {
-  std::string last, first, student;
-};
-
-bool BySurname(const SortKey& a, const SortKey& b) {
-  if (a.last != b.last) return a.last < b.last;
-  if (a.first != b.first) return a.first < b.first;
-  return StudentKeyLess(a.student, b.student);
-}
-
-// The master records with a header line, stably sorted by `less` on each record's key.
-template <typename Key, typename Less>
+// The master records with a header line, stably ordered by the rank of each record's row
+// (records without a row first).
 std::string SortedText(const std::vector<std::string>& lines, const std::string& header,
-                       const std::vector<Key>& keys, Less less) {
-  std::vector<std::size_t> order(lines.size());
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+                       const std::vector<int>& recordRow, const std::vector<std::size_t>& rows) {
+  std::vector<int> rank(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) rank[rows[i]] = static_cast<int>(i);
+  std::vector<std::pair<int, std::size_t>> order;
+  order.reserve(lines.size());
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    order.emplace_back(recordRow[i] < 0 ? -1 : rank[static_cast<std::size_t>(recordRow[i])], i);
+  }
   std::stable_sort(order.begin(), order.end(),
-                   [&](std::size_t a, std::size_t b) { return less(keys[a], keys[b]); });
-  std::string text = header + "\r\n";
-  for (std::size_t i : order) text += lines[i] + "\r\n";
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::size_t size = header.size() + 2;
+  for (const auto& line : lines) size += line.size() + 2;
+  std::string text;
+  text.reserve(size);
+  text += header + "\r\n";
+  for (const auto& [r, i] : order) text.append(lines[i]).append("\r\n");
   return text;
 }
 
@@ -91,6 +107,27 @@ std::string MarkText(const std::vector<double>& marks) {
   return text;
 }
 
+std::vector<std::size_t> RowOrder(const MarkTable& table, bool bySurname) {
+  struct Key {
+    std::string last, first, student;
+  };
+  std::vector<Key> keys;
+  keys.reserve(table.rows.size());
+  for (const auto& r : table.rows) {
+    keys.push_back({bySurname ? UpperAscii(r.student.lastName) : "",
+                    bySurname ? UpperAscii(r.student.firstName) : "",
+                    StudentKey(r.student.number)});
+  }
+  std::vector<std::size_t> order(table.rows.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    if (keys[a].last != keys[b].last) return keys[a].last < keys[b].last;
+    if (keys[a].first != keys[b].first) return keys[a].first < keys[b].first;
+    return StudentKeyLess(keys[a].student, keys[b].student);
+  });
+  return order;
+}
+
 MarkTable BuildMarkTable(const std::vector<std::string>& masterLines,
                          const std::vector<ReportStudent>& students,
                          const std::vector<TestIdEntry>& tests) {
@@ -105,13 +142,19 @@ MarkTable BuildMarkTable(const std::vector<std::string>& masterLines,
   for (const auto& s : students) {
     if (!row.count(StudentKey(s.number))) addRow(s);
   }
-  for (const auto& line : masterLines) {
-    const auto fields = RecordFields(line);
-    if (fields.size() < 2 || Field(fields, 0).empty()) continue;
-    const std::string key = StudentKey(Field(fields, 1));
-    if (!row.count(key)) addRow(StudentFromRecord(Field(fields, 1), Field(fields, 7)));
-    MarkRow& r = table.rows[row[key]];
-    r.marks[column[Field(fields, 0)]].push_back(LeadingNumber(Field(fields, 4)));
+  table.recordRow.assign(masterLines.size(), -1);
+  for (std::size_t i = 0; i < masterLines.size(); ++i) {
+    FieldViews fields;
+    if (Fields(masterLines[i], fields) < 2 || fields[0].empty()) continue;
+    const std::string key = StudentKey(fields[1]);
+    auto found = row.find(key);
+    if (found == row.end()) {
+      addRow(StudentFromRecord(std::string(fields[1]), std::string(fields[7])));
+      found = row.find(key);
+    }
+    table.recordRow[i] = static_cast<int>(found->second);
+    MarkRow& r = table.rows[found->second];
+    r.marks[column.find(std::string(fields[0]))->second].push_back(LeadingNumber(fields[4]));
     r.participated = true;
     ++table.summary.testEvents;
   }
@@ -125,23 +168,10 @@ ReportSet BuildReports(const std::vector<std::string>& masterLines,
                        const std::vector<TestIdEntry>& tests) {
   ReportSet set;
   const MarkTable table = BuildMarkTable(masterLines, students, tests);
-  std::unordered_map<std::string, const ReportStudent*> byKey;
-  for (const auto& r : table.rows) byKey.emplace(StudentKey(r.student.number), &r.student);
-
-  std::vector<std::string> numberKeys;
-  std::vector<SortKey> nameKeys;
-  for (const auto& line : masterLines) {
-    const auto fields = RecordFields(line);
-    const std::string key = StudentKey(Field(fields, 1));
-    numberKeys.push_back(key);
-    const auto it = byKey.find(key);
-    const ReportStudent s =
-        it != byKey.end() ? *it->second : StudentFromRecord(key, Field(fields, 7));
-    nameKeys.push_back({UpperAscii(s.lastName), UpperAscii(s.firstName), key});
-  }
-  set.byStudentNumber =
-      SortedText(masterLines, "MASTERFILE SORTED BY STUDENT NUMBER", numberKeys, StudentKeyLess);
-  set.bySurname = SortedText(masterLines, "MASTERFILE SORTED BY SURNAME", nameKeys, BySurname);
+  set.byStudentNumber = SortedText(masterLines, "MASTERFILE SORTED BY STUDENT NUMBER",
+                                   table.recordRow, RowOrder(table, false));
+  set.bySurname = SortedText(masterLines, "MASTERFILE SORTED BY SURNAME", table.recordRow,
+                             RowOrder(table, true));
   set.studentPage = ReportPage(table, false);
   set.teacherPage = ReportPage(table, true);
   set.columns = table.columns;
@@ -154,7 +184,8 @@ std::vector<std::string> SortSN(const ResultFolder& folder,
                                 const std::vector<TestIdEntry>& tests) {
   std::vector<std::string> lines;
   for (const auto& line : ResultFileLines(ReadFileBytes(folder.Native("masterfile.txt")))) {
-    if (!Trim(line).empty()) lines.push_back(Trim(line));
+    std::string trimmed = Trim(line);
+    if (!trimmed.empty()) lines.push_back(std::move(trimmed));
   }
   const ReportSet set = BuildReports(lines, students, tests);
   std::filesystem::create_directories(folder.Native("css\\images"));

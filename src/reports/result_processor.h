@@ -86,6 +86,7 @@ class ResultProcessor {
   int MasterCount() const { return static_cast<int>(masterLines_.size()); }
   const std::vector<TestIdEntry>& Tests() const { return tests_; }
   const ResultFolder& Folder() const { return folder_; }
+  const std::filesystem::path& TestListFile() const { return testListFile_; }
   /// `MasterFilePath`: the master file as shown.
   std::string MasterFilePath() const { return folder_.Shown("masterfile.txt"); }
 

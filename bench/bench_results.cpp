@@ -1,0 +1,118 @@
+// The result file processor at the size of a big year: 2000 students with 50 records each
+// (100 000 records over 40 tests) rebuilt into the master file, split into subject files,
+// re-sorted by date and time and reported; and question statistics of 10 000 attempts.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "platform/files.h"
+#include "reports/question_stats.h"
+#include "reports/reports.h"
+#include "reports/result_processor.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace examora;
+
+constexpr int kStudents = 2000, kRecords = 50, kTests = 40, kQuestions = 50;
+
+std::string Two(int n) {
+  return std::string(n < 10 ? "0" : "") + std::to_string(n);
+}
+
+std::string Codes(unsigned seed) {
+  static const char kLetters[] = "YYYYXUVABZ";
+  std::string codes;
+  for (int q = 0; q < kQuestions; ++q) codes += kLetters[(seed >> (q % 24)) % 10];
+  return codes;
+}
+
+std::string Record(int test, int student, unsigned seed) {
+  return std::to_string(10100 + test) + "," + std::to_string(100000000 + student) + "," +
+         Two(1 + seed % 28) + "/" + Two(1 + seed % 12) + "/2010," + Two(seed % 24) + ":" +
+         Two(seed % 60) + "," + std::to_string(seed % 101) + ",50," + Codes(seed) + ",Ann Lee" +
+         std::to_string(student) + ",";
+}
+
+struct YearFolder {
+  fs::path path = fs::temp_directory_path() / ("examora-bench-" + std::to_string(::getpid()));
+  std::vector<StudentRow> students;
+  std::vector<TestIdEntry> tests;
+
+  YearFolder() {
+    fs::create_directories(path);
+    std::string list;
+    for (int t = 0; t < kTests; ++t) {
+      tests.push_back({std::to_string(10100 + t), "Test " + std::to_string(t)});
+      list += tests.back().number + " " + tests.back().name + "\r\n";
+    }
+    WriteFileAtomically(path / "testlist.txt", list);
+    unsigned seed = 12345;
+    for (int s = 0; s < kStudents; ++s) {
+      students.push_back({std::to_string(100000000 + s), "pass", "Ann", "Lee" + std::to_string(s)});
+      std::string file;
+      for (int r = 0; r < kRecords; ++r) {
+        seed = seed * 1103515245u + 12345u;
+        file += Record(static_cast<int>(seed % kTests), s, seed >> 8) + "\r\n";
+      }
+      WriteFileAtomically(path / (students.back().number + ".txt"), file);
+    }
+  }
+  ~YearFolder() { fs::remove_all(path); }
+};
+
+void BM_RebuildSplitSortReport2000x50(benchmark::State& state) {
+  const YearFolder year;
+  const auto numbers = StudentNumbers(year.students);
+  for (auto _ : state) {
+    ResultProcessor processor(NativeResultFolder(year.path), year.path / "testlist.txt");
+    processor.RebuildMaster(numbers);
+    processor.BuildTestRecords();
+    processor.ByDate(numbers);
+    benchmark::DoNotOptimize(SortSN(NativeResultFolder(year.path), year.students, year.tests));
+  }
+}
+BENCHMARK(BM_RebuildSplitSortReport2000x50)->Unit(benchmark::kMillisecond);
+
+// The steps one by one, to see where the time goes.
+void BM_Step(benchmark::State& state) {
+  static const YearFolder year;
+  const auto numbers = StudentNumbers(year.students);
+  ResultProcessor processor(NativeResultFolder(year.path), year.path / "testlist.txt");
+  processor.RebuildMaster(numbers);
+  for (auto _ : state) {
+    switch (state.range(0)) {
+      case 0:
+        processor.RebuildMaster(numbers);
+        break;
+      case 1:
+        processor.BuildTestRecords();
+        break;
+      case 2:
+        processor.ByDate(numbers);
+        break;
+      default:
+        SortSN(NativeResultFolder(year.path), year.students, year.tests);
+    }
+  }
+}
+BENCHMARK(BM_Step)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+
+void BM_QuestionStatistics10000(benchmark::State& state) {
+  std::vector<std::string> lines;
+  unsigned seed = 99;
+  for (int i = 0; i < 10000; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    lines.push_back(Record(1, i % kStudents, seed >> 8));
+  }
+  std::vector<int> optionCounts(kQuestions + 1, 4);
+  for (auto _ : state) benchmark::DoNotOptimize(QuestionStatistics(lines, optionCounts));
+}
+BENCHMARK(BM_QuestionStatistics10000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,64 @@
+#include "app/admin_password.h"
+
+#include <sodium.h>
+
+#include "common/error.h"
+#include "common/text.h"
+#include "platform/files.h"
+
+namespace examora {
+namespace {
+
+void InitSodium() {
+  if (sodium_init() < 0) throw Error("The password library could not be started");
+}
+
+}  // namespace
+
+std::filesystem::path AdminPasswordFile(const Environment& env) {
+  if (auto file = env.Variable("EXAMORA_ADMIN_PASSWORD_FILE"); file && !file->empty()) return *file;
+  std::filesystem::path home;
+  if (auto xdg = env.Variable("XDG_DATA_HOME"); xdg && !xdg->empty()) {
+    home = *xdg;
+  } else if (auto user = env.Variable("HOME"); user && !user->empty()) {
+    home = std::filesystem::path(*user) / ".local" / "share";
+  } else {
+    home = env.TempFolder();
+  }
+  return home / "examora" / "admin-password";
+}
+
+std::string HashAdminPassword(std::string_view password) {
+  if (password.size() != kAdminPasswordLength) {
+    throw FormatError("The administrator password must have " +
+                      std::to_string(kAdminPasswordLength) + " characters, not " +
+                      std::to_string(password.size()));
+  }
+  InitSodium();
+  char hash[crypto_pwhash_STRBYTES];
+  if (crypto_pwhash_str(hash, password.data(), password.size(), crypto_pwhash_OPSLIMIT_INTERACTIVE,
+                        crypto_pwhash_MEMLIMIT_INTERACTIVE) != 0) {
+    throw Error("Not enough memory to hash the administrator password");
+  }
+  return hash;
+}
+
+bool CheckAdminPassword(std::string_view hash, std::string_view password) {
+  InitSodium();
+  const std::string terminated(hash);
+  return crypto_pwhash_str_verify(terminated.c_str(), password.data(), password.size()) == 0;
+}
+
+void WriteAdminPasswordFile(const std::filesystem::path& file, const std::string& hash) {
+  std::filesystem::create_directories(file.parent_path());
+  WriteFileAtomically(file, hash + "\r\n");
+}
+
+std::optional<std::string> ReadAdminPasswordHash(const std::filesystem::path& file) {
+  std::error_code ec;
+  if (!std::filesystem::exists(file, ec)) return std::nullopt;
+  const auto lines = SplitLines(ReadFileBytes(file));
+  return lines.empty() ? std::string() : Trim(lines[0]);
+}
+
+}  // namespace examora

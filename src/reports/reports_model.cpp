@@ -1,0 +1,66 @@
+#include "reports/reports_model.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "common/error.h"
+#include "platform/files.h"
+#include "reports/master_record.h"
+#include "reports/reports.h"
+
+namespace examora {
+ReportsModel::ReportsModel(ModuleExamora& m, const DeploymentSettings& settings, Prompter& prompter)
+    : m_(m), settings_(settings), prompter_(prompter) {}
+
+ResultFolder ReportsModel::Folder() const {
+  return ResultFolderFor(folder, settings_.Paths());
+}
+
+void ReportsModel::Load() {
+  folder = m_.StudentFilesFolder;
+  tests.clear();
+  const auto list = settings_.Paths().ToNative(settings_.programFolder + "\\data\\testlist.txt");
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(list, ec)) return;
+  try {
+    tests = ReadTestIdList(ReadFileBytes(list), list.string());
+  } catch (const Error& e) {
+    prompter_.Message(std::string("Reports"), e.what(), MessageButtons::Ok, MessageIcon::Critical);
+  }
+}
+
+void ReportsModel::cmdReports() {
+  try {
+    const auto lines = SortSN(Folder(), m_.Students.rows, tests);
+    List1.insert(List1.end(), lines.begin(), lines.end());
+  } catch (const Error& e) {
+    prompter_.Message("Reports", e.what(), MessageButtons::Ok, MessageIcon::Critical);
+  }
+}
+
+void ReportsModel::cmdStats(std::size_t index, const std::vector<int>& optionCounts) {
+  if (index >= tests.size()) return;
+  const TestIdEntry& test = tests[index];
+  try {
+    const ResultFolder where = Folder();
+    const auto lines = WriteQuestionStats(where, test.number, optionCounts, test.name);
+    List1.insert(List1.end(), lines.begin(), lines.end());
+    const auto records =
+        ResultFileLines(ReadFileBytes(where.Native("subject_files\\" + test.number + ".txt")));
+    rows = StatsRows(QuestionStatistics(
+        records, optionCounts.size() > 1 ? optionCounts : OptionCountsFromRecords(records)));
+    statsPage = where.Native("stats_" + test.number + ".htm").string();
+  } catch (const Error& e) {
+    prompter_.Message("Reports", e.what(), MessageButtons::Ok, MessageIcon::Critical);
+  }
+}
+
+std::optional<std::filesystem::path> ReportsModel::Page(const std::string& name) const {
+  const auto path = Folder().Native(name);
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+  return path;
+}
+
+}  // namespace examora

@@ -1,0 +1,43 @@
+// frm_Reports without the window: the report step for a folder of result files, and the
+// question statistics of one test as table rows with a bar per question.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/module_examora.h"
+#include "common/prompter.h"
+#include "reports/question_stats.h"
+#include "reports/result_processor.h"
+
+namespace examora {
+
+class ReportsModel {
+ public:
+  ReportsModel(ModuleExamora& m, const DeploymentSettings& settings, Prompter& prompter);
+
+  std::string folder;              // the student-files folder, Windows-style
+  std::vector<TestIdEntry> tests;  // the test choices, from the test-list file
+  std::vector<std::string> List1;  // what the steps logged
+  std::vector<StatsRow> rows;      // the last statistics
+  std::string statsPage;           // native path of the last statistics page
+
+  /// Takes the folder from `StudentFilesFolder` and the choices from the test-list file
+  /// (none, without a message, when there is no such file).
+  void Load();
+  /// Writes the sorted master files and the HTML reports (`cmdSortSN`).
+  void cmdReports();
+  /// Statistics of tests[index]; the test file, when given, supplies the option counts.
+  void cmdStats(std::size_t index, const std::vector<int>& optionCounts = {});
+  /// The native path of a report page ("masterfile4.htm"), or nothing when missing.
+  std::optional<std::filesystem::path> Page(const std::string& name) const;
+
+ private:
+  ResultFolder Folder() const;
+  ModuleExamora& m_;
+  const DeploymentSettings& settings_;
+  Prompter& prompter_;
+};
+
+}  // namespace examora

@@ -1,0 +1,55 @@
+// The authoring window `Encrypt` without the window: open and clean a plain question bank,
+// show it, check the duration, write the enciphered test and step through its questions. On
+// the same core as `examora-cli author`, with its mends: a bank with a broken block or a
+// sitting without questions or time is shown but not written.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/prompter.h"
+#include "testfile/test_file.h"
+
+namespace examora {
+
+inline constexpr std::string_view kEncryptTitle = "ENCRYPTOR";
+
+class EncryptModel {
+ public:
+  EncryptModel(std::string webBase, Prompter& prompter);
+
+  // What the window shows.
+  std::string lblHeading, lblTestDesc, lblVarDesc, lbl6, txtNumQuest, txtEachTime, lbl10;
+  bool lbl10Red = false;
+  std::string lblEncrypting, picFilename, picFileOut, lblProblems;
+  std::vector<std::string> List1, Picture1;
+  std::string pictureAddress;  // what WebBrowser2 shows: the page or picture address
+  bool opened = false;         // Frame1, Frame2 shown; cmdCompute, cmdOK on; cmdOpen off
+  bool inputsEnabled = true;   // txtNumQuest, txtEachTime, cmdCompute, cmdOK
+  bool written = false;        // lbl25, cmdDone, picFileOut and the checking controls shown
+  int current = 0;             // the question in Picture1
+
+  void cmdOpen_Click();
+  void cmdCompute_Click();
+  void cmdOK_MouseDown();
+  void cmdOK_Click();
+  void cmdCheckQuestion_Click();
+  void cmdCheckLastQuestion_Click();
+  void cmdAutoCheck_Click();
+  void cmdAnother_Click();
+
+  const TestBank& bank() const { return bank_; }
+  const std::filesystem::path& output() const { return output_; }
+
+ private:
+  void Open(const std::filesystem::path& source);
+  void ShowQuestion();
+
+  std::string webBase_;
+  Prompter* prompter_;  // a pointer, so cmdAnother can start afresh by assignment
+  TestBank bank_;
+  std::filesystem::path source_, output_;
+};
+
+}  // namespace examora

@@ -1,0 +1,61 @@
+// Menu by its controls: nothing opens before the right password; a wrong one shuts the box for
+// a while; the right one shows the access code and opens the result file processor.
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "app/admin_password.h"
+#include "ui/marks_window.h"
+#include "ui/menu_window.h"
+#include "ui/page_fetcher.h"
+
+namespace examora {
+namespace {
+
+TEST(MenuWindow, PasswordGuardsTheToolsAndTheAccessCodeShows) {
+  QTemporaryDir dir;
+  const std::string file = dir.filePath("admin-password").toStdString();
+  WriteAdminPasswordFile(file, HashAdminPassword("abcdefgh"));
+  ModuleExamora m;
+  DeploymentSettings settings;
+  settings.programFolder = "D:\\exams";
+  settings.programFolderNative = dir.filePath("exams").toStdString();
+  FixedEnvironment env;
+  env.variables["EXAMORA_ADMIN_PASSWORD_FILE"] = file;
+  ManualClock clock{{2026, 12, 8, 10, 0, 0.3}};
+  SeededRandom random{1};
+  ScriptedPrompter prompter;
+  PageFetcher fetcher;
+  AppContext app{m, settings, env, clock, random, prompter, fetcher, true};
+  Menu menu(app);
+  menu.show();
+  auto* password = menu.findChild<QLineEdit*>("txtPassword");
+  auto* marks = menu.findChild<QPushButton*>("cmdMarks");
+  ASSERT_NE(password, nullptr);
+  EXPECT_FALSE(marks->isEnabled());
+  QTest::keyClicks(password, "abcdefgX");
+  QTest::keyClick(password, Qt::Key_Return);
+  EXPECT_EQ(menu.findChild<QLabel*>("lblMessage")->text(), "Wrong password");
+  EXPECT_FALSE(password->isEnabled());
+  clock.Advance(kWrongPasswordDelay);
+  menu.tmrRefresh_Timer();
+  ASSERT_TRUE(password->isEnabled());
+  QTest::keyClicks(password, "abcdefgh");
+  QTest::mouseClick(menu.findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+  EXPECT_EQ(menu.findChild<QLabel*>("lblAccessCode")->text().size(), 5);
+  EXPECT_EQ(menu.findChild<QLabel*>("lblValid")->text(), "valid for 5 more minutes");
+  std::filesystem::create_directories(EXAMORA_SCREENSHOTS);
+  menu.grab().save(QStringLiteral(EXAMORA_SCREENSHOTS "/Menu.png"));
+  EXPECT_TRUE(menu.findChild<QPushButton*>("cmdAuthoring")->isEnabled());
+  ASSERT_TRUE(marks->isEnabled());
+  QTest::mouseClick(marks, Qt::LeftButton);
+  ASSERT_NE(menu.marksWindow(), nullptr);
+  EXPECT_TRUE(menu.marksWindow()->isVisible());
+}
+
+}  // namespace
+}  // namespace examora

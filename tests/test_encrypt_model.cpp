@@ -1,0 +1,75 @@
+#include "testfile/encrypt_model.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/files.h"
+#include "test_support.h"
+#include "testfile/test_file.h"
+
+namespace examora {
+namespace {
+
+TEST(EncryptModel, OpenCleansShowsComputesWritesAndStepsThroughTheQuestions) {
+  testing::TempDir dir;
+  const auto source = dir / "beams.txt";
+  WriteFileAtomically(source, ReadFileBytes(EXAMORA_SAMPLES_DIR "/beams.txt") + "\r\n\r\n\r\n");
+  ScriptedPrompter prompter;
+  EncryptModel model("http://web/", prompter);
+  prompter.SetNextText(source.string());
+  model.cmdOpen_Click();
+  ASSERT_TRUE(model.opened);
+  EXPECT_EQ(prompter.prompts().back().text, "3 extra blank lines removed from txt file.");
+  EXPECT_EQ(ReadFileBytes(source).substr(ReadFileBytes(source).size() - 21),
+            "*** END OF FILE ***\r\n");
+  const int n = model.bank().header.QuestionsInFile;
+  EXPECT_EQ(model.lbl6, std::to_string(n));
+  EXPECT_EQ(model.List1[0], std::string(40, '-') + " Q1 " + std::string(40, '-'));
+
+  model.txtNumQuest = std::to_string(n + 1);  // both sides of the bank's size
+  model.cmdOK_Click();
+  EXPECT_EQ(model.lbl10, "Too many questions!");
+  EXPECT_TRUE(model.lbl10Red);
+  EXPECT_FALSE(model.written);
+  EXPECT_FALSE(std::filesystem::exists(dir / "beams.eqb"));
+  model.txtNumQuest = std::to_string(n);
+  model.txtEachTime = "1.5";
+  model.cmdOK_MouseDown();
+  EXPECT_EQ(model.lblEncrypting, "Encrypting Blowfish 128 bit cipher.");
+  model.cmdOK_Click();
+  ASSERT_TRUE(model.written);
+  EXPECT_EQ(model.output(), dir / "beams.eqb");
+  EXPECT_EQ(model.lblEncrypting, "Done");
+  EXPECT_EQ(LoadTestFile(dir / "beams.eqb", "beams").header.QuestionsToAsk, n);
+
+  EXPECT_EQ(model.current, 1);
+  EXPECT_EQ(model.Picture1[0], "1");
+  EXPECT_EQ(model.Picture1[1], "(1) " + model.bank().Questions[1][1]);
+  model.cmdCheckLastQuestion_Click();
+  EXPECT_EQ(model.current, n);  // wraps to the last
+  model.cmdCheckQuestion_Click();
+  EXPECT_EQ(model.current, 1);
+  model.cmdAutoCheck_Click();
+  EXPECT_EQ(model.current, n);
+  model.cmdAnother_Click();
+  EXPECT_FALSE(model.opened);
+  EXPECT_TRUE(model.List1.empty());
+}
+
+TEST(EncryptModel, ABrokenBlockIsShownButNotWritten) {
+  testing::TempDir dir;
+  WriteFileAtomically(
+      dir / "b.txt",
+      "10199\r\nBroken\r\nTitle: t\r\nCompulsory: False\r\nPass mark 50\r\n"
+      "d\r\nv\r\n----------\r\n#numeric without its unit\r\n\r\n1\r\n*** END OF FILE ***\r\n");
+  ScriptedPrompter prompter;
+  EncryptModel model("http://web/", prompter);
+  prompter.SetNextText((dir / "b.txt").string());
+  model.cmdOpen_Click();
+  ASSERT_TRUE(model.opened);
+  model.cmdOK_Click();
+  EXPECT_FALSE(model.written);
+  EXPECT_EQ(prompter.prompts().back().text.rfind("No test written: ", 0), 0u);
+}
+
+}  // namespace
+}  // namespace examora
