@@ -44,6 +44,8 @@ constexpr AccessibleControl kLogin[] = {
 // The test selection window: choose a test, type the access code, get the test, go.
 constexpr AccessibleControl kTest[] = {
     {"List1", "Tests", "The tests you can take; choose one with the arrow keys and Enter"},
+    {"lblQuestionTypeArea", "About the test", "Scrolls the test's description"},
+    {"lblVariableDescArea", "Symbols", "Scrolls the symbols the questions use"},
     {"txtPassword", "Access code", "Type the test access code, then press Enter"},
     {"cmdRunTest", "Get the test", "Prepare your sitting of the chosen test", 'G'},
     {"cmdGO", "Go", "Start the test", 'O'},
@@ -56,6 +58,7 @@ constexpr AccessibleControl kTest[] = {
     {"lbl5", "Questions", "Caption of the number of questions"},
     {"lbl13", "Questions asked", "How many questions you will be asked"},
     {"lbl6", "Questions in the bank", "How many questions the test holds"},
+    {"lblInBank", "In the bank", "Caption of the number of questions in the bank"},
     {"Label2", "Seconds per question", "Caption of the time per question"},
     {"Label3", "Seconds per question value", "The time allowed for each question"},
     {"lbl9", "Duration", "Caption of the test's duration"},

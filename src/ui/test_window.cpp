@@ -90,7 +90,6 @@ Test::Test(AppContext& app, BrowserLoad& loader, QWidget* parent)
   loader_.onTestFailed = [this] { TestFailed(); };
   OnEnterKey(*List1_, [this](int row) { List1_Click(row); });
   ApplyAccessibility(*this, TestControls());
-  setFixedSize(kWidth, kHeight);
 }
 
 void Test::BuildInfoFrame() {
@@ -133,6 +132,7 @@ void Test::BuildInfoFrame() {
     values[row]->setWordWrap(true);
     values[row]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* area = new QScrollArea(Frame1_);
+    area->setObjectName(values[row]->objectName() + QStringLiteral("Area"));
     area->setWidget(values[row]);
     area->setWidgetResizable(true);
     area->setFrameShape(QFrame::NoFrame);
@@ -148,18 +148,26 @@ void Test::BuildInfoFrame() {
 }
 
 void Test::PlaceControls() {
-  Label6_->setGeometry(10, 8, 300, 20);
-  List1_->setGeometry(10, 30, 300, 380);
-  Frame1_->setGeometry(320, 8, 570, 340);
-  Frame2_->setGeometry(320, 352, 570, 66);
-  cmdRunTest_->setGeometry(320, 424, 150, 30);
-  lblDecrypting_->setGeometry(480, 424, 250, 30);
-  cmdGO_->setGeometry(320, 460, 150, 30);
-  cmdUploader_->setGeometry(480, 460, 150, 30);
-  lblStatus_->setGeometry(10, 416, 300, 96);
-  img_connect_->setGeometry(740, 424, 40, 40);
-  Image1_->setGeometry(790, 424, 50, 50);
-  cmdQuit_->setGeometry(790, 516, 90, 30);
+  // Fixed places, so nothing moves while tests are chosen, scaled once by the desktop's font
+  // size so that larger text is not cut off.
+  const double scale = std::max(1.0, fontMetrics().height() / 16.0);
+  auto place = [scale](QWidget* w, int x, int y, int width, int height) {
+    w->setGeometry(static_cast<int>(x * scale), static_cast<int>(y * scale),
+                   static_cast<int>(width * scale), static_cast<int>(height * scale));
+  };
+  place(Label6_, 10, 8, 300, 20);
+  place(List1_, 10, 30, 300, 380);
+  place(Frame1_, 320, 8, 570, 340);
+  place(Frame2_, 320, 352, 570, 66);
+  place(cmdRunTest_, 320, 424, 150, 30);
+  place(lblDecrypting_, 480, 424, 250, 30);
+  place(cmdGO_, 320, 460, 150, 30);
+  place(cmdUploader_, 480, 460, 150, 30);
+  place(lblStatus_, 10, 416, 300, 96);
+  place(img_connect_, 740, 424, 40, 40);
+  place(Image1_, 790, 424, 50, 50);
+  place(cmdQuit_, 790, 516, 90, 30);
+  setFixedSize(static_cast<int>(kWidth * scale), static_cast<int>(kHeight * scale));
 }
 
 Test::~Test() = default;

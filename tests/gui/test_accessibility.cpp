@@ -73,7 +73,8 @@ TEST(Accessibility, EveryNamedControlHasAnAccessibleNameAndDescription) {
 TEST(Accessibility, TabOrderFollowsTheWorkAndButtonsHaveMnemonics) {
   Windows s;
   EXPECT_EQ(TabOrder(s.test, s.test.findChild<QWidget*>("List1")),
-            QStringList({"List1", "txtPassword", "cmdRunTest", "cmdGO", "cmdUploader", "cmdQuit"}));
+            QStringList({"List1", "lblQuestionTypeArea", "lblVariableDescArea", "txtPassword",
+                         "cmdRunTest", "cmdGO", "cmdUploader", "cmdQuit"}));
   EXPECT_EQ(TabOrder(s.login, s.login.findChild<QWidget*>("txtName")),
             QStringList({"txtName", "cmdValidate", "List1", "cmdByTest", "cmdByDate", "cmdMarks",
                          "cmdStudyMode", "cmdGo", "cmdQuit"}));
