@@ -2,6 +2,7 @@
 // folder values. One instance is made at start-up and passed by reference.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -44,6 +45,7 @@ struct ModuleExamora {
   std::string EndTimeText;    // when it is expected to end
   TestBank Bank;              // header values, QLineCount, Questions, HasContinuation
   Sitting Prepared;           // QuestionOrder, OptionOrder, Solution, ... per position
+  std::shared_ptr<struct ExamStart> Exam;  // how an exam sitting was opened (none in study mode)
 
   // Question engine and formula services
   int CurrentQuestion = 0;  // the question on screen

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/web_address.h"
 #include "common/numtext.h"
 #include "common/text.h"
 #include "results/end_of_test.h"
@@ -205,10 +206,10 @@ PictureView DoTestModel::ShowPic(const std::string& testFolderName) const {
     view.lblNoPic = "Exam images disabled in Study Mode";
     view.address = placeholder;
   } else {
+    // A picture entry may not reach outside its test's own folder of the web folder.
     view.lblNoPic = view.entry;
-    std::string path = testFolderName + "/" + view.entry;
-    std::replace(path.begin(), path.end(), '\\', '/');
-    view.address = m_.WebBase + "tests/" + EncodeUrlPath(Cp1252ToUtf8(path));
+    view.address =
+        ResolveInTestFolder(m_.WebBase, testFolderName, view.entry).value_or(placeholder);
   }
   return view;
 }

@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "common/numtext.h"
+#include "results/saving.h"
 #include "testfile/scrambler.h"
 
 namespace examora {
@@ -114,6 +115,29 @@ void ReplayJournal(DoTestModel& model, ModuleExamora& m, const JournalContent& j
   }
   if (!journal.answers.empty()) model.SecondsLeft = journal.answers.back().secondsLeft;
   model.BuildBars();
+}
+
+ExamStart PrepareExamSitting(ModuleExamora& m, const std::filesystem::path& folder,
+                             const JournalKey& key, const LocalDateTime& now, Prompter& prompter) {
+  ExamStart start;
+  start.key = key;
+  const std::string number = RecordStudentNumber(m);
+  start.journalPath = JournalPath(folder, number, m.TestNumber);
+  ResumeCheck check = FindResumableJournal(folder, number, m.Bank, m.TestNumber, now, key);
+  if (check.status == ResumeCheck::Status::kBroken) {
+    // Kept for whoever looks into it; the new sitting starts a journal of its own.
+    std::error_code ec;
+    std::filesystem::rename(start.journalPath,
+                            std::filesystem::path(start.journalPath) += ".broken", ec);
+  }
+  if (OfferResume(check, prompter)) {
+    start.seed = check.content.identity.seed;
+    start.resume = std::move(check.content);
+  } else {
+    start.seed = NewSittingSeed();
+  }
+  PrepareSeededSitting(m, start.seed, prompter);
+  return start;
 }
 
 }  // namespace examora

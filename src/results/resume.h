@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "engine/do_test.h"
@@ -31,6 +33,22 @@ void PrepareSeededSitting(ModuleExamora& m, std::uint64_t seed, Prompter& prompt
 /// Tells the student what was found when they open a test: a damaged, expired or outdated
 /// journal is reported; a resumable sitting is offered (Yes resumes). True to resume.
 bool OfferResume(const ResumeCheck& check, Prompter& prompter);
+
+/// What opening an exam sitting decided: the seed it is prepared from, where its journal goes,
+/// and the journal of an interrupted sitting of the same student and test when the student
+/// chose to carry on with it.
+struct ExamStart {
+  std::uint64_t seed = 0;
+  std::filesystem::path journalPath;
+  JournalKey key{};
+  std::optional<JournalContent> resume;
+};
+
+/// Opens an exam sitting of `m.Bank` for the signed-in student, whose journals live in
+/// `folder`: an interrupted sitting is offered (a broken journal is set aside as ".broken" and
+/// reported), and the sitting is prepared from its seed or from a new one.
+ExamStart PrepareExamSitting(ModuleExamora& m, const std::filesystem::path& folder,
+                             const JournalKey& key, const LocalDateTime& now, Prompter& prompter);
 
 /// Enters one answer given as text (examora-cli's answer lines) on the question on screen.
 using TextAnswerEntry = std::function<bool(DoTestModel&, ModuleExamora&, const std::string&)>;

@@ -37,8 +37,7 @@ void BrowserPanel::Navigate(const QUrl& address) {
   const std::string text = Address(address);
   if (!IsInsideFolder(text, FolderFor(address).toStdString())) {
     ++arrivals_;
-    setPlainText(
-        tr("The address %1 lies outside the web folder and is not shown.").arg(address.toString()));
+    setPlainText(tr("%1 lies outside the web folder and is not shown.").arg(address.fileName()));
     return;
   }
   fetch_ = fetcher_.Fetch(address, false, [this, address, generation](const FetchedPage& page) {

@@ -250,6 +250,11 @@ void DoTest::BuildControls() {
                    QStringLiteral("cmdQuit"));
   cmdQuitAll_ = Named(new QPushButton(QStringLiteral("QUIT"), this), QStringLiteral("cmdQuitAll"));
   cmdQuitAll_->hide();
+  txtGotit_ = Named(new QLineEdit(QStringLiteral("Gotit"), this), QStringLiteral("txtGotit"));
+  txtGotit_->setReadOnly(true);
+  txtGotit_->setFocusPolicy(Qt::NoFocus);
+  txtGotit_->setStyleSheet(QStringLiteral("background-color: #E0E0E0; color: #A0A0A0;"));
+  ending->addWidget(txtGotit_);
   ending->addWidget(cmdSaveUSB_);
   ending->addWidget(cmdQuit_);
   ending->addWidget(cmdQuitAll_);
@@ -285,6 +290,7 @@ void DoTest::BuildControls() {
   connect(cmdZoomUp_, &QPushButton::clicked, this, &DoTest::cmdZoomUp_Click);
   connect(cmdZoomDown_, &QPushButton::clicked, this, &DoTest::cmdZoomDown_Click);
   connect(cmdQuitAll_, &QPushButton::clicked, this, &DoTest::cmdQuitAll_Click);
+  connect(cmdSaveUSB_, &QPushButton::clicked, this, &DoTest::cmdSaveUSB_Click);
   connect(cmdConvert_, &QPushButton::clicked, this, &DoTest::cmdConvert_Click);
   resize(1100, 720);
 }

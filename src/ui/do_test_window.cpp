@@ -10,12 +10,15 @@
 
 #include "common/numtext.h"
 #include "platform/window_probe.h"
+#include "results/journal.h"
 #include "results/progress.h"
+#include "results/results_files.h"
 #include "ui/browser_panel.h"
 #include "ui/graph_panel.h"
 #include "ui/info_window.h"
 #include "ui/progress_chart.h"
 #include "ui/qtext.h"
+#include "ui/unit_converter.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -35,7 +38,10 @@ DoTest::DoTest(AppContext& app, std::string testFolderName, QWidget* parent)
                                               app.manualTimers, [this] { tmr_redbox_Tick(); });
   tmr_backup_ = std::make_unique<SwitchTimer>(this, QStringLiteral("tmr_backup"), 500,
                                               app.manualTimers, [this] { tmr_backup_Tick(); });
-  model_->StartBackup = [this] { tmr_backup_->SetEnabled(true); };
+  model_->StartBackup = [this] {
+    gotit_.Start();
+    tmr_backup_->SetEnabled(true);
+  };
   model_->onBuildBars = [this] { ShowWindowState(); };
   model_->onEndtheTest = [this] { ShowEndScreen(); };
   probe_ = std::make_unique<X11WindowProbe>();
@@ -60,6 +66,8 @@ void DoTest::Form_load() {
     List1_->setCurrentRow(4);
   }
   ShowUnitLabels();
+  ShowWindowState();
+  StartExamRecording();
   ShowWindowState();
   tmrDelay_->SetEnabled(true);
   for (QCheckBox* box : Check1_) box->hide();
@@ -104,11 +112,6 @@ void DoTest::Delay() {
   });
   poll.start(10);
   wait.exec();
-}
-
-void DoTest::tmr_backup_Tick() {
-  tmr_backup_->SetEnabled(false);
-  if (!app_.m.StudyMode && model_->Backup) model_->Backup();
 }
 
 void DoTest::tmr_redbox_Tick() {
@@ -217,6 +220,11 @@ void DoTest::cmdQuit_Click() {
 }
 
 void DoTest::cmdQuitAll_Click() {
+  // The companions this window opened close with it.
+  for (QWidget* companion :
+       {static_cast<QWidget*>(converter_.get()), static_cast<QWidget*>(info_.get())}) {
+    if (companion) companion->close();
+  }
   quitting_ = true;
   close();
   QApplication::quit();
@@ -379,28 +387,23 @@ void DoTest::AfterMarking() {
 }
 
 void DoTest::cmdSubmit_Click() {
-  ReadAnswerControls();
-  if (model_->Submitter()) AfterMarking();
+  if (Confirm([this] { return model_->Submitter(); })) AfterMarking();
 }
 
 void DoTest::cmd_OK2_Click() {
-  ReadAnswerControls();
-  if (model_->Submitter()) AfterMarking();
+  if (Confirm([this] { return model_->Submitter(); })) AfterMarking();
 }
 
 void DoTest::cmdOK_Click() {
-  ReadAnswerControls();
-  if (model_->cmdOK_Click(Frame_Units_->isVisible())) AfterMarking();
+  if (Confirm([this] { return model_->cmdOK_Click(Frame_Units_->isVisible()); })) AfterMarking();
 }
 
 void DoTest::cmd_OK3_Click() {
-  ReadAnswerControls();
-  if (model_->cmd_OK3_Click()) AfterMarking();
+  if (Confirm([this] { return model_->cmd_OK3_Click(); })) AfterMarking();
 }
 
 void DoTest::cmd_OK4_Click() {
-  ReadAnswerControls();
-  if (model_->cmd_OK4_Click()) AfterMarking();
+  if (Confirm([this] { return model_->cmd_OK4_Click(); })) AfterMarking();
 }
 
 void DoTest::List1_Click(int row) {
@@ -422,7 +425,10 @@ void DoTest::ListRecent_Click(int row) {
 }
 
 void DoTest::cmdConvert_Click() {
-  WebBrowser1_->Navigate(QUrl(ToQString(app_.m.WebBase + "info/convert.exe")));
+  // The program's own unit converter stands in for the web folder's converter program.
+  if (!converter_) converter_ = std::make_unique<UnitConverter>();
+  converter_->show();
+  converter_->raise();
 }
 
 void DoTest::cmdInfo_Click() {

@@ -15,6 +15,7 @@
 
 #include "engine/do_test.h"
 #include "formula/grapher.h"
+#include "results/saving.h"
 #include "ui/app_context.h"
 #include "ui/switch_timer.h"
 
@@ -69,6 +70,8 @@ class DoTest : public QWidget {
   /// END: asks "Quit the test now ?" and ends the test on Yes.
   void cmdQuit_Click();
   void cmdQuitAll_Click();
+  /// "Save to USB": the continuation record, enciphered to a file the student chooses.
+  void cmdSaveUSB_Click();
   void cmdZoomUp_Click();
   void cmdZoomDown_Click();
   void picGraph_MouseMove(int button, double x, double y);
@@ -92,12 +95,24 @@ class DoTest : public QWidget {
   /// Copies the model's window view (banner, notices, clock, score, chart, what acts).
   void ShowWindowState();
   void ShowEndScreen();
+  /// Exam sittings: the journal (or the replay of an interrupted sitting), the backup after
+  /// each answer and the saving at the end.
+  void StartExamRecording();
+  /// Every confirm: the answer controls into the model, then the confirm itself, journalled
+  /// in exam sittings; true when the question was marked.
+  bool Confirm(const std::function<bool()>& confirm);
 
   AppContext& app_;
   std::string testFolderName_;
   std::unique_ptr<DoTestModel> model_;
   std::unique_ptr<SwitchTimer> tmrDelay_, second_, tmr_redbox_, tmr_backup_;
   std::unique_ptr<frm_Info> info_;
+  std::unique_ptr<QWidget> converter_;
+  std::unique_ptr<class ResultsFileSystem> files_;
+  std::unique_ptr<class SittingJournal> journal_;
+  BackupTimer gotit_;
+  std::string LastBackupLine;
+  QLineEdit* txtGotit_;
   bool quitting_ = false;
 
   QLabel *lblStem_, *lblNoPic_, *lblUnits_, *lblUnitsLong_, *lblMultiplier_;

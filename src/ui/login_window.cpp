@@ -9,7 +9,9 @@
 #include "ui/accessibility.h"
 #include "ui/browser_load_window.h"
 #include "ui/do_test_window.h"
+#include "ui/menu_window.h"
 #include "ui/qtext.h"
+#include "ui/reports_window.h"
 #include "ui/test_window.h"
 
 namespace examora {
@@ -191,15 +193,13 @@ void Login::cmdGO_Click() {
 void Login::Image1_Click() {
   // The administrator menu is for exam sessions only; in study mode the click does nothing.
   if (app_.m.StudyMode) return;
-  app_.prompter.Message("Examora", "The administrator menu is not part of this version.");
+  if (!menu_) menu_ = std::make_unique<Menu>(app_);
+  hide();
+  menu_->show();
 }
 
 void Login::cmdMarks_Click() {
-  if (!reports_) {
-    reports_ = std::make_unique<QWidget>();
-    reports_->setObjectName(QStringLiteral("frm_Reports"));
-    reports_->setWindowTitle(QStringLiteral("Reports"));
-  }
+  if (!reports_) reports_ = std::make_unique<frm_Reports>(app_);
   reports_->show();
 }
 

@@ -50,7 +50,8 @@ class Login : public QWidget {
   std::unique_ptr<BrowserLoad> loader_;
   std::unique_ptr<Test> selection_;
   std::unique_ptr<DoTest> testWindow_;
-  std::unique_ptr<QWidget> reports_;
+  std::unique_ptr<QWidget> reports_;  // frm_Reports
+  std::unique_ptr<QWidget> menu_;     // the administrator menu
   QElapsedTimer sinceLoad_;
   QListWidget* List1_;
   QPushButton* cmdMarks_;

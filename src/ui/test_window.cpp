@@ -9,6 +9,7 @@
 #include "common/error.h"
 #include "common/numtext.h"
 #include "platform/files.h"
+#include "results/resume.h"
 #include "testfile/access_code.h"
 #include "ui/accessibility.h"
 #include "ui/browser_load_window.h"
@@ -350,12 +351,37 @@ void Test::cmdRunTest_Click() {
   txtPassword_->setEnabled(false);
   FormulaContext context{&app_.prompter, &m.Debugger, 0};
   m.TestFolder = m.WebBase + "tests/" + ChosenLine() + "/";
-  m.Prepared = Scrambler(m.Bank, m.StudyMode, m.TestFolder, app_.random, m.Formulas, context);
-  m.CurrentQuestion = context.currentQuestion;
+  if (m.StudyMode) {
+    m.Prepared = Scrambler(m.Bank, m.StudyMode, m.TestFolder, app_.random, m.Formulas, context);
+    m.CurrentQuestion = context.currentQuestion;
+  } else if (!PrepareExam()) {
+    return;
+  }
   if (openTestWindow) cmdGO_->show();
   RestoreNormalPointer();
   lblDecrypting_->setText(QStringLiteral("Test is Ready..."));
   List1_->setEnabled(false);
+}
+
+bool Test::PrepareExam() {
+  // An exam sitting is prepared from a seed its journal keeps, so an interrupted one can be
+  // prepared again exactly; one found interrupted is offered first.
+  ModuleExamora& m = app_.m;
+  try {
+    SetStudentPaths(m, app_.settings, app_.env);
+    const auto folder = app_.settings.Paths().ToNative(m.StudentFilesFolder);
+    const JournalKey key = LoadOrCreateJournalKey(app_.settings.journalKeyFile);
+    m.Exam = std::make_shared<ExamStart>(
+        PrepareExamSitting(m, folder, key, app_.clock.Now(), app_.prompter));
+    m.CurrentQuestion = m.Bank.header.QuestionsInFile;
+    return true;
+  } catch (const Error& e) {
+    lblStatus_->setText(ToQString(e.what()));
+    lblStatus_->setStyleSheet(QStringLiteral("color: #FF0000;"));
+    lblDecrypting_->hide();
+    RestoreNormalPointer();
+    return false;
+  }
 }
 
 void Test::cmdGO_Click() {

@@ -43,6 +43,9 @@ class Test : public QWidget {
   void cmdRunTest_MouseDown();
   void cmdRunTest_Click();
   void cmdGO_Click();
+  /// Prepares an exam sitting (seeded and journalled, or an interrupted one carried on);
+  /// false with the reason in the status line when it cannot.
+  bool PrepareExam();
   void cmdUploader_Click();
   void cmdQuit_Click();
   /// The wait for a test that does not come: after `kLoadWaitMs` the request is abandoned and

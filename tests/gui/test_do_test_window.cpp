@@ -556,7 +556,17 @@ TEST(DoTestClock, EachAnswerSwitchesTheBackupOnOutsideStudyMode) {
   s.Type(s.Solution(1));
   s.Enter();
   EXPECT_TRUE(s.window->BackupTimerEnabled());
+  // Half a second on, "SAVING..." in black while the backup is written; half a second after
+  // that the answer codes in grey, and the timer rests.
+  auto* gotit = s.Find<QLineEdit>("txtGotit");
   s.window->tmr_backup_Tick();
+  EXPECT_EQ(gotit->text(), "SAVING...");
+  EXPECT_TRUE(gotit->styleSheet().contains("#000000"));
+  EXPECT_TRUE(s.window->BackupTimerEnabled());
+  EXPECT_EQ(backups, 1);
+  s.window->tmr_backup_Tick();
+  EXPECT_EQ(gotit->text(), "Y" + QString(14, 'Z'));
+  EXPECT_TRUE(gotit->styleSheet().contains("#A0A0A0"));
   EXPECT_FALSE(s.window->BackupTimerEnabled());
   EXPECT_EQ(backups, 1);
 }

@@ -14,8 +14,11 @@
 
 #include "app/sign_in.h"
 #include "cli/cli.h"
+#include "common/text.h"
 #include "platform/files.h"
+#include "testfile/access_code.h"
 #include "ui/browser_load_window.h"
+#include "ui/do_test_window.h"
 #include "ui/login_window.h"
 #include "ui/page_fetcher.h"
 #include "ui/test_window.h"
@@ -72,7 +75,8 @@ TEST(SignInWindow, AStudentSignsInAndGetTestOpensAnExamSelection) {
   for (int step = 0; step < 20; ++step) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return loader.pending() == 0; }, 20000));
     bool fired = false;
-    for (LoaderTimer t : {LoaderTimer::kTimer1, LoaderTimer::kTimer2, LoaderTimer::kTimer3}) {
+    for (LoaderTimer t : {LoaderTimer::kTimer1, LoaderTimer::kTimer2, LoaderTimer::kTimer3,
+                          LoaderTimer::kTimerXX, LoaderTimer::kTimerY}) {
       if (!fired && loader.TimerEnabled(t)) loader.Tick(t), fired = true;
     }
     if (!fired) break;
@@ -99,6 +103,44 @@ TEST(SignInWindow, AStudentSignsInAndGetTestOpensAnExamSelection) {
   EXPECT_TRUE(login.selection().isVisible());
   EXPECT_TRUE(login.selection().windowTitle().contains(
       "EXAM MODE     |     Mary Smith      |      MARKS WILL BE RECORDED"));
+
+  // The student takes Circuits: the access code, "Get the Test", GO, then END at once.
+  fs::create_directories(results / "subject_files");
+  examora::Test& selection = login.selection();
+  selection.List1_Click(1);
+  const LoaderTimer all[] = {LoaderTimer::kTimer3, LoaderTimer::kTimerXX, LoaderTimer::kTimerY};
+  for (int step = 0; step < 20; ++step) {
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loader.pending() == 0; }, 20000));
+    bool fired = false;
+    for (LoaderTimer t : all) {
+      if (!fired && loader.TimerEnabled(t)) loader.Tick(t), fired = true;
+    }
+    if (!fired) break;
+  }
+  auto* code = selection.findChild<QLineEdit*>("txtPassword");
+  QTest::keyClicks(code, QString::number(MakeAccessCode(clock)));
+  QTest::keyClick(code, Qt::Key_Return);
+  QTest::mouseClick(selection.findChild<QPushButton*>("cmdRunTest"), Qt::LeftButton);
+  QTest::mouseClick(selection.findChild<QPushButton*>("cmdGO"), Qt::LeftButton);
+  ASSERT_NE(login.testWindow(), nullptr);
+  DoTest& test = *login.testWindow();
+  test.tmrDelay_Tick();
+  EXPECT_TRUE(test.windowTitle().startsWith(
+      "Examora 568: 2010-03-23  |  EXAM MODE (Recorded)  |   Mary Smith   |    10102 Circuits"));
+  prompter.SetNextAnswer(MessageAnswer::Yes);
+  QTest::mouseClick(test.findChild<QPushButton*>("cmdQuit"), Qt::LeftButton);
+  ASSERT_TRUE(test.model().Ended());
+
+  EXPECT_TRUE(test.model().saved);
+  const std::string record = "10102,012345678,08/12/2026,12:50,,12,";
+  auto lines = [](const fs::path& file) { return SplitLines(ReadFileBytes(file)); };
+  const auto own = lines(results / "012345678.txt");
+  ASSERT_EQ(own.size(), 2u);
+  EXPECT_EQ(own[1].substr(0, record.size()), record);
+  EXPECT_TRUE(own[1].ends_with(",Mary Smith,"));
+  EXPECT_EQ(lines(results / "masterfile.txt"), std::vector<std::string>{own[1]});
+  EXPECT_EQ(lines(results / "subject_files" / "10102.txt"), std::vector<std::string>{own[1]});
+  EXPECT_TRUE(test.findChild<QPushButton*>("cmdSaveUSB")->isVisible());
   fs::remove_all(dir);
 }
 
