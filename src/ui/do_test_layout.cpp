@@ -292,6 +292,7 @@ void DoTest::BuildControls() {
   connect(cmdQuitAll_, &QPushButton::clicked, this, &DoTest::cmdQuitAll_Click);
   connect(cmdSaveUSB_, &QPushButton::clicked, this, &DoTest::cmdSaveUSB_Click);
   connect(cmdConvert_, &QPushButton::clicked, this, &DoTest::cmdConvert_Click);
+  ApplyDoTestAccessibility();
   resize(1100, 720);
 }
 

@@ -84,6 +84,7 @@ class DoTest : public QWidget {
 
  private:
   void BuildControls();
+  void ApplyDoTestAccessibility();
   QGroupBox* BuildNumericPanel();
   QGroupBox* BuildMultiSelectPanel();
   QGroupBox* BuildOneWordPanel();

@@ -445,6 +445,21 @@ TEST(DoTestClock, EnterOnTheQuitBoxKeepsTheTestRunning) {
   EXPECT_TRUE(s.window->ClockRunning());
 }
 
+// Screen readers: every named control of the test window says what it is and what it is for.
+TEST(DoTestWindow, EveryNamedControlHasAnAccessibleName) {
+  Sitting s(false);
+  int named = 0;
+  for (QWidget* w : s.window->findChildren<QWidget*>()) {
+    if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_"))) continue;
+    EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+    EXPECT_FALSE(w->accessibleDescription().isEmpty()) << w->objectName().toStdString();
+    ++named;
+  }
+  EXPECT_GT(named, 150);  // the 78 boxes, the word and matching boxes and the rest
+  EXPECT_EQ(s.Find<QLineEdit>("txtAnswer")->accessibleName(), "Answer");
+  EXPECT_EQ(s.Find<QCheckBox>("Check127")->accessibleName(), "Box BB");
+}
+
 // Units chosen with the arrow keys are the units marked.
 TEST(DoTestWindow, ArrowKeysInTheUnitListChooseTheUnit) {
   Sitting s(false);
