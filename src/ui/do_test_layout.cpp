@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "ui/accessibility.h"
 #include "ui/browser_panel.h"
 #include "ui/do_test_window.h"
 #include "ui/graph_panel.h"
@@ -73,7 +74,11 @@ QGroupBox* DoTest::BuildNumericPanel() {
   // Mouse or arrow keys alike: what is highlighted is what marking uses.
   connect(List1_, &QListWidget::currentRowChanged, this, &DoTest::List1_Click);
   connect(List2_, &QListWidget::currentRowChanged, this, &DoTest::List2_Click);
-  connect(ListRecent_, &QListWidget::currentRowChanged, this, &DoTest::ListRecent_Click);
+  // A recent unit is taken when it is clicked or chosen with Enter, not when the list merely
+  // receives the focus (which would silently swap the unit while tabbing past it).
+  connect(ListRecent_, &QListWidget::itemClicked, this,
+          [this](QListWidgetItem* item) { ListRecent_Click(ListRecent_->row(item)); });
+  OnEnterKey(*ListRecent_, [this](int row) { ListRecent_Click(row); });
   // A highlight cleared by Ctrl+click comes back: the list always shows the unit marked.
   for (QListWidget* list : {List1_, List2_}) {
     connect(list, &QListWidget::itemSelectionChanged, this, [this, list] {

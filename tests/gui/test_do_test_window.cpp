@@ -460,6 +460,92 @@ TEST(DoTestWindow, EveryNamedControlHasAnAccessibleName) {
   EXPECT_EQ(s.Find<QCheckBox>("Check127")->accessibleName(), "Box BB");
 }
 
+// A whole sample test with key events only: Tab to move, arrow keys in the lists and options,
+// Space to tick and press, typing into the boxes, Enter to confirm a number.
+TEST(DoTestWindow, AWholeSampleTestWithTheKeyboardAlone) {
+  Sitting s(false);
+  DoTest& w = *s.window;
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  auto focused = [] { return QApplication::focusWidget(); };
+  auto key = [&](int k, Qt::KeyboardModifiers mod = Qt::NoModifier) {
+    QTest::keyClick(focused(), static_cast<Qt::Key>(k), mod);
+  };
+  auto type = [&](const QString& text) { QTest::keyClicks(focused(), text); };
+  auto focusOn = [&](const char* name) {
+    for (int n = 0; n < 300 && focused()->objectName() != QLatin1String(name); ++n)
+      key(Qt::Key_Tab);
+    return focused()->objectName() == QLatin1String(name);
+  };
+  const examora::Sitting& p = s.m.Prepared;
+  for (int q = 1; q <= 15; ++q) {
+    ASSERT_EQ(s.window->model().CurrentQuestion(), q);
+    const std::string& text = p.QuestionText[static_cast<std::size_t>(q)];
+    switch (KindOf(text)) {
+      case QuestionKind::kNumeric: {
+        const std::string& unit = p.QuestionUnit[static_cast<std::size_t>(q)];
+        if (!IsPlainNumberKey(unit)) {
+          int row = 0;
+          while (s.m.Units.UnitTable[static_cast<std::size_t>(row) + 1].key != unit) ++row;
+          ASSERT_TRUE(focusOn("List2"));
+          key(Qt::Key_Home);
+          for (int r = 0; r < row; ++r) key(Qt::Key_Down);
+        }
+        ASSERT_TRUE(focusOn("txtAnswer"));
+        type(s.Solution(q));
+        key(Qt::Key_Return);
+        break;
+      }
+      case QuestionKind::kMultiSelect:
+        for (const char* box : {"Check10", "Check12", "Check14"}) {
+          ASSERT_TRUE(focusOn(box));
+          key(Qt::Key_Space);
+        }
+        ASSERT_TRUE(focusOn("cmd_OK2"));
+        key(Qt::Key_Space);
+        break;
+      case QuestionKind::kMultipleChoice: {
+        const int place = p.OptionSlot[static_cast<std::size_t>(q)][1];
+        for (int n = 0; n < 300 && !focused()->objectName().startsWith(QLatin1String("opt")); ++n)
+          key(Qt::Key_Tab);
+        ASSERT_TRUE(focused()->objectName().startsWith(QLatin1String("opt")));
+        // The arrow keys move among the options; Space picks the one reached.
+        for (int n = 0; n < 6 && focused()->objectName() != QStringLiteral("opt%1").arg(place); ++n)
+          key(focused()->objectName().mid(3).toInt() < place ? Qt::Key_Down : Qt::Key_Up);
+        EXPECT_EQ(focused()->objectName(), QStringLiteral("opt%1").arg(place));
+        key(Qt::Key_Space);
+        ASSERT_TRUE(focusOn("cmdSubmit"));
+        key(Qt::Key_Space);
+        break;
+      }
+      case QuestionKind::kOneWord:
+        ASSERT_TRUE(focusOn("txtOneWord0"));
+        type("mole");
+        key(Qt::Key_Tab);
+        type("candela");
+        ASSERT_TRUE(focusOn("cmd_OK3"));
+        key(Qt::Key_Space);
+        break;
+      case QuestionKind::kMatching:
+        ASSERT_TRUE(focusOn("txtMatch0"));
+        for (const char* item : {"k", "M", "m", "u"}) {
+          type(item);
+          key(Qt::Key_Tab);
+        }
+        ASSERT_TRUE(focusOn("cmd_OK4"));
+        key(Qt::Key_Space);
+        break;
+    }
+    EXPECT_EQ(s.window->model().ResultCode[static_cast<std::size_t>(q)] == "Y" ||
+                  s.window->model().ResultCode[static_cast<std::size_t>(q)] == "A",
+              true)
+        << "Q" << q << " " << s.window->model().ResultCode[static_cast<std::size_t>(q)];
+    if (q == 15) break;
+  }
+  EXPECT_TRUE(s.window->model().Ended());
+  EXPECT_EQ(s.window->model().progress.Score, 100);
+}
+
 // Units chosen with the arrow keys are the units marked.
 TEST(DoTestWindow, ArrowKeysInTheUnitListChooseTheUnit) {
   Sitting s(false);
