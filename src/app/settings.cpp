@@ -310,9 +310,8 @@ DeploymentSettings LoadDeploymentSettings(std::vector<std::string>& args, const 
       s.examMode = v.value == "exam";
       v.value = s.examMode ? "exam" : "study";
     } else if (v.key == "students") {
-      s.studentsFile = v.value.empty()
-                           ? s.programFolderNative / "info" / "data" / "std_crypt.eqb"
-                           : std::filesystem::path(v.value);
+      s.studentsFile = v.value.empty() ? s.programFolderNative / "info" / "data" / "std_crypt.eqb"
+                                       : std::filesystem::path(v.value);
       v.value = s.studentsFile.string();
     } else if (v.key == "journal-key") {
       s.journalKeyFile = v.value.empty() ? DataHome(env) / "examora" / "journal.key"

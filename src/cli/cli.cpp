@@ -51,8 +51,9 @@ constexpr CommandInfo kCommands[] = {
      "each answer marked (\"Q<position> <code> <state>\" and any message box below it); records "
      "nothing. ANSWERS holds one line per answer, \"<position>: <answer>\"",
      SitCommand},
-    {"sit", "FILE --exam --students FILE --student NUMBER --save DIR [--seed S] "
-            "[--answers ANSWERS] [--journal-key FILE] [--hold]",
+    {"sit",
+     "FILE --exam --students FILE --student NUMBER --save DIR [--seed S] "
+     "[--answers ANSWERS] [--journal-key FILE] [--hold]",
      "an exam sitting of a signed-in student, journalled (an interrupted one resumes) and saved "
      "to the student, master and subject files in DIR; prints \"saved: \" and the record last; "
      "--hold waits instead of ending it",
@@ -62,8 +63,9 @@ constexpr CommandInfo kCommands[] = {
      "the count, the folder, and one tab-separated line a student (number, password, first, "
      "last)",
      StudentsCommand},
-    {"results", "rebuild|split|sort|reports --folder DIR [--students FILE] [--testlist FILE] | "
-                "stats TESTNUMBER --folder DIR [--test FILE] [--testlist FILE]",
+    {"results",
+     "rebuild|split|sort|reports --folder DIR [--students FILE] [--testlist FILE] | "
+     "stats TESTNUMBER --folder DIR [--test FILE] [--testlist FILE]",
      "the result file processor's steps on a results folder, printing the lines its window logs",
      ResultsCommand},
     {"admin", "set-password [--file FILE]",

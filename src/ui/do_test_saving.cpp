@@ -19,11 +19,13 @@ void DoTest::StartExamRecording() {
   try {
     if (exam.resume) {
       ReplayJournal(*model_, m, *exam.resume);
-      journal_ = std::make_unique<SittingJournal>(*files_, exam.journalPath, exam.key, *exam.resume);
+      journal_ =
+          std::make_unique<SittingJournal>(*files_, exam.journalPath, exam.key, *exam.resume);
     } else {
-      const SittingIdentity identity{RecordStudentNumber(m),         m.TestNumber, m.TestName,
-                                     BankFingerprint(m.Bank),         exam.seed,
-                                     SerialSeconds(app_.clock.Now()), model_->SecondsLeft};
+      const SittingIdentity identity{
+          RecordStudentNumber(m),  m.TestNumber, m.TestName,
+          BankFingerprint(m.Bank), exam.seed,    SerialSeconds(app_.clock.Now()),
+          model_->SecondsLeft};
       journal_ = std::make_unique<SittingJournal>(*files_, exam.journalPath, exam.key, identity);
     }
   } catch (const Error& e) {
@@ -34,11 +36,10 @@ void DoTest::StartExamRecording() {
   model_->Backup = [this] {
     ModuleExamora& mm = app_.m;
     const auto paths = app_.settings.Paths();
-    const BackupResult backup =
-        examora::Backup(mm,
-                        RecordFields(mm, model_->progress.Score, model_->progress.AnswerCodes,
-                                     app_.clock.Now()),
-                        LastBackupLine, *files_, paths);
+    const BackupResult backup = examora::Backup(
+        mm,
+        RecordFields(mm, model_->progress.Score, model_->progress.AnswerCodes, app_.clock.Now()),
+        LastBackupLine, *files_, paths);
     if (!backup.error.empty()) {
       app_.prompter.Message("Examora", backup.error, MessageButtons::Ok, MessageIcon::Warning);
     }
@@ -72,17 +73,17 @@ void DoTest::tmr_backup_Tick() {
     model_->Backup();
   }
   txtGotit_->setText(ToQString(gotit_.txtGotit));
-  txtGotit_->setStyleSheet(
-      QStringLiteral("background-color: #E0E0E0; color: %1;")
-          .arg(gotit_.foreColour == BackupTimer::kGrey ? QStringLiteral("#A0A0A0")
-                                                       : QStringLiteral("#000000")));
+  txtGotit_->setStyleSheet(QStringLiteral("background-color: #E0E0E0; color: %1;")
+                               .arg(gotit_.foreColour == BackupTimer::kGrey
+                                        ? QStringLiteral("#A0A0A0")
+                                        : QStringLiteral("#000000")));
   tmr_backup_->SetEnabled(gotit_.enabled);
 }
 
 void DoTest::cmdSaveUSB_Click() {
   ModuleExamora& m = app_.m;
-  const ResultsFields fields = RecordFields(m, model_->progress.Score,
-                                            model_->progress.AnswerCodes, app_.clock.Now());
+  const ResultsFields fields =
+      RecordFields(m, model_->progress.Score, model_->progress.AnswerCodes, app_.clock.Now());
   const UsbSaveResult saved =
       examora::cmdSaveUSB_Click(fields, FromQString(lblCountdown_->text()), app_.prompter);
   if (!saved.record.empty()) model_->ResultsLine = saved.record;
