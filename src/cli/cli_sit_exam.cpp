@@ -77,7 +77,6 @@ void ExamSitting::Begin(DoTestModel& model, std::uint64_t seed, const TextAnswer
     journal_ = std::make_unique<SittingJournal>(files_, path, key_, id);
   }
   model.SaveResults = [this, &model] {
-    journal_->Finish();
     SaveSeams seams{files_,
                     prompter_,
                     paths_,
@@ -93,6 +92,8 @@ void ExamSitting::Begin(DoTestModel& model, std::uint64_t seed, const TextAnswer
     model.endScreen.insert(model.endScreen.end(), outcome_.picSaveLines.begin(),
                            outcome_.picSaveLines.end());
     saved_ = true;
+    // Only a record safely in every file closes the journal; until then it can be carried on.
+    if (outcome_.Complete()) journal_->Finish();
     return outcome_.Complete();
   };
 }

@@ -1,5 +1,7 @@
 #include "ui/browser_panel.h"
 
+#include <filesystem>
+
 #include <QImage>
 #include <QTextDocument>
 
@@ -30,12 +32,30 @@ QString BrowserPanel::FolderFor(const QUrl& address) const {
   return folder_.isEmpty() ? QString::fromStdString(FolderOf(Address(address))) : folder_;
 }
 
+namespace {
+
+// A local file counts as inside its folder only when its real path is: a symbolic link planted
+// in a file:// web folder must not reach a file elsewhere.
+bool RealPathInside(const QUrl& address, const QString& folder) {
+  if (!address.isLocalFile()) return true;
+  std::error_code ec;
+  const auto file = std::filesystem::weakly_canonical(address.toLocalFile().toStdString(), ec);
+  if (ec) return false;
+  auto base = std::filesystem::weakly_canonical(QUrl(folder).toLocalFile().toStdString(), ec);
+  if (ec) return false;
+  const std::string prefix = base.string().ends_with('/') ? base.string() : base.string() + "/";
+  return file.string().starts_with(prefix);
+}
+
+}  // namespace
+
 void BrowserPanel::Navigate(const QUrl& address) {
   location_ = address;
   const int generation = ++generation_;
   fetcher_.Abort(fetch_);
   const std::string text = Address(address);
-  if (!IsInsideFolder(text, FolderFor(address).toStdString())) {
+  if (!IsInsideFolder(text, FolderFor(address).toStdString()) ||
+      !RealPathInside(address, FolderFor(address))) {
     ++arrivals_;
     setPlainText(tr("%1 lies outside the web folder and is not shown.").arg(address.fileName()));
     return;
@@ -75,7 +95,8 @@ QVariant BrowserPanel::loadResource(int type, const QUrl& name) {
   (void)type;
   const QUrl resolved = location_.resolved(name);
   const bool inside = resolved.scheme() == location_.scheme() &&
-                      IsInsideFolder(Address(resolved), FolderFor(location_).toStdString());
+                      IsInsideFolder(Address(resolved), FolderFor(location_).toStdString()) &&
+                      RealPathInside(resolved, FolderFor(location_));
   // An empty answer, never a null one: for a null answer the document would read the local
   // file itself, wherever it lies.
   const QVariant nothing = QByteArray();

@@ -18,7 +18,16 @@ void DoTest::StartExamRecording() {
   const ExamStart& exam = *m.Exam;
   try {
     if (exam.resume) {
+      held_.Hold();  // what was said about these answers the first time is not said again
       ReplayJournal(*model_, m, *exam.resume);
+      held_.Discard();
+      // Back one open question, so that the start timer's Next shows the one the student was
+      // on rather than the one after it.
+      do {
+        m.CurrentQuestion =
+            m.CurrentQuestion > 1 ? m.CurrentQuestion - 1 : model_->QuestionsToAsk();
+      } while (model_->QuestionState[static_cast<std::size_t>(m.CurrentQuestion)] >= 8 &&
+               !model_->Ended());
       journal_ =
           std::make_unique<SittingJournal>(*files_, exam.journalPath, exam.key, *exam.resume);
     } else {
@@ -29,6 +38,7 @@ void DoTest::StartExamRecording() {
       journal_ = std::make_unique<SittingJournal>(*files_, exam.journalPath, exam.key, identity);
     }
   } catch (const Error& e) {
+    held_.Discard();
     // The sitting goes on and is saved at the end; only carrying it on after a crash is lost.
     app_.prompter.Message("Examora", std::string(e.what()) + ". The sitting is not journalled.",
                           MessageButtons::Ok, MessageIcon::Warning);
@@ -45,13 +55,17 @@ void DoTest::StartExamRecording() {
     }
   };
   model_->SaveResults = [this] {
-    if (journal_) journal_->Finish();
     const auto paths = app_.settings.Paths();
     SaveSeams seams{*files_, app_.prompter, paths, [this] { Delay(); }, {}};
     const SaveOutcome outcome =
         examora::SaveResults(app_.m, model_->progress.Score, model_->progress.AnswerCodes,
                              app_.clock.Now(), app_.settings, app_.env, seams);
     ShowSaveOutcome(model_->endScreen, outcome);
+    model_->endScreen.insert(model_->endScreen.end(), outcome.picSaveLines.begin(),
+                             outcome.picSaveLines.end());
+    // Only a record safely in every file closes the journal: until then the sitting can still
+    // be carried on, and its answers are not lost.
+    if (journal_ && outcome.Complete()) journal_->Finish();
     return outcome.Complete();
   };
 }
@@ -59,13 +73,20 @@ void DoTest::StartExamRecording() {
 bool DoTest::Confirm(const std::function<bool()>& confirm) {
   ReadAnswerControls();
   if (!journal_) return confirm();
+  // The marking boxes wait until the answer is in the journal: a crash while one is open
+  // must not lose an answer already marked.
+  held_.Hold();
+  bool marked = true;
   try {
-    return ConfirmAndJournal(*model_, app_.m, journal_.get());
+    marked = ConfirmAndJournal(*model_, app_.m, journal_.get());
   } catch (const Error& e) {
     // Marked all the same; the student is told the journal could not keep it.
+    held_.Release();
     app_.prompter.Message("Examora", e.what(), MessageButtons::Ok, MessageIcon::Warning);
     return true;
   }
+  held_.Release();
+  return marked;
 }
 
 void DoTest::tmr_backup_Tick() {

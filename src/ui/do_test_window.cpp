@@ -27,9 +27,9 @@
 
 namespace examora {
 DoTest::DoTest(AppContext& app, std::string testFolderName, QWidget* parent)
-    : QWidget(parent), app_(app), testFolderName_(std::move(testFolderName)) {
+    : QWidget(parent), app_(app), held_(app.prompter), testFolderName_(std::move(testFolderName)) {
   setObjectName(QStringLiteral("DoTest"));
-  model_ = std::make_unique<DoTestModel>(app.m, app.prompter, app.random, app.clock);
+  model_ = std::make_unique<DoTestModel>(app.m, held_, app.random, app.clock);
   tmrDelay_ = std::make_unique<SwitchTimer>(this, QStringLiteral("tmrDelay"), 250, app.manualTimers,
                                             [this] { tmrDelay_Tick(); });
   second_ = std::make_unique<SwitchTimer>(this, QStringLiteral("second"), 1000, app.manualTimers,
@@ -299,15 +299,20 @@ void DoTest::ShowQuestion() {
         lblMatch_[static_cast<std::size_t>(k)]->setVisible(shown);
         txtMatch_[static_cast<std::size_t>(k)]->setVisible(shown);
         txtMatch_[static_cast<std::size_t>(k)]->setEnabled(true);
-        if (shown)
-          lblMatch_[static_cast<std::size_t>(k)]->setText(
-              ToQString(view.matchPrompts[static_cast<std::size_t>(k)]));
+        if (shown) {
+          const QString prompt = ToQString(view.matchPrompts[static_cast<std::size_t>(k)]);
+          lblMatch_[static_cast<std::size_t>(k)]->setText(prompt);
+          lblMatch_[static_cast<std::size_t>(k)]->setAccessibleName(prompt);
+          txtMatch_[static_cast<std::size_t>(k)]->setAccessibleName(
+              QStringLiteral("Label for %1").arg(prompt));
+        }
       }
       break;
     case Panel::kMultipleChoice:
       for (int k = 1; k <= static_cast<int>(view.options.size()); ++k) {
         QRadioButton* option = opt_[static_cast<std::size_t>(k)];
         option->setText(ToQString(view.options[static_cast<std::size_t>(k) - 1]));
+        option->setAccessibleName(option->text());  // a screen reader reads the option itself
         option->show();
         option->setEnabled(true);
         const bool picked = k == view.picked;

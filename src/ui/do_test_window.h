@@ -17,6 +17,7 @@
 #include "formula/grapher.h"
 #include "results/saving.h"
 #include "ui/app_context.h"
+#include "ui/held_prompter.h"
 #include "ui/switch_timer.h"
 
 namespace examora {
@@ -104,6 +105,7 @@ class DoTest : public QWidget {
   bool Confirm(const std::function<bool()>& confirm);
 
   AppContext& app_;
+  HeldPrompter held_;  // the model's boxes; held back while an exam answer is journalled
   std::string testFolderName_;
   std::unique_ptr<DoTestModel> model_;
   std::unique_ptr<SwitchTimer> tmrDelay_, second_, tmr_redbox_, tmr_backup_;

@@ -193,9 +193,17 @@ void Login::cmdGO_Click() {
 void Login::Image1_Click() {
   // The administrator menu is for exam sessions only; in study mode the click does nothing.
   if (app_.m.StudyMode) return;
-  if (!menu_) menu_ = std::make_unique<Menu>(app_);
+  if (!menu_) {
+    menu_ = std::make_unique<Menu>(app_);
+    menu_->installEventFilter(this);  // closing the menu comes back here
+  }
   hide();
   menu_->show();
+}
+
+bool Login::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == menu_.get() && event->type() == QEvent::Close) show();
+  return QWidget::eventFilter(watched, event);
 }
 
 void Login::cmdMarks_Click() {

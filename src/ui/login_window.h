@@ -37,6 +37,7 @@ class Login : public QWidget {
   void cmdQuit_Click();
 
   BrowserLoad& loader() { return *loader_; }
+  bool eventFilter(QObject* watched, QEvent* event) override;
   Test& selection();
   /// The test window of the sitting under way, if one was opened.
   DoTest* testWindow() { return testWindow_.get(); }

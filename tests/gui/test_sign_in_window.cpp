@@ -127,12 +127,30 @@ TEST(SignInWindow, AStudentSignsInAndGetTestOpensAnExamSelection) {
   test.tmrDelay_Tick();
   EXPECT_TRUE(test.windowTitle().startsWith(
       "Examora 568: 2010-03-23  |  EXAM MODE (Recorded)  |   Mary Smith   |    10102 Circuits"));
+  // A wrong answer: by the time its box is open, the answer is already in the journal.
+  auto journalLines = [&] {
+    for (const auto& entry : fs::directory_iterator(results)) {
+      const std::string name = entry.path().filename().string();
+      if (name.ends_with("journal.txt")) return SplitLines(ReadFileBytes(entry.path())).size();
+    }
+    return std::size_t{0};
+  };
+  const std::size_t before = journalLines();
+  std::size_t whileOpen = 0;
+  prompter.whileShown = [&](const ScriptedPrompter::Prompt&) { whileOpen = journalLines(); };
+  test.findChild<QListWidget*>("List2")->setCurrentRow(0);
+  QTest::keyClicks(test.findChild<QLineEdit*>("txtAnswer"), "0.000123");
+  QTest::keyClick(test.findChild<QLineEdit*>("txtAnswer"), Qt::Key_Return);
+  prompter.whileShown = nullptr;
+  EXPECT_GT(before, 0u);
+  EXPECT_EQ(whileOpen, before + 1);
   prompter.SetNextAnswer(MessageAnswer::Yes);
   QTest::mouseClick(test.findChild<QPushButton*>("cmdQuit"), Qt::LeftButton);
   ASSERT_TRUE(test.model().Ended());
 
   EXPECT_TRUE(test.model().saved);
   const std::string record = "10102,012345678,08/12/2026,12:50,,12,";
+  EXPECT_EQ(test.model().endScreen.back(), " Press QUIT to end...");
   auto lines = [](const fs::path& file) { return SplitLines(ReadFileBytes(file)); };
   const auto own = lines(results / "012345678.txt");
   ASSERT_EQ(own.size(), 2u);
