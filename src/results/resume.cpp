@@ -118,7 +118,8 @@ void ReplayJournal(DoTestModel& model, ModuleExamora& m, const JournalContent& j
 }
 
 ExamStart PrepareExamSitting(ModuleExamora& m, const std::filesystem::path& folder,
-                             const JournalKey& key, const LocalDateTime& now, Prompter& prompter) {
+                             const JournalKey& key, const LocalDateTime& now, Prompter& prompter,
+                             Random& random) {
   ExamStart start;
   start.key = key;
   const std::string number = RecordStudentNumber(m);
@@ -134,7 +135,8 @@ ExamStart PrepareExamSitting(ModuleExamora& m, const std::filesystem::path& fold
     start.seed = check.content.identity.seed;
     start.resume = std::move(check.content);
   } else {
-    start.seed = NewSittingSeed();
+    random.Reseed();
+    start.seed = static_cast<std::uint64_t>(random.Next() * 9007199254740992.0);  // 2^53
   }
   PrepareSeededSitting(m, start.seed, prompter);
   return start;

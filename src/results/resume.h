@@ -47,8 +47,10 @@ struct ExamStart {
 /// Opens an exam sitting of `m.Bank` for the signed-in student, whose journals live in
 /// `folder`: an interrupted sitting is offered (a broken journal is set aside as ".broken" and
 /// reported), and the sitting is prepared from its seed or from a new one.
+/// A new sitting's seed is drawn from `random` (tests inject a seeded one).
 ExamStart PrepareExamSitting(ModuleExamora& m, const std::filesystem::path& folder,
-                             const JournalKey& key, const LocalDateTime& now, Prompter& prompter);
+                             const JournalKey& key, const LocalDateTime& now, Prompter& prompter,
+                             Random& random);
 
 /// Enters one answer given as text (examora-cli's answer lines) on the question on screen.
 using TextAnswerEntry = std::function<bool(DoTestModel&, ModuleExamora&, const std::string&)>;

@@ -372,7 +372,7 @@ bool Test::PrepareExam() {
     const auto folder = app_.settings.Paths().ToNative(m.StudentFilesFolder);
     const JournalKey key = LoadOrCreateJournalKey(app_.settings.journalKeyFile);
     m.Exam = std::make_shared<ExamStart>(
-        PrepareExamSitting(m, folder, key, app_.clock.Now(), app_.prompter));
+        PrepareExamSitting(m, folder, key, app_.clock.Now(), app_.prompter, app_.random));
     m.CurrentQuestion = m.Bank.header.QuestionsInFile;
     return true;
   } catch (const Error& e) {

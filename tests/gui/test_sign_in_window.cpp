@@ -138,6 +138,10 @@ TEST(SignInWindow, AStudentSignsInAndGetTestOpensAnExamSelection) {
   const std::size_t before = journalLines();
   std::size_t whileOpen = 0;
   prompter.whileShown = [&](const ScriptedPrompter::Prompt&) { whileOpen = journalLines(); };
+  while (PanelOf(m.Prepared.QuestionText[static_cast<std::size_t>(m.CurrentQuestion)]) !=
+         Panel::kNumeric) {
+    QTest::mouseClick(test.findChild<QPushButton*>("cmdNext"), Qt::LeftButton);
+  }
   test.findChild<QListWidget*>("List2")->setCurrentRow(0);
   QTest::keyClicks(test.findChild<QLineEdit*>("txtAnswer"), "0.000123");
   QTest::keyClick(test.findChild<QLineEdit*>("txtAnswer"), Qt::Key_Return);
@@ -149,12 +153,13 @@ TEST(SignInWindow, AStudentSignsInAndGetTestOpensAnExamSelection) {
   ASSERT_TRUE(test.model().Ended());
 
   EXPECT_TRUE(test.model().saved);
-  const std::string record = "10102,012345678,08/12/2026,12:50,,12,";
+  const std::string record = "10102,012345678,08/12/2026,12:50,";
   EXPECT_EQ(test.model().endScreen.back(), " Press QUIT to end...");
   auto lines = [](const fs::path& file) { return SplitLines(ReadFileBytes(file)); };
   const auto own = lines(results / "012345678.txt");
   ASSERT_EQ(own.size(), 2u);
   EXPECT_EQ(own[1].substr(0, record.size()), record);
+  EXPECT_NE(own[1].find(",12,"), std::string::npos);  // twelve questions asked
   EXPECT_TRUE(own[1].ends_with(",Mary Smith,"));
   EXPECT_EQ(lines(results / "masterfile.txt"), std::vector<std::string>{own[1]});
   EXPECT_EQ(lines(results / "subject_files" / "10102.txt"), std::vector<std::string>{own[1]});
