@@ -1,5 +1,7 @@
 #include "testfile/encrypt_model.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
@@ -53,6 +55,39 @@ TEST(EncryptModel, OpenCleansShowsComputesWritesAndStepsThroughTheQuestions) {
   model.cmdAnother_Click();
   EXPECT_FALSE(model.opened);
   EXPECT_TRUE(model.List1.empty());
+}
+
+// Each question checked as a student meets it: symbols and drawn values in its text, the worked
+// answer and unit, the options in their shown order, the graph's markup, and check's problems.
+TEST(EncryptModel, QuestionsAreShownAsAStudentMeetsThem) {
+  testing::TempDir dir;
+  WriteFileAtomically(
+      dir / "s.txt",
+      "10198\r\nShown\r\nTitle: t\r\nCompulsory: False\r\nPassMark: 50\r\nd\r\nv\r\n"
+      "----------\r\n#F = #(5000,5000,4) N at 20<DEG>\r\n\r\n#a/1000\r\nkn\r\n"
+      "----------\r\nWhich?\r\n\r\nSame\r\nSame\r\n"
+      "----------\r\n#Slope of graph[#a*x]\r\ngraph[#a*x]5\r\n#a\r\nnumber\r\n"
+      "*** END OF FILE ***\r\n");
+  ScriptedPrompter prompter;
+  EncryptModel model("http://web/", prompter);
+  prompter.SetNextText((dir / "s.txt").string());
+  model.cmdOpen_Click();
+  model.cmdOK_Click();
+  ASSERT_TRUE(model.written);
+  auto shows = [&](const std::string& line) {
+    return std::find(model.Picture1.begin(), model.Picture1.end(), line) != model.Picture1.end();
+  };
+  EXPECT_TRUE(shows("As a student meets it:"));
+  EXPECT_TRUE(shows("Q1: F = 5000 N at 20\xB0"));
+  EXPECT_TRUE(shows("Values drawn: a= 5000"));
+  EXPECT_TRUE(shows("Answer: 5 (unit key kn)"));
+  EXPECT_TRUE(model.graphMarkup.empty());
+  model.cmdCheckQuestion_Click();
+  EXPECT_TRUE(shows("  (1) Same   <- right") || shows("  (2) Same   <- right"));
+  EXPECT_TRUE(shows("Problem: options repeat: \"Same\""));
+  model.cmdCheckQuestion_Click();
+  EXPECT_EQ(model.graphMarkup, "graph[#a*x]5");
+  EXPECT_EQ(model.formulas().QuestionVarCount.at(1), 1);
 }
 
 TEST(EncryptModel, ABrokenBlockIsShownButNotWritten) {

@@ -12,6 +12,7 @@
 #include "engine/units.h"
 #include "platform/files.h"
 #include "testfile/authoring.h"
+#include "testfile/question_check.h"
 #include "testfile/scrambler.h"
 
 namespace examora::cli {
@@ -136,68 +137,11 @@ class ProblemList {
   std::map<std::string, int> counts_;
 };
 
-// The sitting position a formula message names ("Question7", "Question 7", "Q7 Overflow ").
-int PositionNamed(const ScriptedPrompter::Prompt& box) {
-  const std::string& source = box.title.starts_with("Question") ? box.title : box.text;
-  std::size_t i = 0;
-  while (i < source.size() && !std::isdigit(static_cast<unsigned char>(source[i]))) ++i;
-  return static_cast<int>(LeadingNumber(source.substr(i)));
-}
-
-bool KnownUnitKey(const UnitCatalogue& units, const std::string& key) {
-  if (key.substr(0, 6) == "number") return true;
-  return std::any_of(units.UnitTable.begin() + 1, units.UnitTable.end(),
-                     [&](const UnitRow& row) { return row.key == key; });
-}
-
-// A typed 4-figure answer must fall inside the 1 % band of the solution.
-bool BandHoldsFourFigures(float solution) {
-  float shown = solution;
-  int figures = 4;
-  const float typed = static_cast<float>(LeadingNumber(FormatSF(shown, figures)));
-  const double d = solution / 100.0;
-  float low = static_cast<float>(solution - d), high = static_cast<float>(solution + d);
-  if (high < low) std::swap(low, high);
-  return low <= typed && typed <= high && low < high;
-}
-
 void CheckSitting(const TestBank& bank, const Sitting& s, const UnitCatalogue& units,
                   ProblemList& problems) {
   for (int i = 1; i <= s.size(); ++i) {
-    const int q = s.QuestionOrder[i];
-    const QuestionBlock& block = bank.Questions[static_cast<std::size_t>(q)];
-    switch (KindOf(block[1])) {
-      case QuestionKind::kNumeric:
-        if (!KnownUnitKey(units, s.QuestionUnit[i])) {
-          problems.Add(q, "unit key \"" + s.QuestionUnit[i] + "\" is not in the units catalogue");
-        }
-        if (s.Solution[i] == 0) {
-          problems.Add(q, "the answer comes out 0");
-        } else if (!std::isfinite(s.Solution[i])) {
-          problems.Add(q, "the answer is not a finite number");
-        } else if (!BandHoldsFourFigures(s.Solution[i])) {
-          problems.Add(q, "the answer " + FormatGeneralSingle(s.Solution[i]) +
-                              " is too small for its 1% band to hold a 4-figure answer");
-        }
-        break;
-      case QuestionKind::kMultiSelect: {
-        const double boxes = LeadingNumber(block[4]);
-        if (boxes < 1 || boxes > kMultiSelectBoxes) {
-          problems.Add(q, "the number of boxes \"" + block[4] + "\" is not 1 to 78");
-        }
-        break;
-      }
-      case QuestionKind::kMultipleChoice:
-        for (int a = 1; a <= s.OptionCount[i]; ++a) {
-          for (int b = a + 1; b <= s.OptionCount[i]; ++b) {
-            if (Trim(s.OptionText[i][a]) == Trim(s.OptionText[i][b])) {
-              problems.Add(q, "options repeat: \"" + Trim(s.OptionText[i][a]) + "\"");
-            }
-          }
-        }
-        break;
-      default:
-        break;
+    for (const auto& problem : PreparedQuestionProblems(bank, s, i, units)) {
+      problems.Add(s.QuestionOrder[i], problem);
     }
   }
 }

@@ -7,6 +7,8 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "testfile/authoring.h"
+#include "testfile/question_check.h"
+#include "testfile/scrambler.h"
 
 namespace examora {
 
@@ -110,7 +112,13 @@ void EncryptModel::ShowQuestion() {
   for (std::size_t j = 1; j < block.size(); ++j) {
     Picture1.push_back("(" + std::to_string(j) + ") " + block[j]);
   }
+  ShowAsStudentMeetsIt(block);
   const std::string picture = block.size() > 2 ? Trim(block[2]) : "";
+  const std::string lower = LowerAscii(picture);
+  graphMarkup =
+      lower.find("graph[") != std::string::npos || lower.find("point[") != std::string::npos
+          ? picture
+          : std::string();
   // A picture named without an address sits beside the source, where the teacher keeps it.
   if (picture.empty()) {
     pictureAddress = webBase_ + "info/No_Image_Required.html";
@@ -118,6 +126,69 @@ void EncryptModel::ShowQuestion() {
     pictureAddress = picture;
   } else {
     pictureAddress = FolderFileUrl(source_.parent_path()) + EncodeUrlPath(picture);
+  }
+}
+
+void EncryptModel::ShowAsStudentMeetsIt(const QuestionBlock& block) {
+  TestBank one;
+  one.header = bank_.header;
+  one.header.QuestionsInFile = one.header.QuestionsToAsk = 1;
+  one.QLineCount = {0, static_cast<int>(block.size()) - 3};
+  one.Questions = {QuestionBlock{}, block};
+  ScriptedPrompter quiet;  // formula messages become problems listed below
+  DebugLog debug;
+  FormulaContext context{&quiet, &debug, 0};
+  formulas_ = FormulaTables{};
+  SeededRandom random(static_cast<std::uint64_t>(current));
+  const Sitting s = Scrambler(one, false, "", random, formulas_, context);
+  const std::string& text = s.QuestionText[1];
+  const QuestionKind kind = KindOf(text);
+  Picture1.insert(Picture1.end(),
+                  {"", "As a student meets it:",
+                   "Q" + std::to_string(current) + ": " +
+                       (kind == QuestionKind::kMultipleChoice ? text : text.substr(1))});
+  switch (kind) {
+    case QuestionKind::kNumeric: {
+      std::string values;
+      const int count = formulas_.QuestionVarCount.size() > 1 ? formulas_.QuestionVarCount[1] : 0;
+      for (int n = 1; n <= count && n <= 16; ++n) {
+        values += std::string(1, static_cast<char>('a' + n - 1)) + "=" +
+                  SpacedNumberSingle(formulas_.Value(1, n)) + "  ";
+      }
+      if (!values.empty()) Picture1.push_back("Values drawn: " + Trim(values));
+      float answer = s.Solution[1];
+      int figures = 4;
+      Picture1.push_back("Answer: " + FormatSF(answer, figures) + " (unit key " +
+                         s.QuestionUnit[1] + ")");
+      break;
+    }
+    case QuestionKind::kMultipleChoice:
+      for (int k = 1; k <= s.OptionCount[1]; ++k) {
+        Picture1.push_back("  (" + std::to_string(k) + ") " + s.OptionText[1][k] +
+                           (k == s.CorrectOption[1] ? "   <- right" : ""));
+      }
+      break;
+    case QuestionKind::kMultiSelect:
+      Picture1.push_back("Boxes shown: " + Trim(block[4]) + "; right ticks: " + block[3]);
+      break;
+    case QuestionKind::kOneWord:
+      for (int k = 1; k <= s.WordCount[1]; ++k) {
+        Picture1.push_back("Word " + std::to_string(k) +
+                           " accepts: " + Trim(block[static_cast<std::size_t>(k) + 2]));
+      }
+      break;
+    case QuestionKind::kMatching:
+      for (int k = 1; k <= s.MatchCount[1]; ++k) {
+        Picture1.push_back("  " + s.MatchPrompt[1][static_cast<std::size_t>(k)] + " = " +
+                           s.MatchAnswer[1][static_cast<std::size_t>(k)]);
+      }
+      break;
+  }
+  UnitCatalogue units;
+  LoadUnits(units);
+  for (const auto& box : quiet.prompts()) Picture1.push_back("Problem: formula: " + box.text);
+  for (const auto& problem : PreparedQuestionProblems(one, s, 1, units)) {
+    Picture1.push_back("Problem: " + problem);
   }
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/prompter.h"
+#include "formula/substitution.h"
 #include "testfile/test_file.h"
 
 namespace examora {
@@ -25,6 +26,7 @@ class EncryptModel {
   std::string lblEncrypting, picFilename, picFileOut, lblProblems;
   std::vector<std::string> List1, Picture1;
   std::string pictureAddress;  // what WebBrowser2 shows: the page or picture address
+  std::string graphMarkup;     // a graph question's markup: the graph panel shows it instead
   bool opened = false;         // Frame1, Frame2 shown; cmdCompute, cmdOK on; cmdOpen off
   bool inputsEnabled = true;   // txtNumQuest, txtEachTime, cmdCompute, cmdOK
   bool written = false;        // lbl25, cmdDone, picFileOut and the checking controls shown
@@ -40,15 +42,22 @@ class EncryptModel {
   void cmdAnother_Click();
 
   const TestBank& bank() const { return bank_; }
+  /// The values drawn for the question in `Picture1` (position 1), for its graph.
+  const FormulaTables& formulas() const { return formulas_; }
   const std::filesystem::path& output() const { return output_; }
 
  private:
   void Open(const std::filesystem::path& source);
   void ShowQuestion();
+  /// Adds to `Picture1` the question as a student meets it (a sitting of it alone, drawn from
+  /// a seed): its text with symbols and values, the options or items, the worked answer and
+  /// unit, and every problem `check` would report.
+  void ShowAsStudentMeetsIt(const QuestionBlock& block);
 
   std::string webBase_;
   Prompter* prompter_;  // a pointer, so cmdAnother can start afresh by assignment
   TestBank bank_;
+  FormulaTables formulas_;
   std::filesystem::path source_, output_;
 };
 

@@ -1,5 +1,7 @@
 #include "ui/encrypt_window.h"
 
+#include "ui/graph_panel.h"
+
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -73,6 +75,9 @@ Encrypt::Encrypt(AppContext& app, QWidget* parent)
   grid->addLayout(checks, 6, 1);
   WebBrowser2_ = Named(new BrowserPanel(app.fetcher, this), "WebBrowser2");
   grid->addWidget(WebBrowser2_, 7, 1, 2, 1);
+  picGraph_ = new GraphPanel(this);  // named picGraph by its own constructor
+  picGraph_->hide();
+  grid->addWidget(picGraph_, 9, 1);
 
   connect(cmdOpen_, &QPushButton::clicked, this, [this] { Run(&EncryptModel::cmdOpen_Click); });
   connect(cmdCompute_, &QPushButton::clicked, this,
@@ -135,6 +140,13 @@ void Encrypt::Refresh() {
   QStringList lines;
   for (const auto& line : m.Picture1) lines << ToQString(line);
   Picture1_->setPlainText(lines.join('\n'));
+  // A graph question shows its graph, drawn with the values of the sitting shown above.
+  const bool graph = m.written && !m.graphMarkup.empty();
+  picGraph_->setVisible(graph);
+  if (graph) {
+    WebBrowser2_->hide();
+    picGraph_->SetView(grapher_.SetUpGraph(m.graphMarkup, m.formulas(), 1));
+  }
   const QString address = ToQString(m.pictureAddress);
   if (m.written && !address.isEmpty() && address != lastAddress_) {
     lastAddress_ = address;

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <functional>
 
+#include "formula/grapher.h"
 #include "testfile/encrypt_model.h"
 #include "ui/app_context.h"
 
@@ -40,6 +41,8 @@ class Encrypt : public QWidget {
   QListWidget* List1_;
   QPlainTextEdit* Picture1_;
   BrowserPanel* WebBrowser2_;
+  class GraphPanel* picGraph_;  // a graph question's graph, drawn with its values
+  Grapher grapher_;
   QGroupBox *Frame1_, *Frame2_;
   QString lastAddress_;
 };
