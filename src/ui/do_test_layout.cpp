@@ -2,7 +2,6 @@
 // with Qt layouts, and their signals wired to the window's handlers.
 #include <QFontDatabase>
 #include <QGridLayout>
-#include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -26,19 +25,6 @@ QLabel* Text(QWidget* parent, const char* text) {
   auto* label = new QLabel(QLatin1String(text), parent);
   label->setWordWrap(true);
   return label;
-}
-
-// A column of the window that scrolls when a large desktop font makes it taller or wider than
-// the screen, instead of pushing controls off it.
-QScrollArea* Scrolling(QWidget* window, QLayout* column) {
-  auto* pane = new QWidget;
-  pane->setLayout(column);
-  auto* area = new QScrollArea(window);
-  area->setWidget(pane);
-  area->setWidgetResizable(true);
-  area->setFrameShape(QFrame::NoFrame);
-  area->setFocusPolicy(Qt::NoFocus);
-  return area;
 }
 
 }  // namespace
@@ -200,7 +186,7 @@ void DoTest::BuildControls() {
   navigation->addWidget(cmdBack_);
   navigation->addWidget(cmdNext_);
   left->addLayout(navigation);
-  grid->addWidget(Scrolling(this, left), 0, 0, 3, 1);
+  grid->addLayout(left, 0, 0, 3, 1);
 
   auto* right = new QVBoxLayout;
   auto* clock = new QHBoxLayout;
@@ -298,7 +284,7 @@ void DoTest::BuildControls() {
     d->addWidget(w);
   }
   debug->hide();
-  grid->addWidget(Scrolling(this, right), 0, 1, 3, 1);
+  grid->addLayout(right, 0, 1, 3, 1);
   grid->setColumnStretch(0, 3);
   grid->setColumnStretch(1, 2);
   connect(cmdSubmit_, &QPushButton::clicked, this, &DoTest::cmdSubmit_Click);

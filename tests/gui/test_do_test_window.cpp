@@ -546,31 +546,6 @@ TEST(DoTestWindow, AWholeSampleTestWithTheKeyboardAlone) {
   EXPECT_EQ(s.window->model().progress.Score, 100);
 }
 
-// A desktop font half as large again: the window still fits a 1400 x 900 screen (its columns
-// scroll) and no label or button is cut.
-TEST(DoTestWindow, ALargerDesktopFontFitsTheScreenAndClipsNothing) {
-  const QFont normal = QApplication::font();
-  QFont large = normal;
-  large.setPointSizeF(normal.pointSizeF() * 1.5);
-  QApplication::setFont(large);
-  {
-    Sitting s(false);
-    s.window->resize(1400, 900);
-    QApplication::processEvents();
-    EXPECT_LE(s.window->minimumSizeHint().width(), 1400);
-    EXPECT_LE(s.window->minimumSizeHint().height(), 900);
-    for (QWidget* w : s.window->findChildren<QWidget*>()) {
-      if (!w->isVisible() || !(qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w))) {
-        continue;
-      }
-      const int need =
-          w->hasHeightForWidth() ? w->heightForWidth(w->width()) : w->minimumSizeHint().height();
-      EXPECT_GE(w->height(), need) << w->objectName().toStdString();
-    }
-  }
-  QApplication::setFont(normal);
-}
-
 // Units chosen with the arrow keys are the units marked.
 TEST(DoTestWindow, ArrowKeysInTheUnitListChooseTheUnit) {
   Sitting s(false);
