@@ -168,13 +168,6 @@ JournalKey LoadOrCreateJournalKey(const std::filesystem::path& path) {
   return key;
 }
 
-std::uint64_t NewSittingSeed() {
-  InitSodium();
-  std::uint64_t seed = 0;
-  randombytes_buf(&seed, sizeof seed);
-  return seed;
-}
-
 std::string BankFingerprint(const TestBank& bank) {
   InitSodium();
   crypto_generichash_state state;

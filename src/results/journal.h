@@ -24,9 +24,6 @@ using JournalKey = std::array<unsigned char, 32>;
 /// 0600 when it is missing. Throws FileError or FormatError.
 JournalKey LoadOrCreateJournalKey(const std::filesystem::path& path);
 
-/// A fresh unpredictable seed for preparing a sitting (recorded, so it can be prepared again).
-std::uint64_t NewSittingSeed();
-
 /// A fingerprint of a test's content: a changed test is never resumed from an old journal.
 std::string BankFingerprint(const TestBank& bank);
 
