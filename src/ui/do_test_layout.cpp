@@ -11,6 +11,7 @@
 #include "ui/graph_panel.h"
 #include "ui/progress_chart.h"
 #include "ui/qtext.h"
+#include "ui/screen_fit.h"
 
 namespace examora {
 namespace {
@@ -298,7 +299,7 @@ void DoTest::BuildControls() {
   connect(cmdSaveUSB_, &QPushButton::clicked, this, &DoTest::cmdSaveUSB_Click);
   connect(cmdConvert_, &QPushButton::clicked, this, &DoTest::cmdConvert_Click);
   ApplyDoTestAccessibility();
-  resize(1100, 720);
+  FitToScreen(*this, QSize(1100, 720));
 }
 
 }  // namespace examora

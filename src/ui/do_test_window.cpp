@@ -1,9 +1,8 @@
 #include "ui/do_test_window.h"
+#include "ui/screen_fit.h"
 
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -71,9 +70,10 @@ void DoTest::Form_load() {
   ShowWindowState();
   tmrDelay_->SetEnabled(true);
   for (QCheckBox* box : Check1_) box->hide();
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  if (screen && screen->geometry().width() > 1190) {
-    resize(screen->geometry().width(), height());
+  // A wide screen gives the test its whole width; a small one never gets more than it has.
+  const int freeWidth = FreeArea(*this).width();
+  if (freeWidth > 1190) {
+    FitToScreen(*this, QSize(freeWidth, height()));
     Resizer();
   }
 }

@@ -1,4 +1,5 @@
 #include "ui/encrypt_window.h"
+#include "ui/screen_fit.h"
 
 #include "ui/graph_panel.h"
 
@@ -96,7 +97,7 @@ Encrypt::Encrypt(AppContext& app, QWidget* parent)
     hide();
     if (onDone_) onDone_();
   });
-  resize(1100, 760);
+  FitToScreen(*this, QSize(1100, 760));
   Refresh();
 }
 

@@ -1,4 +1,5 @@
 #include "ui/info_window.h"
+#include "ui/screen_fit.h"
 
 #include <QListWidget>
 #include <QVBoxLayout>
@@ -15,7 +16,7 @@ frm_Info::frm_Info(AppContext& app, QWidget* parent) : QWidget(parent) {
   WebBrowser1_ = new BrowserPanel(app.fetcher, this);
   WebBrowser1_->setObjectName(QStringLiteral("WebBrowser1"));
   ApplyAccessibility(*this, InfoControls());
-  resize(Twips(13500), 600);
+  FitToScreen(*this, QSize(Twips(13500), 600));
   // The web folder address is UTF-8 (percent-encoded), as in every window.
   WebBrowser1_->setFolder(QString::fromStdString(app.m.WebBase));
   WebBrowser1_->Navigate(
@@ -37,7 +38,7 @@ Debugger::Debugger(DebugLog& log, QWidget* parent) : QWidget(parent), log_(log) 
   for (const auto& line : log_.List1) list->addItem(ToQString(line));
   log_.onAdd = [list](const std::string& line) { list->addItem(ToQString(line)); };
   ApplyAccessibility(*this, DebuggerControls());
-  resize(640, 400);
+  FitToScreen(*this, QSize(640, 400));
 }
 
 Debugger::~Debugger() {

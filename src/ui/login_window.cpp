@@ -1,4 +1,5 @@
 #include "ui/login_window.h"
+#include "ui/screen_fit.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -93,7 +94,7 @@ Login::Login(AppContext& app, QWidget* parent)
   connect(cmdMarks_, &QPushButton::clicked, this, &Login::cmdMarks_Click);
   connect(quit, &QPushButton::clicked, this, &Login::cmdQuit_Click);
   ApplyAccessibility(*this, LoginControls());
-  resize(Twips(8500), 520);
+  FitToScreen(*this, QSize(Twips(8500), 520));
 }
 
 Login::~Login() = default;
@@ -128,7 +129,7 @@ void Login::Form_Load() {
   InitSession(app_.m, app_.settings, app_.env);
   lblVersion_->setText(ToQString(app_.m.VersionText));
   setWindowTitle(ToQString(app_.m.VersionText + "   |    Login"));
-  resize(Twips(8500), height());
+  FitToScreen(*this, QSize(Twips(8500), height()));
   loader_ = std::make_unique<BrowserLoad>(app_);
   loader_->onProgress = [this](const std::string& line) { AddLine(line); };
   loader_->onTestList = [this] { GetTestsWeb(); };
@@ -153,7 +154,7 @@ void Login::cmdStudyMode_Click() {
   lbl_studentName_->setText(ToQString(app_.m.StudentId));
   cmdValidate_->setEnabled(false);
   Label2_->setText(QStringLiteral("Study mode only"));
-  resize(Twips(9700), height());
+  FitToScreen(*this, QSize(Twips(9700), height()));
   cmdGo_->show();
 }
 

@@ -1,4 +1,5 @@
 #include "ui/marks_window.h"
+#include "ui/screen_fit.h"
 
 #include <QFormLayout>
 #include <QGridLayout>
@@ -74,7 +75,7 @@ Marks::Marks(AppContext& app, QWidget* parent)
   WebBrowser1_->setObjectName(QStringLiteral("WebBrowser1"));
   grid->addWidget(WebBrowser1_, 0, 2, 3, 1);
   grid->setColumnStretch(2, 1);
-  resize(1280, 800);
+  FitToScreen(*this, QSize(1280, 800));
 }
 
 QPushButton* Marks::AddButton(const char* name, const char* caption, void (Marks::*slot)()) {

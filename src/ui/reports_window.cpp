@@ -1,4 +1,5 @@
 #include "ui/reports_window.h"
+#include "ui/screen_fit.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -60,7 +61,7 @@ frm_Reports::frm_Reports(AppContext& app, QWidget* parent)
   WebBrowser1_->setObjectName(QStringLiteral("WebBrowser1"));
   grid->addWidget(WebBrowser1_, 0, 6, 3, 1);
   grid->setColumnStretch(6, 1);
-  resize(1280, 760);
+  FitToScreen(*this, QSize(1280, 760));
 }
 
 void frm_Reports::showEvent(QShowEvent* event) {

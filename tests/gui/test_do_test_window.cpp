@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "clipping.h"
 #include "common/numtext.h"
 #include "testfile/scrambler.h"
 #include "ui/do_test_window.h"
@@ -295,6 +296,25 @@ TEST(DoTestWindow, ScreenshotsOfEachAnswerPanel) {
 
 namespace examora {
 namespace {
+
+// On the lab screens (1024 x 768, and 1400 x 900 at 150 % desktop scale), at every question
+// and at the end, the window keeps to the screen's free area and clips no caption.
+TEST(ScreenFit, TheTestWindowKeepsToTheScreenAtEveryQuestion) {
+  if (!gui_testing::OnTheScreenAskedFor()) GTEST_SKIP() << "run on a configured screen only";
+  Sitting s(false);
+  for (int position = 1;; ++position) {
+    QApplication::processEvents();
+    EXPECT_TRUE(gui_testing::OnFreeArea(*s.window)) << position;
+    EXPECT_EQ(gui_testing::ClippedControls(*s.window), QStringList()) << "question " << position;
+    if (position == 15) break;
+    QTest::mouseClick(s.Find<QPushButton>("cmdNext"), Qt::LeftButton);
+  }
+  s.prompter.SetNextAnswer(MessageAnswer::Yes);
+  QTest::mouseClick(s.Find<QPushButton>("cmdQuit"), Qt::LeftButton);
+  QApplication::processEvents();
+  EXPECT_TRUE(gui_testing::OnFreeArea(*s.window));
+  EXPECT_EQ(gui_testing::ClippedControls(*s.window), QStringList()) << "the summary";
+}
 
 TEST(DoTestClock, CountdownRedFrameAndTheEndAtZero) {
   Sitting s(true);

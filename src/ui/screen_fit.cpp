@@ -1,0 +1,34 @@
+#include "ui/screen_fit.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <algorithm>
+
+namespace examora {
+
+QRect FreeArea(const QWidget& window) {
+  const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+  if (!screen) return QRect(0, 0, 1024, 768);
+  QRect free = screen->availableGeometry();
+  // Until the window manager has framed the window its frame is unknown: keep room for a title
+  // bar and borders.
+  QSize frame = window.frameGeometry().size() - window.size();
+  if (!window.isVisible() || frame.isEmpty()) frame = QSize(8, 40);
+  free.setSize(free.size() - frame);
+  return free;
+}
+
+void FitToScreen(QWidget& window, QSize wanted) {
+  const QRect free = FreeArea(window);
+  window.resize(wanted.boundedTo(free.size()));
+  if (!window.isVisible()) return;  // the window manager places it when it is shown
+  // pos() is the frame's corner, and the free area already leaves the frame's room.
+  const int x = std::clamp(window.x(), free.left(),
+                           std::max(free.left(), free.left() + free.width() - window.width()));
+  const int y = std::clamp(window.y(), free.top(),
+                           std::max(free.top(), free.top() + free.height() - window.height()));
+  if (QPoint(x, y) != window.pos()) window.move(x, y);
+}
+
+}  // namespace examora

@@ -1,0 +1,20 @@
+// Top-level windows ask for a comfortable size; a small screen or a large desktop scale (which
+// shrinks the screen in device-independent pixels) must not push any part of them off it.
+#pragma once
+
+#include <QRect>
+#include <QSize>
+
+class QWidget;
+
+namespace examora {
+
+/// The part of the window's screen it may use: the screen less panels and task bars, less
+/// room for the window manager's frame.
+QRect FreeArea(const QWidget& window);
+
+/// Resizes the window to `wanted`, bounded by its free area, and brings it back onto that area
+/// if it is shown partly off it.
+void FitToScreen(QWidget& window, QSize wanted);
+
+}  // namespace examora
