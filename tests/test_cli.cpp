@@ -94,7 +94,13 @@ TEST(CliUsage, VersionCommandHelpAndManPagesComeFromOneText) {
   EXPECT_EQ(sit.code, 0);
   EXPECT_TRUE(sit.out.starts_with("Usage: examora-cli sit FILE [--seed S] [--exam]")) << sit.out;
   EXPECT_EQ(Cli({"sit", "--help"}).out, sit.out);
-  EXPECT_EQ(Cli({"help", "nothing"}).code, 2);
+  const CliRun unknown = Cli({"help", "nothing"});
+  EXPECT_EQ(unknown.code, 2);
+  EXPECT_EQ(unknown.err,
+            "examora-cli: there is no command \"nothing\"; \"examora-cli help\" lists them\n");
+  const CliRun two = Cli({"help", "sit", "check"});
+  EXPECT_EQ(two.code, 2);
+  EXPECT_EQ(two.err, "examora-cli: help takes one command name; \"examora-cli help\" lists them\n");
   const CliRun man = Cli({"help", "--man", "examora"});
   EXPECT_TRUE(man.out.starts_with(".TH EXAMORA 1 \"\" \"examora 0.1\"")) << man.out;
   EXPECT_NE(man.out.find("\\fB\\-\\-print\\-settings\\fR"), std::string::npos);

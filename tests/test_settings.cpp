@@ -99,13 +99,62 @@ TEST(DeploymentSettings, MalformedLinesAndUnknownKeysAreNamedAndTheRestStillCoun
   const std::string file = (dir / "user/examora/examora.conf").string();
   EXPECT_EQ(s.problems, (std::vector<std::string>{
                             file + ":2: unknown key \"webbase\" (known keys: web-base, "
-                                   "program-folder, drives/X, mode, students, journal-key)",
+                                   "program-folder, drives/X, mode, students, journal-key, "
+                                   "admin-password-file)",
                             file + ":3: expected \"key = value\" or \"[section]\", got \"no "
                                    "equals sign\"",
                             file + ":4: a section header must end with \"]\": \"[drives\"",
                             file + ":5: a key is missing before \"=\""}));
   EXPECT_EQ(s.webBase, "http://lab/");
   EXPECT_EQ(s.drives.at('R'), "/srv/r");
+}
+
+TEST(DeploymentSettings, ARepeatedKeyIsReportedAndItsLastLineCounts) {
+  TempDir dir;
+  const std::string user = (dir / "user/examora/examora.conf").string();
+  const std::string sys1 = (dir / "sys1/examora/examora.conf").string();
+  WriteConf(dir / "user", "mode = exam\nMODE = x\nmode = study\n");
+  WriteConf(dir / "sys1", "students = /a\nstudents = /b\nweb-base = http://x/\nweb-base =\n");
+  auto env = Machine(dir);
+  std::vector<std::string> args;
+  const auto s = LoadDeploymentSettings(args, env);
+  EXPECT_EQ(s.problems,
+            (std::vector<std::string>{
+                user + ":2: unknown key \"MODE\" (known keys: web-base, program-folder, drives/X, "
+                       "mode, students, journal-key, admin-password-file)",
+                user + ":3: \"mode\" is set again (first at line 1); this line counts",
+                sys1 + ":2: \"students\" is set again (first at line 1); this line counts",
+                sys1 + ":4: \"web-base\" is set again (first at line 3); this line counts"}));
+  EXPECT_FALSE(s.examMode);
+  EXPECT_EQ(s.Find("mode")->origin, user + ":3");
+  EXPECT_EQ(s.studentsFile, "/b");
+  EXPECT_EQ(s.Find("web-base")->source, SettingSource::kDefault);  // emptied by its last line
+  // A key once in each file: the user's line wins without complaint.
+  WriteConf(dir / "sys1", "mode = exam\n");
+  EXPECT_EQ(LoadDeploymentSettings(args, env).Find("mode")->origin, user + ":3");
+}
+
+TEST(DeploymentSettings, ARefusedValueIsListedAsTheDefault) {
+  TempDir dir;
+  const std::string user = (dir / "user/examora/examora.conf").string();
+  WriteConf(dir / "user", "web-base = ftp://lab/\nmode = exem\n");
+  auto env = Machine(dir);
+  std::vector<std::string> args;
+  const auto s = LoadDeploymentSettings(args, env);
+  ASSERT_EQ(s.problems.size(), 2u);
+  EXPECT_EQ(s.problems[1],
+            user + ":2: mode is \"exam\" or \"study\", not \"exem\"; study mode is used");
+  const std::string listed = FormatSettings(s);
+  EXPECT_NE(
+      listed.find("\nweb-base\t" + FolderFileUrl(dir / "share/examora/webroot") + "\tdefault\n"),
+      std::string::npos)
+      << listed;
+  EXPECT_NE(listed.find("\nmode\tstudy\tdefault\n"), std::string::npos) << listed;
+  // An accepted value keeps its source.
+  WriteConf(dir / "user", "mode = study\n");
+  EXPECT_NE(FormatSettings(LoadDeploymentSettings(args, env))
+                .find("\nmode\tstudy\tuser file " + user + ":1\n"),
+            std::string::npos);
 }
 
 TEST(DeploymentSettings, AFlagOptionStandsForItsValue) {
@@ -121,9 +170,25 @@ TEST(DeploymentSettings, AFlagOptionStandsForItsValue) {
 TEST(DefaultWebFolder, BesideTheProgramElseTheInstalledShareFolder) {
   TempDir dir;
   std::filesystem::create_directories(dir / "build/src/webroot");
+  std::filesystem::create_directories(dir / "local/bin/webroot");
   EXPECT_EQ(DefaultWebFolder(dir / "build/src"), dir / "build/src/webroot");
   EXPECT_EQ(DefaultWebFolder(dir / "usr/bin"), dir / "usr/share/examora/webroot");
   EXPECT_EQ(DefaultWebFolder(dir / "opt"), dir / "opt/webroot");
+  EXPECT_EQ(DefaultProgramFolder(dir / "local/bin"), dir / "local/bin");  // a build in a bin/
+  // Installed, the program's data (and so the students file) lie with the package's data, and
+  // the administrator password file can be set for the whole lab.
+  WriteConf(dir / "sys1", "admin-password-file = /etc/examora/admin-password\n");
+  auto env = Machine(dir);
+  env.executableFolder = dir / "usr/bin";
+  std::vector<std::string> args;
+  const auto s = LoadDeploymentSettings(args, env);
+  EXPECT_EQ(s.programFolderNative, dir / "usr/share/examora");
+  EXPECT_EQ(s.studentsFile, dir / "usr/share/examora/info/data/std_crypt.eqb");
+  EXPECT_EQ(s.adminPasswordFile, "/etc/examora/admin-password");
+  std::filesystem::remove_all(dir / "sys1");
+  env.variables["XDG_DATA_HOME"] = "/home/t/data";
+  EXPECT_EQ(LoadDeploymentSettings(args, env).adminPasswordFile,
+            "/home/t/data/examora/admin-password");
 }
 
 TEST(IniFile, AMissingFileIsEmptyAndAFolderCannotBeRead) {

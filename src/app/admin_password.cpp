@@ -15,19 +15,6 @@ void InitSodium() {
 
 }  // namespace
 
-std::filesystem::path AdminPasswordFile(const Environment& env) {
-  if (auto file = env.Variable("EXAMORA_ADMIN_PASSWORD_FILE"); file && !file->empty()) return *file;
-  std::filesystem::path home;
-  if (auto xdg = env.Variable("XDG_DATA_HOME"); xdg && !xdg->empty()) {
-    home = *xdg;
-  } else if (auto user = env.Variable("HOME"); user && !user->empty()) {
-    home = std::filesystem::path(*user) / ".local" / "share";
-  } else {
-    home = env.TempFolder();
-  }
-  return home / "examora" / "admin-password";
-}
-
 std::string HashAdminPassword(std::string_view password) {
   if (password.size() != kAdminPasswordLength) {
     throw FormatError("The administrator password must have " +

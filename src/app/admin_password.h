@@ -8,16 +8,10 @@
 #include <string>
 #include <string_view>
 
-#include "platform/environment.h"
-
 namespace examora {
 
 /// The administrator password has exactly this many characters.
 inline constexpr std::size_t kAdminPasswordLength = 8;
-
-/// The deployment file holding the hash: EXAMORA_ADMIN_PASSWORD_FILE when set, else
-/// "examora/admin-password" under the user's data folder (XDG_DATA_HOME or ~/.local/share).
-std::filesystem::path AdminPasswordFile(const Environment& env);
 
 /// A fresh salted hash of the password, as text. Throws FormatError when the password is not
 /// kAdminPasswordLength characters long.

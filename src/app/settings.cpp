@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <optional>
+#include <set>
 
 #include "app/ini_file.h"
 #include "app/web_address.h"
@@ -18,7 +19,7 @@ constexpr SettingKey kSettingKeys[] = {
      "web folder of the test list and the tests (default: the bundled sample web folder)"},
     {"program-folder", "--program-folder", "EXAMORA_PROGRAM_FOLDER", "", "PATH",
      "the program's folder as its folder rules see it, as in D:\\exams (default: from the "
-     "executable's folder)"},
+     "folder of the program's data, beside the executable or ../share/examora when installed)"},
     {"drives/X", "--drive", "EXAMORA_DRIVE_X", "", "X=FOLDER",
      "folder standing for drive X, as in R=/srv/results (default: "
      "~/.local/share/examora/drives/X)"},
@@ -30,6 +31,9 @@ constexpr SettingKey kSettingKeys[] = {
     {"journal-key", "--journal-key", "EXAMORA_JOURNAL_KEY", "", "FILE",
      "the secret that seals exam sitting journals, made on first use (default: "
      "~/.local/share/examora/journal.key)"},
+    {"admin-password-file", "--admin-password-file", "EXAMORA_ADMIN_PASSWORD_FILE", "", "FILE",
+     "the file holding the hash of the administrator password that opens the teacher's menu "
+     "(default: ~/.local/share/examora/admin-password)"},
 };
 
 // A value found in one source, by key.
@@ -135,17 +139,32 @@ std::string KnownKeyList(std::span<const SettingKey> keys) {
 }
 
 // Adds a file's values to `layer` (a key already there stays: it came from a stronger file).
+// Within one file the last line for a key counts, as a reader going down the file expects, and
+// the repetition is reported.
 void AddFile(std::span<const SettingKey> keys, const IniFile& file, Layer& layer,
              std::vector<std::string>& problems) {
   std::vector<IniProblem> found = file.problems;
+  std::map<std::string, int> firstLine;  // the keys this file names, at their first line
+  std::set<std::string> setHere;         // those whose value this file put in the layer
   for (const auto& entry : file.entries) {
     const auto key = KnownKey(keys, entry.key);
     if (!key) {
       found.push_back(
           {file.path, entry.line,
            "unknown key \"" + entry.key + "\" (known keys: " + KnownKeyList(keys) + ")"});
-    } else if (!entry.value.empty() && !layer.count(*key)) {
+      continue;
+    }
+    if (const auto first = firstLine.find(*key); first != firstLine.end()) {
+      found.push_back({file.path, entry.line,
+                       "\"" + entry.key + "\" is set again (first at line " +
+                           std::to_string(first->second) + "); this line counts"});
+      if (setHere.erase(*key)) layer.erase(*key);
+    } else {
+      firstLine[*key] = entry.line;
+    }
+    if (!entry.value.empty() && !layer.count(*key)) {
       layer[*key] = {entry.value, file.path + ":" + std::to_string(entry.line)};
+      setHere.insert(*key);
     }
   }
   // In the order of the file, as someone mending it reads it.
@@ -184,6 +203,13 @@ std::filesystem::path DataHome(const Environment& env) {
     return std::filesystem::path(*home) / ".local" / "share";
   }
   return std::filesystem::path(env.TempFolder());
+}
+
+// A refused value leaves the default, and says so where the values are listed.
+void UseDefault(SettingValue& v) {
+  v.value.clear();
+  v.source = SettingSource::kDefault;
+  v.origin.clear();
 }
 
 std::string SourceText(const SettingValue& v) {
@@ -267,19 +293,22 @@ std::vector<SettingValue> ResolveSettings(std::span<const SettingKey> keys,
   return values;
 }
 
-std::filesystem::path DefaultWebFolder(const std::filesystem::path& executableFolder) {
+std::filesystem::path DefaultProgramFolder(const std::filesystem::path& executableFolder) {
   std::error_code ec;
-  const auto beside = executableFolder / "webroot";
-  if (std::filesystem::is_directory(beside, ec)) return beside;
+  if (std::filesystem::is_directory(executableFolder / "webroot", ec)) return executableFolder;
   if (executableFolder.filename() == "bin") {
-    return executableFolder.parent_path() / "share" / "examora" / "webroot";
+    return executableFolder.parent_path() / "share" / "examora";
   }
-  return beside;
+  return executableFolder;
+}
+
+std::filesystem::path DefaultWebFolder(const std::filesystem::path& executableFolder) {
+  return DefaultProgramFolder(executableFolder) / "webroot";
 }
 
 DeploymentSettings LoadDeploymentSettings(std::vector<std::string>& args, const Environment& env) {
   DeploymentSettings s;
-  s.programFolderNative = env.ExecutableFolder();
+  s.programFolderNative = DefaultProgramFolder(env.ExecutableFolder());
   s.values = ResolveSettings(SettingKeys(), args, env, s.files, s.problems);
   for (const auto& v : s.values) {
     if (v.key.starts_with("drives/")) s.drives[v.key.back()] = v.value;
@@ -295,6 +324,7 @@ DeploymentSettings LoadDeploymentSettings(std::vector<std::string>& args, const 
           // A mistyped option stops at once; a file's mistake leaves the default in force.
           if (v.source == SettingSource::kOption) throw;
           s.problems.push_back(v.origin + ": " + e.what() + "; the default is used");
+          UseDefault(v);
         }
       }
       v.value = s.webBase;
@@ -306,6 +336,7 @@ DeploymentSettings LoadDeploymentSettings(std::vector<std::string>& args, const 
       if (!v.value.empty() && v.value != "exam" && v.value != "study") {
         s.problems.push_back((v.origin.empty() ? v.key : v.origin) + ": mode is \"exam\" or " +
                              "\"study\", not \"" + v.value + "\"; study mode is used");
+        UseDefault(v);
       }
       s.examMode = v.value == "exam";
       v.value = s.examMode ? "exam" : "study";
@@ -317,6 +348,10 @@ DeploymentSettings LoadDeploymentSettings(std::vector<std::string>& args, const 
       s.journalKeyFile = v.value.empty() ? DataHome(env) / "examora" / "journal.key"
                                          : std::filesystem::path(v.value);
       v.value = s.journalKeyFile.string();
+    } else if (v.key == "admin-password-file") {
+      s.adminPasswordFile = v.value.empty() ? DataHome(env) / "examora" / "admin-password"
+                                            : std::filesystem::path(v.value);
+      v.value = s.adminPasswordFile.string();
     }
   }
   return s;

@@ -45,7 +45,7 @@ struct DeploymentSettings {
   std::string webBase;
   /// The program's folder as the folder rules see it ("D:\exams").
   std::string programFolder;
-  /// The native folder of the executable, which `programFolder` stands for.
+  /// The native folder `programFolder` stands for: where the program's data lies.
   std::filesystem::path programFolderNative;
   /// Folders configured for drive letters (upper case).
   std::map<char, std::filesystem::path> drives;
@@ -57,6 +57,8 @@ struct DeploymentSettings {
   std::filesystem::path studentsFile;
   /// The secret that seals sitting journals; made with mode 0600 on first use.
   std::filesystem::path journalKeyFile;
+  /// The file holding the administrator password's hash (see admin_password.h).
+  std::filesystem::path adminPasswordFile;
   /// Every setting with a value, in table order, with where each came from.
   std::vector<SettingValue> values;
   /// The configuration files consulted, strongest first.
@@ -83,8 +85,12 @@ std::vector<SettingValue> ResolveSettings(std::span<const SettingKey> keys,
                                           std::vector<std::string>& files,
                                           std::vector<std::string>& problems);
 
-/// The default web folder for an executable's folder: the "webroot" beside it (the build tree),
-/// else, for a program installed in a "bin" folder, ../share/examora/webroot.
+/// The program's own folder for an executable's folder: that folder when a "webroot" lies beside
+/// the executable (the build tree), else, for a program installed in a "bin" folder,
+/// ../share/examora, where the package puts its data.
+std::filesystem::path DefaultProgramFolder(const std::filesystem::path& executableFolder);
+
+/// The default web folder: "webroot" in the program's own folder.
 std::filesystem::path DefaultWebFolder(const std::filesystem::path& executableFolder);
 
 /// One line per value, "key<TAB>value<TAB>source", after "#" lines naming the files consulted.

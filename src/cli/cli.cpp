@@ -134,9 +134,14 @@ int HelpCommand(const CommandArgs& args, std::ostream& out, std::ostream& err) {
     out << PlainHelp(CliHelp());
     return 0;
   }
-  const CommandInfo* command = args.size() == 2 ? FindCommand(args[1]) : nullptr;
-  if (!command) {
+  if (args.size() > 2) {
     err << "examora-cli: help takes one command name; \"examora-cli help\" lists them\n";
+    return 2;
+  }
+  const CommandInfo* command = FindCommand(args[1]);
+  if (!command) {
+    err << "examora-cli: there is no command \"" << args[1]
+        << "\"; \"examora-cli help\" lists them\n";
     return 2;
   }
   out << "Usage: examora-cli " << command->name << (*command->usage ? " " : "") << command->usage

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "app/admin_password.h"
+#include "app/settings.h"
 #include "cli/cli_common.h"
 #include "common/error.h"
 #include "platform/environment.h"
@@ -27,8 +28,9 @@ int AdminCommand(const CommandArgs& args, std::istream& in, std::ostream& out, s
   CommandArgs rest(args.begin() + 1, args.end());
   rest[0] = "admin set-password";
   const Arguments parsed = ParseArguments(rest, {"--file"}, 0);
-  const std::filesystem::path file =
-      parsed.Option("--file").value_or(AdminPasswordFile(SystemEnvironment()).string());
+  std::vector<std::string> none;
+  const std::filesystem::path file = parsed.Option("--file").value_or(
+      LoadDeploymentSettings(none, SystemEnvironment()).adminPasswordFile.string());
   const std::string first = ReadPasswordLine(in, err, "Administrator password (8 characters): ");
   const std::string second = ReadPasswordLine(in, err, "The same again: ");
   if (first != second) throw FormatError("The two passwords differ; nothing was changed");

@@ -15,9 +15,9 @@
 namespace examora {
 namespace {
 
-std::optional<std::string> StoredHash(const Environment& env) {
+std::optional<std::string> StoredHash(const DeploymentSettings& settings) {
   try {
-    return ReadAdminPasswordHash(AdminPasswordFile(env));
+    return ReadAdminPasswordHash(settings.adminPasswordFile);
   } catch (const Error&) {
     return std::nullopt;  // an unreadable file opens nothing, like a missing one
   }
@@ -35,7 +35,7 @@ W* Named(QWidget* parent, const char* name, W* widget) {
 Menu::Menu(AppContext& app, QWidget* parent)
     : QWidget(parent),
       app_(app),
-      model_(app.clock, StoredHash(app.env)),
+      model_(app.clock, StoredHash(app.settings)),
       tmrRefresh_(this, QStringLiteral("tmrRefresh"), 1000, app.manualTimers,
                   [this] { tmrRefresh_Timer(); }) {
   setObjectName(QStringLiteral("Menu"));

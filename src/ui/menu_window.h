@@ -21,7 +21,7 @@ class frm_Reports;
 
 class Menu : public QWidget {
  public:
-  /// The password hash is read from AdminPasswordFile(app.env).
+  /// The password hash is read from the deployment settings' administrator password file.
   explicit Menu(AppContext& app, QWidget* parent = nullptr);
   ~Menu() override;
 

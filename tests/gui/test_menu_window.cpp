@@ -24,8 +24,8 @@ TEST(MenuWindow, PasswordGuardsTheToolsAndTheAccessCodeShows) {
   DeploymentSettings settings;
   settings.programFolder = "D:\\exams";
   settings.programFolderNative = dir.filePath("exams").toStdString();
+  settings.adminPasswordFile = file;
   FixedEnvironment env;
-  env.variables["EXAMORA_ADMIN_PASSWORD_FILE"] = file;
   ManualClock clock{{2026, 12, 8, 10, 0, 0.3}};
   SeededRandom random{1};
   ScriptedPrompter prompter;
