@@ -252,6 +252,21 @@ TEST_F(SavingTest, AWholeStudySittingLeavesTheResultsFolderByteForByte) {
             ReadFileBytes(results / "012345678.txt").size());
 }
 
+TEST(ResultsFiles, ReplacingNeverWritesThroughAPlantedName) {
+  TempDir dir;
+  const fs::path target = dir / "backup.txt", victim = dir / "victim.txt";
+  WriteFileAtomically(victim, "keep\r\n");
+  // The name a replacement by this process would once have used, planted as a link.
+  fs::create_symlink(victim, dir / ("backup.txt.new-" + std::to_string(::getpid())));
+  DiskResultsFileSystem disk;
+  ASSERT_EQ(disk.ReplaceFile(target, "record\r\n"), 0);
+  EXPECT_EQ(ReadFileBytes(target), "record\r\n");
+  EXPECT_EQ(ReadFileBytes(victim), "keep\r\n");
+  std::size_t left = 0;
+  for (const auto& entry : fs::directory_iterator(dir.path())) left += entry.path() != target;
+  EXPECT_EQ(left, 2u);  // the victim and the planted link: no temporary file stays
+}
+
 TEST(BackupTimer, ShowsSavingThenTheGreyCodes) {
   BackupTimer timer;
   timer.Start();

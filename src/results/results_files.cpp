@@ -70,13 +70,17 @@ int DiskResultsFileSystem::AppendLine(const std::filesystem::path& path, std::st
 }
 
 int DiskResultsFileSystem::ReplaceFile(const std::filesystem::path& path, std::string_view bytes) {
-  std::filesystem::path temporary = path;
-  temporary += ".new-" + std::to_string(::getpid());
+  // Results folders are shared: the temporary file gets an unpredictable name and is created
+  // exclusively, so a file or link planted beside the target is never followed or overwritten.
+  std::string temporary = path.string() + ".new-XXXXXX";
   int error = 0;
   {
-    Fd file{::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)};
+    Fd file{::mkostemp(temporary.data(), O_CLOEXEC)};
     if (file.fd < 0) return errno;
-    error = WriteWhole(file.fd, bytes);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    if (::fchmod(file.fd, 0644 & ~mask) != 0) error = errno;  // as an ordinary new file
+    if (error == 0) error = WriteWhole(file.fd, bytes);
     if (error == 0 && ::fsync(file.fd) != 0) error = errno;
   }
   if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) error = errno;
