@@ -52,6 +52,7 @@ TEST_F(SignInTest, RightNumberAndPasswordSignTheStudentIn) {
   EXPECT_EQ(model.view().previousResults,
             std::vector<std::string>{"10101,012345678,07/03/2010,14:05,73,3,YYX,Mary Smith,"});
   EXPECT_EQ(Messages(), std::vector<std::string>{"Enter your 4-character password"});
+  EXPECT_EQ(prompter.prompts().front().kind, ScriptedPrompter::Kind::Secret);  // not shown
 }
 
 TEST_F(SignInTest, FirstNameMayBeEmpty) {

@@ -49,7 +49,7 @@ bool SignInModel::cmdValidate_Click(const std::string& typedNumber) {
     prompter_.Message(kTitle, "Enter 9 digit student number");
     return false;
   }
-  const auto password = prompter_.Input(kTitle, "Enter your 4-character password");
+  const auto password = prompter_.Secret(kTitle, "Enter your 4-character password");
   if (!password) return false;  // cancelled: nothing to check
   const int row = FindStudent(m_.Students, number);
   // Both are checked whatever the first gives, and one message serves both.

@@ -41,6 +41,11 @@ std::optional<std::string> ScriptedPrompter::AskInput(const std::string& title,
   return NextText(Kind::Input, title, prompt);
 }
 
+std::optional<std::string> ScriptedPrompter::AskSecret(const std::string& title,
+                                                       const std::string& prompt) {
+  return NextText(Kind::Secret, title, prompt);
+}
+
 std::optional<std::string> ScriptedPrompter::ChooseOpenFile(const std::string& title,
                                                             const std::string& filter) {
   return NextText(Kind::OpenFile, title, filter);

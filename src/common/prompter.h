@@ -31,6 +31,10 @@ class Prompter {
                                    const std::string& initial = {}) {
     return AskInput(title, prompt, initial);
   }
+  /// An input box whose typing is not shown (a password); nothing when cancelled.
+  std::optional<std::string> Secret(const std::string& title, const std::string& prompt) {
+    return AskSecret(title, prompt);
+  }
   /// Open and save dialogs; filter as "Text files (*.txt)". Nothing when cancelled.
   std::optional<std::string> OpenFile(const std::string& title, const std::string& filter) {
     return ChooseOpenFile(title, filter);
@@ -48,6 +52,11 @@ class Prompter {
                                     std::optional<MessageAnswer> defaultButton) = 0;
   virtual std::optional<std::string> AskInput(const std::string& title, const std::string& prompt,
                                               const std::string& initial) = 0;
+  /// Dialogs that cannot hide typing ask as an ordinary input box.
+  virtual std::optional<std::string> AskSecret(const std::string& title,
+                                               const std::string& prompt) {
+    return AskInput(title, prompt, {});
+  }
   virtual std::optional<std::string> ChooseOpenFile(const std::string& title,
                                                     const std::string& filter) = 0;
   virtual std::optional<std::string> ChooseSaveFile(const std::string& title,
@@ -60,7 +69,7 @@ class Prompter {
 /// std::logic_error naming the prompt.
 class ScriptedPrompter : public Prompter {
  public:
-  enum class Kind { Message, Input, OpenFile, SaveFile };
+  enum class Kind { Message, Input, Secret, OpenFile, SaveFile };
   struct Prompt {
     Kind kind;
     std::string title;
@@ -88,6 +97,8 @@ class ScriptedPrompter : public Prompter {
                             std::optional<MessageAnswer> defaultButton) override;
   std::optional<std::string> AskInput(const std::string& title, const std::string& prompt,
                                       const std::string& initial) override;
+  std::optional<std::string> AskSecret(const std::string& title,
+                                       const std::string& prompt) override;
   std::optional<std::string> ChooseOpenFile(const std::string& title,
                                             const std::string& filter) override;
   std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter,

@@ -43,6 +43,10 @@ class HeldPrompter : public Prompter {
                                       const std::string& initial) override {
     return shown_.Input(title, prompt, initial);
   }
+  std::optional<std::string> AskSecret(const std::string& title,
+                                       const std::string& prompt) override {
+    return shown_.Secret(title, prompt);
+  }
   std::optional<std::string> ChooseOpenFile(const std::string& title,
                                             const std::string& filter) override {
     return shown_.OpenFile(title, filter);

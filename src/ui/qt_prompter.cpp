@@ -93,6 +93,15 @@ std::optional<std::string> QtPrompter::AskInput(const std::string& title, const 
   return FromQString(text);
 }
 
+std::optional<std::string> QtPrompter::AskSecret(const std::string& title,
+                                                 const std::string& prompt) {
+  bool ok = false;
+  const QString text = QInputDialog::getText(parent_, ToQString(title), ShownText(prompt),
+                                             QLineEdit::Password, QString(), &ok);
+  if (!ok) return std::nullopt;
+  return FromQString(text);
+}
+
 std::optional<std::string> QtPrompter::ChooseOpenFile(const std::string& title,
                                                       const std::string& filter) {
   const QString name =

@@ -17,6 +17,8 @@ class QtPrompter : public Prompter {
                             std::optional<MessageAnswer> defaultButton) override;
   std::optional<std::string> AskInput(const std::string& title, const std::string& prompt,
                                       const std::string& initial) override;
+  std::optional<std::string> AskSecret(const std::string& title,
+                                       const std::string& prompt) override;
   std::optional<std::string> ChooseOpenFile(const std::string& title,
                                             const std::string& filter) override;
   std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter,

@@ -1,12 +1,14 @@
 // Exam sign-in on the Login window: a students file made by examora-cli, a wrong password
 // refused, the right one signing the student in, and GET TEST opening an exam selection. And
 // the unit converter, the companion window of the test window.
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <sstream>
 
@@ -21,6 +23,7 @@
 #include "ui/do_test_window.h"
 #include "ui/login_window.h"
 #include "ui/page_fetcher.h"
+#include "ui/qt_prompter.h"
 #include "ui/test_window.h"
 #include "ui/unit_converter.h"
 
@@ -172,6 +175,26 @@ TEST(SignInWindow, AStudentSignsInAndGetTestOpensAnExamSelection) {
 
 namespace examora {
 namespace {
+
+// A password typed into the real box is hidden; an ordinary input box shows what is typed.
+TEST(SignInWindow, ThePasswordBoxHidesWhatIsTyped) {
+  QtPrompter dialogs;
+  for (const bool secret : {true, false}) {
+    QLineEdit::EchoMode shown = QLineEdit::NoEcho;
+    QTimer::singleShot(0, [&] {
+      auto* box = QApplication::activeModalWidget();
+      ASSERT_NE(box, nullptr);
+      auto* edit = box->findChild<QLineEdit*>();
+      shown = edit->echoMode();
+      QTest::keyClicks(edit, "ab1Z");
+      QTest::keyClick(edit, Qt::Key_Return);
+    });
+    const auto typed = secret ? dialogs.Secret("Sign in", "Enter your 4-character password")
+                              : dialogs.Input("Sign in", "Student Number: ");
+    EXPECT_EQ(typed, std::optional<std::string>("ab1Z"));
+    EXPECT_EQ(shown, secret ? QLineEdit::Password : QLineEdit::Normal);
+  }
+}
 
 TEST(UnitConverterWindow, ShowsTheConversionOfWhatIsTyped) {
   UnitConverter window;
