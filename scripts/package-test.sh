@@ -30,6 +30,8 @@ run "$bin/examora" --help | grep -q -- "--print-settings"
 settings=$(run "$bin/examora" --print-settings)
 grep -q "^web-base	file://$share/examora/webroot/	default$" <<<"$settings" ||
   { echo "the installed program does not find its web folder:"; echo "$settings"; exit 1; }
+grep -q "^students	$share/examora/info/data/std_crypt.eqb	default$" <<<"$settings" ||
+  { echo "the installed program looks for its students file outside its data:"; echo "$settings"; exit 1; }
 sample="$share/examora/webroot/tests/10101 Beams/Beams-BF.txt"
 # Seed 1 asks for a cantilever's bending moment of 6.12 kN.m first.
 printf '1: 6.12 k N.m\n' >"$root/answers.txt"
