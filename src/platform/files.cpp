@@ -52,14 +52,13 @@ void WriteAll(int fd, std::string_view bytes, const std::filesystem::path& path)
   }
 }
 
-// The mode a new file gets: read and write for all, less the process's umask.
-mode_t NewFileMode() {
+}  // namespace
+
+unsigned NewFileMode() {
   const mode_t mask = ::umask(0);
   ::umask(mask);
   return 0666 & ~mask;
 }
-
-}  // namespace
 
 std::string SizeText(std::size_t limit) {
   if (limit >= (std::size_t{1} << 20) && limit % (std::size_t{1} << 20) == 0) {

@@ -21,6 +21,9 @@ std::string SizeText(std::size_t limit);
 /// bytes: a larger file is refused with a message naming the limit.
 std::string ReadFileBytes(const std::filesystem::path& path, std::size_t limit = kMaxReadBytes);
 
+/// The mode bits a new file gets: read and write for all, less the process's umask.
+unsigned NewFileMode();
+
 /// Replaces (or creates) the file with exactly these bytes; throws FileError naming the file
 /// and the reason, leaving any earlier file of that name as it was and no temporary file. The
 /// temporary file has an unpredictable name and is created exclusively, so nothing planted

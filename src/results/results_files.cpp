@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/files.h"
+
 namespace examora {
 namespace {
 
@@ -77,9 +79,7 @@ int DiskResultsFileSystem::ReplaceFile(const std::filesystem::path& path, std::s
   {
     Fd file{::mkostemp(temporary.data(), O_CLOEXEC)};
     if (file.fd < 0) return errno;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (::fchmod(file.fd, 0644 & ~mask) != 0) error = errno;  // as an ordinary new file
+    if (::fchmod(file.fd, NewFileMode()) != 0) error = errno;  // as an ordinary new file
     if (error == 0) error = WriteWhole(file.fd, bytes);
     if (error == 0 && ::fsync(file.fd) != 0) error = errno;
   }
