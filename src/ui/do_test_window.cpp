@@ -1,6 +1,9 @@
 #include "ui/do_test_window.h"
-#include "ui/screen_fit.h"
 
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QSignalBlocker>
@@ -17,12 +20,8 @@
 #include "ui/info_window.h"
 #include "ui/progress_chart.h"
 #include "ui/qtext.h"
+#include "ui/screen_fit.h"
 #include "ui/unit_converter.h"
-
-#include <QApplication>
-#include <QCloseEvent>
-#include <QEventLoop>
-#include <QFontDatabase>
 
 namespace examora {
 DoTest::DoTest(AppContext& app, std::string testFolderName, QWidget* parent)

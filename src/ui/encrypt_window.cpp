@@ -1,5 +1,4 @@
 #include "ui/encrypt_window.h"
-#include "ui/screen_fit.h"
 
 #include "ui/graph_panel.h"
 
@@ -15,6 +14,7 @@
 
 #include "ui/browser_panel.h"
 #include "ui/qtext.h"
+#include "ui/screen_fit.h"
 
 namespace examora {
 namespace {

@@ -1,5 +1,4 @@
 #include "ui/info_window.h"
-#include "ui/screen_fit.h"
 
 #include <QListWidget>
 #include <QVBoxLayout>
@@ -7,6 +6,7 @@
 #include "ui/accessibility.h"
 #include "ui/browser_panel.h"
 #include "ui/qtext.h"
+#include "ui/screen_fit.h"
 
 namespace examora {
 

@@ -1,5 +1,4 @@
 #include "ui/login_window.h"
-#include "ui/screen_fit.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -13,6 +12,7 @@
 #include "ui/menu_window.h"
 #include "ui/qtext.h"
 #include "ui/reports_window.h"
+#include "ui/screen_fit.h"
 #include "ui/test_window.h"
 
 namespace examora {

@@ -1,5 +1,4 @@
 #include "ui/marks_window.h"
-#include "ui/screen_fit.h"
 
 #include <QFormLayout>
 #include <QGridLayout>
@@ -12,6 +11,7 @@
 
 #include "ui/browser_panel.h"
 #include "ui/qtext.h"
+#include "ui/screen_fit.h"
 
 namespace examora {
 

@@ -1,5 +1,4 @@
 #include "ui/reports_window.h"
-#include "ui/screen_fit.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -12,6 +11,7 @@
 
 #include "ui/browser_panel.h"
 #include "ui/qtext.h"
+#include "ui/screen_fit.h"
 
 namespace examora {
 namespace {
