@@ -146,6 +146,22 @@ TEST(Progress, ChartColumnsStayInsideAndReadable) {
   EXPECT_EQ(columns[5].style, CellStyle::kHatch);
   EXPECT_EQ(columns[6].style, CellStyle::kOutline);
   EXPECT_EQ(columns[4].letter, ' ');
+  // Wrong parts are crossed as well as red, and every result is said in words.
+  EXPECT_FALSE(columns[0].upperCrossed);
+  EXPECT_TRUE(columns[0].lowerCrossed);
+  EXPECT_FALSE(columns[1].upperCrossed);
+  EXPECT_TRUE(columns[2].upperCrossed);
+  EXPECT_FALSE(columns[3].upperCrossed);
+  EXPECT_EQ(ChartInWords(columns),
+            "Question 1: number right, unit wrong; Question 2: not done; Question 3: wrong; "
+            "Question 4: right; Question 5: right; Question 6: wrong; Question 7: not done");
+  const auto numeric = ChartColumns({"", "#", "#", "#", "#"}, {"", "Y", "U", "X", "Z"});
+  EXPECT_EQ(ChartInWords(numeric),
+            "Question 1: right; Question 2: number wrong, unit right; Question 3: wrong; "
+            "Question 4: not done");
+  EXPECT_TRUE(numeric[1].upperCrossed && !numeric[1].lowerCrossed);
+  EXPECT_TRUE(numeric[2].upperCrossed && numeric[2].lowerCrossed);
+  EXPECT_FALSE(numeric[3].upperCrossed || numeric[3].lowerCrossed);
 }
 
 TEST(EndOfTest, OriginalOrderKeepsTheBankPlaces) {

@@ -146,6 +146,28 @@ const QuestionBlock& DoTestModel::BankBlock() const {
   return m_.Bank.Questions[static_cast<std::size_t>(q)];
 }
 
+namespace {
+
+// Where the keyboard starts on a question: its first answer control (the option already picked
+// for a choice); none when the panel shows nothing to answer.
+std::string FirstAnswerControl(const QuestionView& view) {
+  switch (view.panel) {
+    case Panel::kNumeric:
+      return "txtAnswer";
+    case Panel::kMultiSelect:
+      return view.boxes > 0 ? "Check10" : "";
+    case Panel::kOneWord:
+      return view.words > 0 ? "txtOneWord0" : "";
+    case Panel::kMatching:
+      return view.matchPrompts.empty() ? "" : "txtMatch0";
+    case Panel::kMultipleChoice:
+      return view.options.empty() ? "" : "opt" + std::to_string(std::max(view.picked, 1));
+  }
+  return "";
+}
+
+}  // namespace
+
 QuestionView DoTestModel::ShowQuestion() {
   BuildBars();
   const auto i = static_cast<std::size_t>(CurrentQuestion());
@@ -186,6 +208,7 @@ QuestionView DoTestModel::ShowQuestion() {
   view.cmdSubmit = view.panel == Panel::kMultiSelect || view.panel == Panel::kMultipleChoice;
   view.cmdSubmitEnabled =
       !Ended() && (view.panel == Panel::kMultiSelect || (view.cmdSubmit && view.picked > 0));
+  view.focus = Ended() ? "" : FirstAnswerControl(view);
   shownBefore_ = true;
   return view;
 }

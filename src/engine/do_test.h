@@ -43,6 +43,7 @@ struct QuestionView {
   int picked = 0;                         // the option drawn bold and set
   bool cmdSubmit = false;                 // the window's own MARK button (choice, multi-select)
   bool cmdSubmitEnabled = false;          // a choice needs an option picked first
+  std::string focus;  // the control a keyboard user starts at: the first answer control, if any
 };
 
 /// Colours as 0xRRGGBB.

@@ -111,30 +111,56 @@ std::vector<ChartColumn> ChartColumns(const std::vector<std::string>& texts,
     const std::string& code = codes[i];
     const bool open = code == "Z";
     ChartColumn c;
+    // Right, wrong or not done in words; for a whole cell, red means wrong.
+    auto whole = [&c](std::uint32_t colour) {
+      c.upper = c.lower = colour;
+      c.upperCrossed = colour == kRed;
+      c.spoken = colour == kGreen ? "right" : colour == kRed ? "wrong" : "not done";
+    };
     switch (KindOf(texts[i])) {
-      case QuestionKind::kNumeric:
+      case QuestionKind::kNumeric: {
         c.letter = 'N';
         c.split = true;
-        c.upper = open ? kWhite : (code == "Y" || code == "V") ? kGreen : kRed;
-        c.lower = open ? kWhite : (code == "Y" || code == "U") ? kGreen : kRed;
+        const bool number = code == "Y" || code == "V", unit = code == "Y" || code == "U";
+        c.upper = open ? kWhite : number ? kGreen : kRed;
+        c.lower = open ? kWhite : unit ? kGreen : kRed;
+        c.upperCrossed = !open && !number;
+        c.lowerCrossed = !open && !unit;
+        c.spoken = open               ? "not done"
+                   : number && unit   ? "right"
+                   : !number && !unit ? "wrong"
+                   : number           ? "number right, unit wrong"
+                                      : "number wrong, unit right";
         break;
+      }
       case QuestionKind::kMultiSelect:
         c.letter = 'S';
-        c.upper = c.lower = code == "Y" ? kGreen : code == "X" ? kRed : kGrey;
+        whole(code == "Y" ? kGreen : code == "X" ? kRed : kGrey);
         break;
       case QuestionKind::kOneWord:
       case QuestionKind::kMatching:
         c.letter = KindOf(texts[i]) == QuestionKind::kOneWord ? 'W' : 'm';
-        c.upper = c.lower = code == "Y" ? kGreen : code == "X" ? kRed : kWhite;
+        whole(code == "Y" ? kGreen : code == "X" ? kRed : kWhite);
         break;
       case QuestionKind::kMultipleChoice:
+        // Filled, hatched or only outlined: the pattern already tells the result.
         c.upper = c.lower = code == "A" ? kGreen : kRed;
         c.style = code == "A" ? CellStyle::kFill : open ? CellStyle::kOutline : CellStyle::kHatch;
+        c.spoken = code == "A" ? "right" : open ? "not done" : "wrong";
         break;
     }
     columns.push_back(c);
   }
   return columns;
+}
+
+std::string ChartInWords(const std::vector<ChartColumn>& columns) {
+  std::string words;
+  for (std::size_t k = 0; k < columns.size(); ++k) {
+    words += (k ? "; " : "") + std::string("Question ") + std::to_string(k + 1) + ": " +
+             columns[k].spoken;
+  }
+  return words;
 }
 
 ChartGrid ChartLayout(int questions, int widthPixels, int minCellWidth, int maxCellWidth,

@@ -72,6 +72,9 @@ struct ChartColumn {
   bool split = false;  // numeric: the upper cell is the number, the lower one the units
   std::uint32_t upper = kWhite, lower = kWhite;
   CellStyle style = CellStyle::kFill;
+  // A wrong cell is crossed as well as red, so colour is never the only sign of a result.
+  bool upperCrossed = false, lowerCrossed = false;
+  std::string spoken;  // the result in words, for screen readers ("right", "not done", ...)
 };
 
 /// The chart's columns for questions 1..n by kind (`questionTexts`) and result code.
@@ -88,5 +91,8 @@ struct ChartGrid {
 };
 ChartGrid ChartLayout(int questions, int widthPixels, int minCellWidth, int maxCellWidth,
                       int maxRows);
+
+/// The whole chart in words, one "Question i: result" phrase per column.
+std::string ChartInWords(const std::vector<ChartColumn>& columns);
 
 }  // namespace examora

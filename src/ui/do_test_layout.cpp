@@ -22,6 +22,20 @@ T* Named(T* widget, const QString& name) {
   return widget;
 }
 
+// Enter in a box of a group goes on to the next shown box, and in the last one presses the
+// group's MARK button, so the boxes fill in like a form.
+template <std::size_t N>
+void EnterMovesOn(const std::array<QLineEdit*, N>& boxes, QPushButton* mark) {
+  for (std::size_t k = 0; k < N; ++k) {
+    QObject::connect(boxes[k], &QLineEdit::returnPressed, mark, [boxes, mark, k] {
+      for (std::size_t next = k + 1; next < N; ++next) {
+        if (boxes[next]->isVisible()) return boxes[next]->setFocus();
+      }
+      mark->click();
+    });
+  }
+}
+
 QLabel* Text(QWidget* parent, const char* text) {
   auto* label = new QLabel(QLatin1String(text), parent);
   label->setWordWrap(true);
@@ -114,7 +128,8 @@ QGroupBox* DoTest::BuildOneWordPanel() {
     lab1_[k] = Named(new QLabel(QStringLiteral("Word %1").arg(k + 1), panel),
                      QStringLiteral("lab1%1").arg(k));
     txtOneWord_[k] = Named(new QLineEdit(panel), QStringLiteral("txtOneWord%1").arg(k));
-    txtOneWord_[k]->setToolTip(QStringLiteral("Type answer then press Enter"));
+    txtOneWord_[k]->setToolTip(
+        QStringLiteral("Type one word; Enter goes to the next box, then marks"));
     layout->addWidget(lab1_[k], static_cast<int>(k), 0);
     layout->addWidget(txtOneWord_[k], static_cast<int>(k), 1);
   }
@@ -128,6 +143,7 @@ QGroupBox* DoTest::BuildOneWordPanel() {
   int row = 7;
   for (const char* note : notes) layout->addWidget(Text(panel, note), row++, 0, 1, 2);
   connect(cmd_OK3_, &QPushButton::clicked, this, &DoTest::cmd_OK3_Click);
+  EnterMovesOn(txtOneWord_, cmd_OK3_);
   return panel;
 }
 
@@ -138,7 +154,8 @@ QGroupBox* DoTest::BuildMatchPanel() {
   for (std::size_t k = 0; k < 12; ++k) {
     lblMatch_[k] = Named(new QLabel(panel), QStringLiteral("lblMatch%1").arg(k));
     txtMatch_[k] = Named(new QLineEdit(panel), QStringLiteral("txtMatch%1").arg(k));
-    txtMatch_[k]->setToolTip(QStringLiteral("Type answer then press Enter"));
+    txtMatch_[k]->setToolTip(
+        QStringLiteral("Type the label; Enter goes to the next box, then marks"));
     layout->addWidget(lblMatch_[k], static_cast<int>(k % 6), static_cast<int>(k / 6) * 2);
     layout->addWidget(txtMatch_[k], static_cast<int>(k % 6), static_cast<int>(k / 6) * 2 + 1);
   }
@@ -146,6 +163,7 @@ QGroupBox* DoTest::BuildMatchPanel() {
   layout->addWidget(Text(panel, "Type all matching labels then press MARK button"), 6, 0, 1, 3);
   layout->addWidget(cmd_OK4_, 6, 3);
   connect(cmd_OK4_, &QPushButton::clicked, this, &DoTest::cmd_OK4_Click);
+  EnterMovesOn(txtMatch_, cmd_OK4_);
   return panel;
 }
 
@@ -260,7 +278,8 @@ void DoTest::BuildControls() {
   txtGotit_->setReadOnly(true);
   txtGotit_->setFocusPolicy(Qt::NoFocus);
   txtGotit_->setStyleSheet(QStringLiteral("background-color: #E0E0E0; color: #A0A0A0;"));
-  ending->addWidget(txtGotit_);
+  // The saving codes grow with the test: a line of their own, the width of the column.
+  right->addWidget(txtGotit_);
   ending->addWidget(cmdSaveUSB_);
   ending->addWidget(cmdQuit_);
   ending->addWidget(cmdQuitAll_);

@@ -275,7 +275,6 @@ void DoTest::ShowQuestion() {
     case Panel::kNumeric:
       Frame_Units_->setVisible(view.unitsPanel);
       txtAnswer_->clear();
-      txtAnswer_->setFocus();
       ShowUnitLabels();
       break;
     case Panel::kMultiSelect:
@@ -325,6 +324,9 @@ void DoTest::ShowQuestion() {
         option->setAutoExclusive(true);
       }
       break;
+  }
+  if (QWidget* first = findChild<QWidget*>(ToQString(view.focus)); first && !view.focus.empty()) {
+    first->setFocus();
   }
 }
 

@@ -173,6 +173,7 @@ void Login::ShowSignIn() {
   cmdStudyMode_->setEnabled(view.cmdStudyModeEnabled);
   lbl_studentName_->setText(ToQString(view.lbl_studentName));
   cmdGo_->setVisible(view.cmdGoVisible);
+  if (view.cmdGoVisible) cmdGo_->setFocus();  // signed in: GET TEST is the next step
 }
 
 void Login::GetTestsWeb() {

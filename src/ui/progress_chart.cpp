@@ -25,6 +25,7 @@ ProgressChart::ProgressChart(QWidget* parent) : QWidget(parent) {
 void ProgressChart::SetColumns(std::vector<ChartColumn> columns) {
   const bool countChanged = columns.size() != columns_.size();
   columns_ = std::move(columns);
+  setAccessibleDescription(QString::fromStdString(ChartInWords(columns_)));
   if (countChanged) updateGeometry();
   update();
 }
@@ -53,6 +54,16 @@ QRect ProgressChart::CellRect(int i, bool lower) const {
   return lower ? QRect(left, top + half, w, half) : QRect(left, top, w, half);
 }
 
+namespace {
+
+void Cross(QPainter& painter, const QRect& cell) {
+  painter.setPen(QPen(Qt::black, 1));
+  painter.drawLine(cell.topLeft(), cell.bottomRight());
+  painter.drawLine(cell.topRight(), cell.bottomLeft());
+}
+
+}  // namespace
+
 void ProgressChart::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   QFont font = painter.font();
@@ -67,6 +78,8 @@ void ProgressChart::paintEvent(QPaintEvent*) {
       case CellStyle::kFill:
         painter.fillRect(c.split ? upper : whole, Rgb(c.upper));
         if (c.split) painter.fillRect(CellRect(i, true), Rgb(c.lower));
+        if (c.upperCrossed) Cross(painter, c.split ? upper : whole);
+        if (c.split && c.lowerCrossed) Cross(painter, CellRect(i, true));
         break;
       case CellStyle::kHatch:
         painter.fillRect(whole, QBrush(Rgb(c.upper), Qt::BDiagPattern));

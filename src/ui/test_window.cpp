@@ -357,7 +357,10 @@ void Test::cmdRunTest_Click() {
   } else if (!PrepareExam()) {
     return;
   }
-  if (openTestWindow) cmdGO_->show();
+  if (openTestWindow) {
+    cmdGO_->show();
+    cmdGO_->setFocus();  // Enter or Space now starts the test
+  }
   RestoreNormalPointer();
   lblDecrypting_->setText(QStringLiteral("Test is Ready..."));
   List1_->setEnabled(false);

@@ -256,6 +256,7 @@ TEST_F(ShellTest, ASittingFromSignInToTheSummary) {
   QTest::mouseClick(s.Find<QPushButton>(test, "cmdRunTest"), Qt::LeftButton);
   auto* go = s.Find<QPushButton>(test, "cmdGO");
   ASSERT_TRUE(go->isVisible());
+  EXPECT_EQ(test.focusWidget(), go);
   QTest::mouseClick(go, Qt::LeftButton);
   EXPECT_FALSE(test.isVisible());
   DoTest* window = s.login.testWindow();

@@ -102,6 +102,7 @@ TEST(SignInWindow, AStudentSignsInAndGetTestOpensAnExamSelection) {
   EXPECT_EQ(list->item(0)->text(), "10101,012345678,07/03/2010,14:05,73,3,YYX,Mary Smith,");
   EXPECT_EQ(m.StudentIndex, 1);
   ASSERT_TRUE(cmdGo->isVisible());
+  EXPECT_EQ(login.focusWidget(), cmdGo);
   QTest::mouseClick(cmdGo, Qt::LeftButton);
   EXPECT_TRUE(login.selection().isVisible());
   EXPECT_TRUE(login.selection().windowTitle().contains(
