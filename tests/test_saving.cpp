@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <deque>
 #include <map>
 
@@ -179,7 +180,9 @@ TEST_F(SavingTest, BackupIsWrittenOnlyWhenTheRecordChanges) {
   EXPECT_EQ(Read("012345678temp.txt"), last + "\r\n");
   // A failed write is said and tried again by the next backup; the old backup stays whole.
   files.faults["012345678temp.txt"] = {ENOSPC};
-  EXPECT_FALSE(Backup(m, RecordFields(m, 0, "YXZ", when), last, files, paths).error.empty());
+  EXPECT_EQ(Backup(m, RecordFields(m, 0, "YXZ", when), last, files, paths).error,
+            "backup not written to \"" + (dir / "012345678temp.txt").string() +
+                "\": " + std::strerror(ENOSPC));
   EXPECT_EQ(Read("012345678temp.txt"), last + "\r\n");
   EXPECT_TRUE(Backup(m, RecordFields(m, 0, "YXZ", when), last, files, paths).written);
 }

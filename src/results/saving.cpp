@@ -173,8 +173,10 @@ BackupResult Backup(const ModuleExamora& m, const ResultsFields& fields,
   if (m.StudentFilesFolder.empty()) return {false, "no student files folder is set"};
   const std::string path = ResultsPathsFor(m.StudentFilesFolder, fields).backupFile;
   const std::string bytes = fields.studentNumber.empty() ? "" : record + "\r\n";
-  if (const int error = files.ReplaceFile(paths.ToNative(path), bytes)) {
-    return {false, "backup not written: " + std::string(std::strerror(error))};
+  const std::filesystem::path native = paths.ToNative(path);
+  if (const int error = files.ReplaceFile(native, bytes)) {
+    // Named, so whoever runs the room can see which folder is missing or full.
+    return {false, "backup not written to \"" + native.string() + "\": " + std::strerror(error)};
   }
   LastBackupLine = record;
   return {true, {}};
