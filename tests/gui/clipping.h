@@ -7,14 +7,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
-#include <QStringList>
 #include <QWidget>
+#include <string>
 
 namespace examora::gui_testing {
 
-/// The visible labels, buttons and text boxes given less room than their text needs, by name.
-inline QStringList ClippedControls(const QWidget& window) {
-  QStringList clipped;
+/// The names of the visible labels, buttons and text boxes given less room than their text
+/// needs, each followed by a blank; empty when nothing is cut.
+inline std::string ClippedControls(const QWidget& window) {
+  std::string clipped;
   for (QWidget* w : window.findChildren<QWidget*>()) {
     if (!w->isVisible() || !(qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w) ||
                              qobject_cast<QLineEdit*>(w))) {
@@ -22,8 +23,12 @@ inline QStringList ClippedControls(const QWidget& window) {
     }
     const QSize need = w->minimumSizeHint();
     const int needHeight = w->hasHeightForWidth() ? w->heightForWidth(w->width()) : need.height();
-    if (w->height() < needHeight || (!w->hasHeightForWidth() && w->width() < need.width())) {
-      clipped << w->objectName();
+    // A read-only box shows a value the student cannot scroll to see: all of it must fit.
+    const auto* box = qobject_cast<QLineEdit*>(w);
+    const bool cut = box && box->isReadOnly() &&
+                     box->fontMetrics().horizontalAdvance(box->text()) + 8 > box->width();
+    if (cut || w->height() < needHeight || (!w->hasHeightForWidth() && w->width() < need.width())) {
+      clipped += w->objectName().toStdString() + " ";
     }
   }
   return clipped;
