@@ -256,8 +256,8 @@ TEST_F(ShellTest, ASittingFromSignInToTheSummary) {
   QTest::mouseClick(s.Find<QPushButton>(test, "cmdRunTest"), Qt::LeftButton);
   auto* go = s.Find<QPushButton>(test, "cmdGO");
   ASSERT_TRUE(go->isVisible());
-  EXPECT_EQ(test.focusWidget(), go);
-  QTest::mouseClick(go, Qt::LeftButton);
+  ASSERT_EQ(test.focusWidget(), go);
+  QTest::keyClick(test.focusWidget(), Qt::Key_Space);  // GO from the keyboard
   EXPECT_FALSE(test.isVisible());
   DoTest* window = s.login.testWindow();
   ASSERT_NE(window, nullptr);
