@@ -8,11 +8,12 @@
 #include <QMap>
 #include <QStringList>
 #include <QWidget>
+#include <string>
 
 namespace examora::gui_testing {
 
-/// The named controls of `window` without an accessible name or description.
-inline QStringList UnnamedControls(const QWidget& window) {
+/// The named controls of `window` without an accessible name or description, by name.
+inline std::string UnnamedControls(const QWidget& window) {
   QStringList unnamed;
   for (QWidget* w : window.findChildren<QWidget*>()) {
     if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_"))) continue;
@@ -20,12 +21,12 @@ inline QStringList UnnamedControls(const QWidget& window) {
       unnamed << w->objectName();
     }
   }
-  return unnamed;
+  return unnamed.join(", ").toStdString();
 }
 
 /// Each mnemonic that two buttons on show together share, as "first/second: Alt+X". Buttons
 /// in panels never shown at once may share one: Qt answers only the visible.
-inline QStringList SharedMnemonics(const QWidget& window) {
+inline std::string SharedMnemonics(const QWidget& window) {
   QStringList shared;
   QMap<QString, QString> owner;
   for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
@@ -37,7 +38,7 @@ inline QStringList SharedMnemonics(const QWidget& window) {
     }
     owner.insert(letter, button->objectName());
   }
-  return shared;
+  return shared.join(", ").toStdString();
 }
 
 }  // namespace examora::gui_testing

@@ -86,8 +86,8 @@ TEST(Accessibility, EveryWindowNamesItsControlsAndFollowsItsTableInTabOrder) {
   Windows s;
   for (const auto& [window, table] : s.All()) {
     const std::string name = window->objectName().toStdString();
-    EXPECT_EQ(gui_testing::UnnamedControls(*window), QStringList()) << name;
-    EXPECT_EQ(gui_testing::SharedMnemonics(*window), QStringList()) << name;
+    EXPECT_EQ(gui_testing::UnnamedControls(*window), "") << name;
+    EXPECT_EQ(gui_testing::SharedMnemonics(*window), "") << name;
     QStringList order;
     for (const AccessibleControl& row : table) {
       auto* w = window->findChild<QWidget*>(QLatin1String(row.objectName));
@@ -96,8 +96,10 @@ TEST(Accessibility, EveryWindowNamesItsControlsAndFollowsItsTableInTabOrder) {
     ASSERT_FALSE(order.isEmpty()) << name;
     QWidget* first = window->nextInFocusChain();  // where the focus goes when the window opens
     while (!(first->focusPolicy() & Qt::TabFocus)) first = first->nextInFocusChain();
-    EXPECT_EQ(first->objectName(), order.front()) << name;
-    EXPECT_EQ(TabOrder(*window, window->findChild<QWidget*>(order.front())), order) << name;
+    EXPECT_EQ(first->objectName().toStdString(), order.front().toStdString()) << name;
+    EXPECT_EQ(TabOrder(*window, window->findChild<QWidget*>(order.front())).join(" ").toStdString(),
+              order.join(" ").toStdString())
+        << name;
   }
 }
 
