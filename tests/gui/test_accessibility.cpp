@@ -105,16 +105,11 @@ TEST(Accessibility, EveryWindowNamesItsControlsAndFollowsItsTableInTabOrder) {
 
 TEST(Accessibility, ButtonsHaveMnemonics) {
   Windows s;
-  const std::pair<QWidget*, const char*> captions[] = {{&s.test, "&Get the Test"},
-                                                       {&s.test, "G&O"},
-                                                       {&s.test, "&QUIT"},
-                                                       {&s.login, "&GET TEST"},
-                                                       {&s.login, "&Study Mode"},
-                                                       {&s.login, "&Validate"},
-                                                       {&s.menu, "Result file &processor"},
-                                                       {&s.marks, "Repor&t by Surname.htm"},
-                                                       {&s.encrypt, "O&K"},
-                                                       {&s.reports, "Report by S&urname.htm"}};
+  const std::pair<QWidget*, const char*> captions[] = {
+      {&s.test, "&Get the Test"}, {&s.test, "G&O"},
+      {&s.test, "&QUIT"},         {&s.login, "&GET TEST"},
+      {&s.login, "&Study Mode"},  {&s.menu, "Result file &processor"},
+      {&s.login, "&Validate"},    {&s.marks, "Repor&t by Surname.htm"}};
   for (const auto& [window, caption] : captions) {
     bool found = false;
     for (auto* button : window->findChildren<QAbstractButton*>()) {
