@@ -31,7 +31,7 @@ constexpr AccessibleControl kLogin[] = {
     {"cmdStudyMode", "Study mode", "Practise: nothing is recorded", 'S'},
     {"cmdGo", "Get test", "Open the list of tests", 'G'},
     {"cmdQuit", "Quit", "End the program", 'Q'},
-    {"Image1", "Examora", "The program's picture"},
+    {"Image1", "Administrator menu", "The program's picture; press it to open the teacher's menu"},
     {"lblVersion", "Version", "The program's version"},
     {"Label4", "Class", "Caption above the student number"},
     {"Label1", "Student No", "Caption of the student number box"},
@@ -80,6 +80,123 @@ constexpr AccessibleControl kTest[] = {
     {"Image1", "Examora", "The program's picture"},
 };
 
+// The administrator menu: the password, then the teacher's tools it unlocks.
+constexpr AccessibleControl kMenu[] = {
+    {"txtPassword", "Administrator password", "Type the 8-character password, then press Enter"},
+    {"cmdOK", "OK", "Check the password", 'O'},
+    {"cmdAuthoring", "Test authoring", "Open the encryptor that turns a bank into a test", 'T'},
+    {"cmdMarks", "Result file processor", "Open the processing of the result files", 'P'},
+    {"cmdReports", "Reports", "Open the reports and the question statistics", 'R'},
+    {"lblPrompt", "Password prompt", "Caption of the password box"},
+    {"lblMessage", "Message", "Whether the password was accepted"},
+    {"lblAccessCode", "Access code", "Today's access code for the tests"},
+    {"lblValid", "Access code validity", "How long the access code stays valid"},
+};
+
+// The result file processor: find the files, read and encipher the students, rebuild the
+// master file and its reports, look at them; the rare and the drastic steps come last.
+constexpr AccessibleControl kMarks[] = {
+    {"cmdAutoDrive", "Auto-detect drives", "Find the drive and folders of the result files", 'A'},
+    {"txtChosenPath", "Student files folder", "The folder of the student result files"},
+    {"txtStudInfoText", "Student data file", "The file of student numbers and names"},
+    {"cmdReadStudID", "Read student info", "Read the student data file", 'I'},
+    {"cmdDecipherStudData", "Decipher it", "Read the student data file again", 'D'},
+    {"cmdEncrypt", "Encrypt it", "Write the enciphered student file", 'E'},
+    {"cmdDecrypt", "Decrypt it", "Read the enciphered student file back", 'C'},
+    {"Text8", "Encrypted file", "Where the enciphered student file is"},
+    {"Text3", "Students read", "How many students the data file holds"},
+    {"txtUserName", "User", "Who is signed in to this computer"},
+    {"txtDrive", "Drive", "The drive of the result files"},
+    {"cmdRebuildMaster", "Rebuild master file", "Rebuild the master file from the student files",
+     'B'},
+    {"cmdBuildTestRecords", "Rebuild test files", "Split the master file into one file per test",
+     'P'},
+    {"cmdByDate", "Re-sort master file", "Sort the master file by date and time", 'O'},
+    {"cmdSortSN", "Reports", "Write the master file's reports", 'R'},
+    {"cmdMaster1", "Master raw", "Show the master file as it is", 'M'},
+    {"cmdMaster2", "Master by student number", "Show the master file by student number", 'N'},
+    {"cmdMaster3", "Master by surname", "Show the master file by surname", 'U'},
+    {"cmdMaster4", "Report by student number", "Show the report by student number", 'S'},
+    {"cmdMaster5", "Report by surname", "Show the report by surname", 'T'},
+    {"WebBrowser1", "Report page", "The file or report chosen"},
+    {"List1", "Log", "What the processor did, line by line"},
+    {"Pic1", "Students read", "The students in the data file"},
+    {"Pic2", "Students deciphered", "The students with their passwords"},
+    {"Pic3", "Encrypted file", "The lines of the enciphered student file"},
+    {"Pic4", "Students decrypted", "The students read back from the enciphered file"},
+    {"cmdchr13", "Add line ends", "End every student result file with a line end", 'H'},
+    {"cmdCreateEmptyStudentRecords", "Create empty result files",
+     "Once a year: empty every student's result file, after a question", 'F'},
+};
+
+// The encryptor: open a bank, set the sitting, write the test, then check its questions.
+constexpr AccessibleControl kEncrypt[] = {
+    {"cmdOpen", "Open", "Choose the question bank to encrypt", 'O'},
+    {"List1", "Question bank", "The questions of the bank opened"},
+    {"txtNumQuest", "Questions asked", "How many questions a sitting asks"},
+    {"txtEachTime", "Minutes per question", "The time allowed for each question"},
+    {"cmdCompute", "Compute", "Work out the test's duration", 'C'},
+    {"cmdOK", "OK", "Write the encrypted test", 'K'},
+    {"Picture1", "Question check", "The question as a student meets it, and its problems"},
+    {"cmdCheckLastQuestion", "Previous question", "Check the previous question"},
+    {"cmdCheckQuestion", "Next question", "Check the next question"},
+    {"cmdAutoCheck", "Auto check", "Check every question in turn", 'A'},
+    {"cmdAnother", "Another", "Start again with another bank", 'N'},
+    {"WebBrowser2", "Picture", "The question's picture"},
+    {"picGraph", "Graph", "The question's graph"},
+    {"cmdDone", "Done", "Close the encryptor", 'D'},
+    {"lblTitle", "Encryptor", "What the encryptor does"},
+    {"lblHeading", "Test heading", "The bank's number and name"},
+    {"lblTestDesc", "About the test", "What the test is about"},
+    {"lblVarDesc", "Symbols", "The symbols the questions use"},
+    {"Frame1", "Sitting", "The questions asked and the time allowed"},
+    {"picFilename", "Bank file", "The bank opened"},
+    {"lbl6", "Questions in the bank", "How many questions the bank holds"},
+    {"lbl10", "Test duration", "The time allowed for the whole test; red when wrong"},
+    {"lblProblems", "Problems", "What is wrong with the bank"},
+    {"Frame2", "Encrypt", "Writing the encrypted test"},
+    {"lblEncrypting", "Encrypting", "Whether the test is being written"},
+    {"lbl25", "Written to", "Caption of the encrypted file"},
+    {"picFileOut", "Encrypted file", "Where the encrypted test was written"},
+};
+
+// The reports: write them, open a page, then one test's question statistics.
+constexpr AccessibleControl kReports[] = {
+    {"cmdReports", "Reports", "Write the reports from the master file", 'R'},
+    {"cmdReport4", "Report by student number", "Show the report by student number", 'N'},
+    {"cmdReport5", "Report by surname", "Show the report by surname", 'U'},
+    {"cboTest", "Test", "The test whose questions to count"},
+    {"cmdStats", "Question statistics", "Count the chosen test's answers per question", 'Q'},
+    {"cmdStatsPage", "Statistics page", "Show the chosen test's statistics page", 'P'},
+    {"grdStats", "Statistics", "Per question: attempts, facility, discrimination, flags"},
+    {"List1", "Log", "What the reports did, line by line"},
+    {"WebBrowser1", "Report page", "The report chosen"},
+};
+
+// The unit converter: the value and its unit, then the unit to convert to.
+constexpr AccessibleControl kUnitConverter[] = {
+    {"txtValue", "Value", "Type the number to convert"},
+    {"cboFromPrefix", "From prefix", "The prefix of the value's unit"},
+    {"cboFromUnit", "From unit", "The unit of the value"},
+    {"cboToPrefix", "To prefix", "The prefix to convert to"},
+    {"cboToUnit", "To unit", "The unit to convert to"},
+    {"lblEquals", "Equals", "Between the value and the unit to convert to"},
+    {"lblResult", "Result", "The value in the unit converted to"},
+};
+
+// The web loader: its address and page boxes, and the buttons to try them by hand.
+constexpr AccessibleControl kBrowserLoad[] = {
+    {"Text2", "Address", "The page to fetch"},
+    {"Text3", "Loader state", "What the loader is waiting for"},
+    {"txtDL", "Download count", "How many fetches were tried"},
+    {"Text1", "Page text", "The text of the page fetched"},
+    {"txtTempPath", "Temporary folder", "Where downloads are kept"},
+    {"Command1", "Web browser", "Fetch the address", 'W'},
+    {"Command2", "Into text", "Copy the page into the text box", 'I'},
+    {"cmdTempPath", "Temporary path", "Find the temporary folder", 'T'},
+    {"WebBrowser1", "Browser", "The page being fetched"},
+};
+
 constexpr AccessibleControl kInfo[] = {
     {"WebBrowser1", "Information page", "General information about the tests"},
 };
@@ -120,10 +237,13 @@ QString Spoken(QString text) {
 }
 
 // A named label reads as its name followed by what it shows ("Test name: Beams"): Qt's own
-// label interface would read the name alone once one is set, hiding the value.
+// label interface would read the name alone once one is set, hiding the value. A label that
+// takes the focus is pressed like a button, and says so.
 class NamedLabel : public QAccessibleWidget {
  public:
-  explicit NamedLabel(QLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+  explicit NamedLabel(QLabel* label)
+      : QAccessibleWidget(label, (label->focusPolicy() & Qt::TabFocus) ? QAccessible::Button
+                                                                       : QAccessible::StaticText) {}
   QString text(QAccessible::Text t) const override {
     if (t != QAccessible::Name) return QAccessibleWidget::text(t);
     const QString name = widget()->accessibleName();
@@ -152,6 +272,30 @@ std::span<const AccessibleControl> LoginControls() {
 
 std::span<const AccessibleControl> TestControls() {
   return kTest;
+}
+
+std::span<const AccessibleControl> MenuControls() {
+  return kMenu;
+}
+
+std::span<const AccessibleControl> MarksControls() {
+  return kMarks;
+}
+
+std::span<const AccessibleControl> EncryptControls() {
+  return kEncrypt;
+}
+
+std::span<const AccessibleControl> ReportsControls() {
+  return kReports;
+}
+
+std::span<const AccessibleControl> UnitConverterControls() {
+  return kUnitConverter;
+}
+
+std::span<const AccessibleControl> BrowserLoadControls() {
+  return kBrowserLoad;
 }
 
 std::span<const AccessibleControl> InfoControls() {

@@ -28,6 +28,18 @@ namespace examora {
 std::span<const AccessibleControl> LoginControls();
 /// The controls of the test selection window, in tab order.
 std::span<const AccessibleControl> TestControls();
+/// The controls of the administrator menu, in tab order.
+std::span<const AccessibleControl> MenuControls();
+/// The controls of the result file processor, in tab order.
+std::span<const AccessibleControl> MarksControls();
+/// The controls of the encryptor, in tab order.
+std::span<const AccessibleControl> EncryptControls();
+/// The controls of the reports window, in tab order.
+std::span<const AccessibleControl> ReportsControls();
+/// The controls of the unit converter, in tab order.
+std::span<const AccessibleControl> UnitConverterControls();
+/// The controls of the web loader, in tab order.
+std::span<const AccessibleControl> BrowserLoadControls();
 /// The controls of the information window.
 std::span<const AccessibleControl> InfoControls();
 /// The controls of the debug window.

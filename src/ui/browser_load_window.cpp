@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <utility>
 
+#include "ui/accessibility.h"
 #include "ui/page_fetcher.h"
 #include "ui/qtext.h"
 
@@ -63,6 +64,7 @@ BrowserLoad::BrowserLoad(AppContext& app, QWidget* parent)
         std::make_unique<SwitchTimer>(this, QLatin1String(name), LoaderTimerInterval(timer),
                                       app.manualTimers, [this, timer = timer] { Tick(timer); });
   }
+  ApplyAccessibility(*this, BrowserLoadControls());
   ShowModel();
 }
 

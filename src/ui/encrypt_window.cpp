@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "ui/accessibility.h"
 #include "ui/browser_panel.h"
 #include "ui/qtext.h"
 #include "ui/screen_fit.h"
@@ -32,9 +33,10 @@ Encrypt::Encrypt(AppContext& app, QWidget* parent)
   setObjectName(QStringLiteral("Encrypt"));
   setWindowTitle(QStringLiteral("ENCRYPTOR"));
   auto* grid = new QGridLayout(this);
-  grid->addWidget(new QLabel(QStringLiteral("ENCRYPTOR\nConverts bank to encrypted file\n"
-                                            "Eg. (File.txt) ---> (File.eqb)"),
-                             this),
+  grid->addWidget(Named(new QLabel(QStringLiteral("ENCRYPTOR\nConverts bank to encrypted file\n"
+                                                  "Eg. (File.txt) ---> (File.eqb)"),
+                                   this),
+                        "lblTitle"),
                   0, 0);
   grid->addWidget(cmdOpen_ = Named(new QPushButton("Open", this), "cmdOpen"), 1, 0);
   grid->addWidget(lblHeading_ = Named(new QLabel(this), "lblHeading"), 2, 0);
@@ -97,6 +99,7 @@ Encrypt::Encrypt(AppContext& app, QWidget* parent)
     hide();
     if (onDone_) onDone_();
   });
+  ApplyAccessibility(*this, EncryptControls());
   FitToScreen(*this, QSize(1100, 760));
   Refresh();
 }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
 
@@ -18,15 +19,30 @@
 namespace examora {
 namespace {
 
-// A picture label that reports clicks (the way to the administrator menu).
+// A picture label that reports clicks (the way to the administrator menu). It takes the focus
+// by Tab and is pressed with Enter or Space, so the menu opens without a mouse too; a frame
+// shows when it has the focus.
 class ClickableLabel : public QLabel {
  public:
-  using QLabel::QLabel;
+  explicit ClickableLabel(QWidget* parent) : QLabel(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    setStyleSheet(
+        QStringLiteral("QLabel { border: 2px solid transparent; }"
+                       "QLabel:focus { border-color: palette(highlight); }"));
+  }
   std::function<void()> onClick;
 
  protected:
   void mousePressEvent(QMouseEvent* event) override {
     if (event->button() == Qt::LeftButton && onClick) onClick();
+  }
+  void keyPressEvent(QKeyEvent* event) override {
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) && onClick) {
+      onClick();
+      return;
+    }
+    QLabel::keyPressEvent(event);
   }
 };
 
@@ -48,10 +64,6 @@ Login::Login(AppContext& app, QWidget* parent)
   };
   const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
 
-  auto* image = new ClickableLabel(this);
-  named(image, "Image1");
-  image->setPixmap(QApplication::style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(64, 64));
-  image->onClick = [this] { Image1_Click(); };
   lblVersion_ = label("lblVersion", "");
   auto* shape = static_cast<QFrame*>(named(new QFrame(this), "Shape1"));
   shape->setFrameShape(QFrame::Box);
@@ -67,6 +79,11 @@ Login::Login(AppContext& app, QWidget* parent)
   cmdGo_ = button("cmdGo", "GET TEST");
   cmdGo_->hide();
   auto* quit = button("cmdQuit", "QUIT");
+  // Made after the student's controls, so that the window opens with the focus on theirs.
+  auto* image = new ClickableLabel(this);
+  named(image, "Image1");
+  image->setPixmap(QApplication::style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(64, 64));
+  image->onClick = [this] { Image1_Click(); };
 
   grid->addWidget(image, 0, 0, 2, 1);
   grid->addWidget(lblVersion_, 0, 1, 1, 3);

@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "ui/accessibility.h"
 #include "ui/browser_panel.h"
 #include "ui/qtext.h"
 #include "ui/screen_fit.h"
@@ -75,6 +76,7 @@ Marks::Marks(AppContext& app, QWidget* parent)
   WebBrowser1_->setObjectName(QStringLiteral("WebBrowser1"));
   grid->addWidget(WebBrowser1_, 0, 2, 3, 1);
   grid->setColumnStretch(2, 1);
+  ApplyAccessibility(*this, MarksControls());
   FitToScreen(*this, QSize(1280, 800));
 }
 

@@ -7,6 +7,7 @@
 
 #include "app/admin_password.h"
 #include "common/error.h"
+#include "ui/accessibility.h"
 #include "ui/encrypt_window.h"
 #include "ui/marks_window.h"
 #include "ui/qtext.h"
@@ -71,6 +72,7 @@ Menu::Menu(AppContext& app, QWidget* parent)
     if (!reports_) reports_ = std::make_unique<frm_Reports>(app_);
     reports_->show();
   });
+  ApplyAccessibility(*this, MenuControls());
   tmrRefresh_.SetEnabled(true);
   Refresh();
 }

@@ -9,6 +9,7 @@
 #include <QTableWidget>
 #include <QUrl>
 
+#include "ui/accessibility.h"
 #include "ui/browser_panel.h"
 #include "ui/qtext.h"
 #include "ui/screen_fit.h"
@@ -61,6 +62,7 @@ frm_Reports::frm_Reports(AppContext& app, QWidget* parent)
   WebBrowser1_->setObjectName(QStringLiteral("WebBrowser1"));
   grid->addWidget(WebBrowser1_, 0, 6, 3, 1);
   grid->setColumnStretch(6, 1);
+  ApplyAccessibility(*this, ReportsControls());
   FitToScreen(*this, QSize(1280, 760));
 }
 
@@ -105,6 +107,8 @@ void frm_Reports::Refresh() {
     bar->setRange(0, 100);
     bar->setValue(row.bar);
     bar->setTextVisible(false);
+    bar->setAccessibleName(QStringLiteral("Facility of question %1").arg(r + 1));
+    bar->setAccessibleDescription(QStringLiteral("The share of students who got it right"));
     grdStats_->setCellWidget(r, 3, bar);
   }
 }

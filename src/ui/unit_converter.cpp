@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 
+#include "ui/accessibility.h"
 #include "ui/qtext.h"
 
 namespace examora {
@@ -33,7 +34,9 @@ UnitConverter::UnitConverter(QWidget* parent) : QWidget(parent) {
   grid->addWidget(txtValue_, 0, 0);
   grid->addWidget(cboFromPrefix_, 0, 1);
   grid->addWidget(cboFromUnit_, 0, 2);
-  grid->addWidget(new QLabel(QStringLiteral("="), this), 1, 0);
+  auto* equals = new QLabel(QStringLiteral("="), this);
+  equals->setObjectName(QStringLiteral("lblEquals"));
+  grid->addWidget(equals, 1, 0);
   grid->addWidget(cboToPrefix_, 1, 1);
   grid->addWidget(cboToUnit_, 1, 2);
   grid->addWidget(lblResult_, 2, 0, 1, 3);
@@ -41,6 +44,7 @@ UnitConverter::UnitConverter(QWidget* parent) : QWidget(parent) {
   for (QComboBox* box : {cboFromPrefix_, cboFromUnit_, cboToPrefix_, cboToUnit_}) {
     connect(box, &QComboBox::currentIndexChanged, this, &UnitConverter::Recalculate);
   }
+  ApplyAccessibility(*this, UnitConverterControls());
   Recalculate();
 }
 

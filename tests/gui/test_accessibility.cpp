@@ -1,6 +1,7 @@
-// Keyboard and screen-reader access to the sign-in, selection, information and debug windows:
-// every named control has an accessible name, the tab order follows the work, buttons carry
-// mnemonics, Enter chooses a test, and a desktop font half as large again clips nothing.
+// Keyboard and screen-reader access to every window but the test window (which has its own
+// tests): every named control has an accessible name, the tab order follows the work, buttons
+// carry mnemonics, Enter chooses a test or opens the administrator menu from its picture, and a
+// desktop font half as large again clips nothing.
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
@@ -11,10 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include "accessibility_check.h"
 #include "app/module_examora.h"
 #include "clipping.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "ui/accessibility.h"
 #include "ui/browser_load_window.h"
 #include "ui/encrypt_window.h"
 #include "ui/info_window.h"
@@ -24,6 +27,7 @@
 #include "ui/page_fetcher.h"
 #include "ui/reports_window.h"
 #include "ui/test_window.h"
+#include "ui/unit_converter.h"
 
 namespace examora {
 namespace {
@@ -48,8 +52,20 @@ struct Windows {
   Test test{app, loader};
   frm_Info info{app};
   Debugger debugger{m.Debugger};
+  Menu menu{app};
+  Marks marks{app};
+  Encrypt encrypt{app};
+  frm_Reports reports{app};
+  UnitConverter converter;
 
-  std::vector<QWidget*> All() { return {&login, &test, &info, &debugger}; }
+  // Each window with the table of its controls in tab order.
+  std::vector<std::pair<QWidget*, std::span<const AccessibleControl>>> All() {
+    return {{&login, LoginControls()},        {&test, TestControls()},
+            {&info, InfoControls()},          {&debugger, DebuggerControls()},
+            {&loader, BrowserLoadControls()}, {&menu, MenuControls()},
+            {&marks, MarksControls()},        {&encrypt, EncryptControls()},
+            {&reports, ReportsControls()},    {&converter, UnitConverterControls()}};
+  }
 };
 
 // The focusable controls of a window in tab order, from its first one.
@@ -63,35 +79,68 @@ QStringList TabOrder(QWidget& window, QWidget* first) {
   return names;
 }
 
-TEST(Accessibility, EveryNamedControlHasAnAccessibleNameAndDescription) {
+// Every window: each named control is named for a screen reader, no two buttons on show
+// answer the same Alt+letter, and Tab visits every control that takes the focus, in the order
+// of the window's table (a control missing from the table would break in somewhere).
+TEST(Accessibility, EveryWindowNamesItsControlsAndFollowsItsTableInTabOrder) {
   Windows s;
-  for (QWidget* window : s.All()) {
-    for (QWidget* w : window->findChildren<QWidget*>()) {
-      if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_"))) continue;
-      EXPECT_FALSE(w->accessibleName().isEmpty())
-          << window->objectName().toStdString() << "." << w->objectName().toStdString();
-      EXPECT_FALSE(w->accessibleDescription().isEmpty()) << w->objectName().toStdString();
+  for (const auto& [window, table] : s.All()) {
+    const std::string name = window->objectName().toStdString();
+    EXPECT_EQ(gui_testing::UnnamedControls(*window), "") << name;
+    EXPECT_EQ(gui_testing::SharedMnemonics(*window), "") << name;
+    QStringList order;
+    for (const AccessibleControl& row : table) {
+      auto* w = window->findChild<QWidget*>(QLatin1String(row.objectName));
+      if (w && (w->focusPolicy() & Qt::TabFocus)) order << w->objectName();
     }
+    ASSERT_FALSE(order.isEmpty()) << name;
+    QWidget* first = window->nextInFocusChain();  // where the focus goes when the window opens
+    while (!(first->focusPolicy() & Qt::TabFocus)) first = first->nextInFocusChain();
+    EXPECT_EQ(first->objectName().toStdString(), order.front().toStdString()) << name;
+    EXPECT_EQ(TabOrder(*window, window->findChild<QWidget*>(order.front())).join(" ").toStdString(),
+              order.join(" ").toStdString())
+        << name;
   }
 }
 
-TEST(Accessibility, TabOrderFollowsTheWorkAndButtonsHaveMnemonics) {
+TEST(Accessibility, ButtonsHaveMnemonics) {
   Windows s;
-  EXPECT_EQ(TabOrder(s.test, s.test.findChild<QWidget*>("List1")),
-            QStringList({"List1", "lblQuestionTypeArea", "lblVariableDescArea", "txtPassword",
-                         "cmdRunTest", "cmdGO", "cmdUploader", "cmdQuit"}));
-  EXPECT_EQ(TabOrder(s.login, s.login.findChild<QWidget*>("txtName")),
-            QStringList({"txtName", "cmdValidate", "List1", "cmdByTest", "cmdByDate", "cmdMarks",
-                         "cmdStudyMode", "cmdGo", "cmdQuit"}));
   const std::pair<QWidget*, const char*> captions[] = {
-      {&s.test, "&Get the Test"}, {&s.test, "G&O"},          {&s.test, "&QUIT"},
-      {&s.login, "&GET TEST"},    {&s.login, "&Study Mode"}, {&s.login, "&Validate"}};
+      {&s.test, "&Get the Test"}, {&s.test, "G&O"},
+      {&s.test, "&QUIT"},         {&s.login, "&GET TEST"},
+      {&s.login, "&Study Mode"},  {&s.menu, "Result file &processor"},
+      {&s.login, "&Validate"},    {&s.marks, "Repor&t by Surname.htm"}};
   for (const auto& [window, caption] : captions) {
     bool found = false;
     for (auto* button : window->findChildren<QAbstractButton*>()) {
       found = found || button->text() == QLatin1String(caption);
     }
     EXPECT_TRUE(found) << caption;
+  }
+}
+
+// The picture that leads to the administrator menu is reached by Tab after the student's
+// controls; Enter on it opens the menu in an exam session and does nothing in study mode.
+TEST(Accessibility, TheAdministratorPictureOpensTheMenuFromTheKeyboard) {
+  for (const bool study : {false, true}) {
+    Windows s;
+    s.m.StudyMode = study;
+    s.login.show();
+    s.login.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&s.login));
+    ASSERT_EQ(QApplication::focusWidget(), s.login.findChild<QWidget*>("txtName"));
+    s.login.findChild<QWidget*>("cmdQuit")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QWidget* image = QApplication::focusWidget();
+    ASSERT_EQ(image, s.login.findChild<QWidget*>("Image1"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(image)->role(), QAccessible::Button);
+    QTest::keyClick(image, Qt::Key_Return);
+    bool menuShown = false;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      menuShown = menuShown || (w->objectName() == "Menu" && w->isVisible());
+    }
+    EXPECT_EQ(menuShown, !study) << "study mode " << study;
+    EXPECT_EQ(s.login.isVisible(), study);
   }
 }
 
@@ -134,14 +183,10 @@ TEST(Accessibility, ALargerDesktopFontClipsNoControl) {
 TEST(ScreenFit, EveryWindowKeepsToTheScreenAndClipsNothing) {
   if (!gui_testing::OnTheScreenAskedFor()) GTEST_SKIP() << "run on a configured screen only";
   Windows s;
-  Marks marks(s.app);
-  frm_Reports reports(s.app);
-  Encrypt encrypt(s.app);
-  Menu menu(s.app);
   for (QWidget* window : {static_cast<QWidget*>(&s.login), static_cast<QWidget*>(&s.test),
                           static_cast<QWidget*>(&s.info), static_cast<QWidget*>(&s.debugger),
-                          static_cast<QWidget*>(&marks), static_cast<QWidget*>(&reports),
-                          static_cast<QWidget*>(&encrypt), static_cast<QWidget*>(&menu)}) {
+                          static_cast<QWidget*>(&s.marks), static_cast<QWidget*>(&s.reports),
+                          static_cast<QWidget*>(&s.encrypt), static_cast<QWidget*>(&s.menu)}) {
     window->show();
     QApplication::processEvents();
     const std::string name = window->metaObject()->className();
