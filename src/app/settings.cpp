@@ -180,7 +180,7 @@ void AddFile(std::span<const SettingKey> keys, const IniFile& file, Layer& layer
     }
     if (!entry.value.empty() && !layer.count(key)) {
       layer[key] = {InFileFolder(*known->setting, file.path, entry.value),
-                     file.path + ":" + std::to_string(entry.line)};
+                    file.path + ":" + std::to_string(entry.line)};
       setHere.insert(key);
     }
   }
