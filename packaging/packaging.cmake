@@ -4,11 +4,28 @@ include(GNUInstallDirs)
 set(EXAMORA_APP_ID org.examora.Examora)
 set(packaging ${PROJECT_SOURCE_DIR}/packaging)
 set(generated ${CMAKE_BINARY_DIR}/packaging)
+set(CPACK_PACKAGE_CONTACT "Examora maintainers <examora@localhost>")
+# The release date of the metadata and the changelog is the build's date, or SOURCE_DATE_EPOCH's
+# when it is set (CMake's TIMESTAMP honours it), so a reproducible build stays reproducible.
+string(TIMESTAMP EXAMORA_RELEASE_DATE "%Y-%m-%d" UTC)
+string(TIMESTAMP EXAMORA_RELEASE_YEAR "%Y" UTC)
+string(TIMESTAMP EXAMORA_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
 
 # The programs, and the bundled sample web folder where an installed program looks for it
 # (bin/../share/examora/webroot).
 install(TARGETS examora-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY ${EXAMORA_WEBROOT}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/examora/webroot)
+
+# The copyright file (Debian's machine-readable format) and the changelog every Debian package
+# carries in its documentation folder; the changelog compressed without a time stamp.
+set(docdir ${CMAKE_INSTALL_DATADIR}/doc/examora)
+configure_file(${packaging}/copyright ${generated}/copyright @ONLY)
+configure_file(${packaging}/changelog ${generated}/changelog @ONLY)
+execute_process(COMMAND gzip -9nkf ${generated}/changelog RESULT_VARIABLE gzip_status)
+if(NOT gzip_status EQUAL 0)
+  message(FATAL_ERROR "gzip failed: ${gzip_status}")
+endif()
+install(FILES ${generated}/copyright ${generated}/changelog.gz DESTINATION ${docdir})
 
 # Man pages, written by examora-cli from the same text both programs print for --help.
 set(man_pages)
@@ -54,7 +71,6 @@ endif()
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME examora)
 set(CPACK_PACKAGE_VENDOR "Examora")
-set(CPACK_PACKAGE_CONTACT "Examora maintainers <examora@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "timed, automatically marked engineering tests")
 set(CPACK_PACKAGE_DESCRIPTION
     "Examora lets students sit timed, automatically marked tests in engineering courses, \

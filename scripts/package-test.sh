@@ -41,6 +41,11 @@ grep -qx "Q1 Y 9" "$root/sit.txt" || { echo "the installed sample was not marked
 for page in examora examora-cli; do
   zcat "$share/man/man1/$page.1.gz" | grep -q "^\.TH" || { echo "no man page for $page"; exit 1; }
 done
+grep -q "^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" \
+  "$share/doc/examora/copyright" || { echo "no machine-readable copyright file"; exit 1; }
+zcat "$share/doc/examora/changelog.gz" | grep -q "^examora (" || { echo "no changelog"; exit 1; }
+grep -Eq 'release version="[^"]+" date="[0-9]{4}-[0-9]{2}-[0-9]{2}"' \
+  "$share/metainfo/org.examora.Examora.metainfo.xml" || { echo "no release date"; exit 1; }
 for size in 16 24 32 48 64 128 256; do
   [ -s "$share/icons/hicolor/${size}x${size}/apps/org.examora.Examora.png" ]
 done

@@ -34,6 +34,13 @@ TEST(AdminPassword, SetPasswordAsksTwiceAndWritesTheHash) {
   std::istringstream same("abcdefgh\r\nabcdefgh\r\n");
   EXPECT_EQ(RunCli({"admin", "set-password", "--file", file}, same, out, err), 0);
   EXPECT_TRUE(CheckAdminPassword(*ReadAdminPasswordHash(file), "abcdefgh"));
+  // A new hash file is its owner's alone; a replaced one keeps the mode it was given.
+  namespace fs = std::filesystem;
+  const auto ownerOnly = fs::perms::owner_read | fs::perms::owner_write;
+  EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, ownerOnly);
+  fs::permissions(file, ownerOnly | fs::perms::group_read);
+  WriteAdminPasswordFile(file, HashAdminPassword("abcdefgh"));
+  EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, ownerOnly | fs::perms::group_read);
 }
 
 TEST(MenuModel, WrongPasswordShutsTheBoxForAWhileAndTheRightOneShowsAFreshCode) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "app/module_examora.h"
+#include "app/settings.h"
 #include "common/prompter.h"
 #include "common/text.h"
 #include "crypto/enciphered_text.h"
@@ -93,6 +94,13 @@ TEST(CliUsage, VersionCommandHelpAndManPagesComeFromOneText) {
   const CliRun sit = Cli({"help", "sit"});
   EXPECT_EQ(sit.code, 0);
   EXPECT_TRUE(sit.out.starts_with("Usage: examora-cli sit FILE [--seed S] [--exam]")) << sit.out;
+  EXPECT_NE(sit.out.find("\n\nUsage: examora-cli sit FILE --exam --students FILE"),
+            std::string::npos);  // both forms
+  // The settings command's help lists every setting's option.
+  const std::string settings = Cli({"help", "settings"}).out;
+  for (const auto& key : SettingKeys()) {
+    EXPECT_NE(settings.find("\n  " + std::string(key.option)), std::string::npos) << key.option;
+  }
   EXPECT_EQ(Cli({"sit", "--help"}).out, sit.out);
   const CliRun unknown = Cli({"help", "nothing"});
   EXPECT_EQ(unknown.code, 2);
@@ -106,7 +114,7 @@ TEST(CliUsage, VersionCommandHelpAndManPagesComeFromOneText) {
   EXPECT_NE(man.out.find("\\fB\\-\\-print\\-settings\\fR"), std::string::npos);
   EXPECT_NE(man.out.find("\\fB\\-\\-web\\-base URL\\fR"), std::string::npos);
   EXPECT_NE(Cli({"help", "--man", "examora-cli"}).out.find("\\fBsit FILE"), std::string::npos);
-  EXPECT_NE(Cli({"help"}).out.find("  settings [--web-base URL]"), std::string::npos);
+  EXPECT_NE(Cli({"help"}).out.find("  settings [SETTING OPTION]..."), std::string::npos);
 }
 
 TEST(CliSettings, ShowsEachValueAndWhereItCameFrom) {

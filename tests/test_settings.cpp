@@ -2,10 +2,13 @@
 // reader both programs share.
 #include <fstream>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "app/ini_file.h"
 #include "app/settings.h"
+#include "common/error.h"
 #include "test_support.h"
 
 namespace examora {
@@ -134,27 +137,87 @@ TEST(DeploymentSettings, ARepeatedKeyIsReportedAndItsLastLineCounts) {
   EXPECT_EQ(LoadDeploymentSettings(args, env).Find("mode")->origin, user + ":3");
 }
 
-TEST(DeploymentSettings, ARefusedValueIsListedAsTheDefault) {
+TEST(DeploymentSettings, ARefusedValueGivesWayToTheNextSourceWithAGoodOne) {
   TempDir dir;
   const std::string user = (dir / "user/examora/examora.conf").string();
-  WriteConf(dir / "user", "web-base = ftp://lab/\nmode = exem\n");
+  const std::string sys = (dir / "sys1/examora/examora.conf").string();
+  const std::string ftp =
+      "The web folder must be an http://, https:// or file:// address or a "
+      "folder path; got \"ftp://x/\"";
+  const std::string mode = "mode is \"exam\" or \"study\", not \"exem\"";
+  struct Row {
+    const char* variable;  // "NAME=VALUE" or ""
+    std::string userFile, sysFile, listed;
+    std::vector<std::string> problems;
+  };
+  const Row rows[] = {
+      {"EXAMORA_WEB_BASE=ftp://x/",
+       "",
+       "web-base = http://sys/\n",
+       "web-base\thttp://sys/\tsystem file " + sys + ":1",
+       {"EXAMORA_WEB_BASE: " + ftp + "; the value of system file " + sys + ":1 is used"}},
+      {"EXAMORA_WEB_BASE=ftp://x/",
+       "web-base = ftp://x/\n",
+       "",
+       "web-base\t" + FolderFileUrl(dir / "share/examora/webroot") + "\tdefault",
+       {"EXAMORA_WEB_BASE: " + ftp + "; the default is used",
+        user + ":1: " + ftp + "; the default is used"}},
+      {"EXAMORA_MODE=exem",
+       "mode = Exam\n",
+       "",
+       "mode\texam\tuser file " + user + ":1",
+       {"EXAMORA_MODE: " + mode + "; the value of user file " + user + ":1 is used"}},
+      {"",
+       "mode = exem\n",
+       "mode = EXAM\n",
+       "mode\texam\tsystem file " + sys + ":1",
+       {user + ":1: " + mode + "; the value of system file " + sys + ":1 is used"}},
+      {"",
+       "mode = exem\n",
+       "",
+       "mode\tstudy\tdefault",
+       {user + ":1: " + mode + "; the default is used"}},
+      {"", "mode = STUDY\n", "mode = exam\n", "mode\tstudy\tuser file " + user + ":1", {}},
+  };
+  for (const auto& row : rows) {
+    std::filesystem::remove_all(dir / "user");
+    std::filesystem::remove_all(dir / "sys1");
+    if (!row.userFile.empty()) WriteConf(dir / "user", row.userFile);
+    if (!row.sysFile.empty()) WriteConf(dir / "sys1", row.sysFile);
+    auto env = Machine(dir);
+    if (const std::string v = row.variable; !v.empty()) {
+      env.variables[v.substr(0, v.find('='))] = v.substr(v.find('=') + 1);
+    }
+    std::vector<std::string> args;
+    const auto s = LoadDeploymentSettings(args, env);
+    EXPECT_EQ(s.problems, row.problems) << row.listed;
+    const std::string listed = FormatSettings(s);
+    EXPECT_NE(listed.find("\n" + row.listed + "\n"), std::string::npos) << listed;
+    EXPECT_EQ(s.examMode, row.listed.starts_with("mode\texam"));
+  }
+  // A mistyped option still stops at once, whatever weaker source has a good value.
+  WriteConf(dir / "user", "web-base = http://user/\n");
   auto env = Machine(dir);
-  std::vector<std::string> args;
+  std::vector<std::string> args = {"--web-base", "ftp://x/"};
+  EXPECT_THROW(LoadDeploymentSettings(args, env), FormatError);
+}
+
+TEST(DeploymentSettings, RelativePathsInAFileAreInItsFolderAndElsewhereAsGiven) {
+  TempDir dir;
+  WriteConf(dir / "sys1",
+            "students = class.eqb\njournal-key = keys/j.key\nadmin-password-file = /abs/pw\n"
+            "program-folder = exams\n[drives]\nR = results\n");
+  auto env = Machine(dir);
+  env.variables["EXAMORA_STUDENTS"] = "env.eqb";
+  std::vector<std::string> args = {"--drive", "S=opt"};
   const auto s = LoadDeploymentSettings(args, env);
-  ASSERT_EQ(s.problems.size(), 2u);
-  EXPECT_EQ(s.problems[1],
-            user + ":2: mode is \"exam\" or \"study\", not \"exem\"; study mode is used");
-  const std::string listed = FormatSettings(s);
-  EXPECT_NE(
-      listed.find("\nweb-base\t" + FolderFileUrl(dir / "share/examora/webroot") + "\tdefault\n"),
-      std::string::npos)
-      << listed;
-  EXPECT_NE(listed.find("\nmode\tstudy\tdefault\n"), std::string::npos) << listed;
-  // An accepted value keeps its source.
-  WriteConf(dir / "user", "mode = study\n");
-  EXPECT_NE(FormatSettings(LoadDeploymentSettings(args, env))
-                .find("\nmode\tstudy\tuser file " + user + ":1\n"),
-            std::string::npos);
+  const auto folder = dir / "sys1/examora";
+  EXPECT_EQ(s.studentsFile, "env.eqb");
+  EXPECT_EQ(s.journalKeyFile, folder / "keys/j.key");
+  EXPECT_EQ(s.adminPasswordFile, "/abs/pw");
+  EXPECT_EQ(s.programFolder, "exams");  // the folder rules' own path, not a native one
+  EXPECT_EQ(s.drives.at('R'), folder / "results");
+  EXPECT_EQ(s.drives.at('S'), "opt");
 }
 
 TEST(DeploymentSettings, AFlagOptionStandsForItsValue) {
@@ -191,11 +254,48 @@ TEST(DefaultWebFolder, BesideTheProgramElseTheInstalledShareFolder) {
             "/home/t/data/examora/admin-password");
 }
 
-TEST(IniFile, AMissingFileIsEmptyAndAFolderCannotBeRead) {
+TEST(IniFile, AMissingFileIsEmptyAndOnlyARegularFileOfAtMost1MiBIsRead) {
   TempDir dir;
   EXPECT_TRUE(ReadIniFile(dir / "none.conf").problems.empty());
-  ASSERT_EQ(ReadIniFile(dir.path()).problems.size(), 1u);
-  EXPECT_EQ(ReadIniFile(dir.path()).problems[0].Text(), dir.path().string() + ": cannot be read");
+  const auto fifo = dir / "fifo.conf";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const auto big = dir / "big.conf";
+  std::ofstream(big, std::ios::binary) << "mode = exam\n#";  // padded with a comment below
+  struct Row {
+    std::filesystem::path path;
+    std::uintmax_t size;  // 0: as it is
+    std::string problem;  // "" when read
+  };
+  const Row rows[] = {
+      {dir.path(), 0, "cannot be read: Is a directory"},
+      {fifo, 0, "cannot be read: it is not a regular file"},
+      {big, kMaxIniBytes, ""},
+      {big, kMaxIniBytes + 1,
+       "cannot be read: it is larger than 1 MiB, the most this program reads"},
+  };
+  for (const auto& row : rows) {
+    if (row.size) std::filesystem::resize_file(row.path, row.size);
+    const auto file = ReadIniFile(row.path);
+    if (row.problem.empty()) {
+      EXPECT_TRUE(file.problems.empty());
+      EXPECT_EQ(file.entries.size(), 1u);
+    } else {
+      ASSERT_EQ(file.problems.size(), 1u) << row.path;
+      EXPECT_EQ(file.problems[0].Text(), row.path.string() + ": " + row.problem);
+    }
+  }
+}
+
+TEST(IniFile, AMalformedLineIsQuotedUpTo80Characters) {
+  const std::string eighty(80, 'x');
+  const auto quoted = [](const std::string& line) {
+    return ParseIni(line + "\n", "f").problems.at(0).message;
+  };
+  EXPECT_EQ(quoted(eighty), "expected \"key = value\" or \"[section]\", got \"" + eighty + "\"");
+  EXPECT_EQ(quoted(eighty + "y"),
+            "expected \"key = value\" or \"[section]\", got \"" + eighty + "...\"");
+  EXPECT_EQ(quoted("[" + eighty),
+            "a section header must end with \"]\": \"[" + eighty.substr(1) + "...\"");
 }
 
 }  // namespace

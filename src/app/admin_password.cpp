@@ -38,7 +38,8 @@ bool CheckAdminPassword(std::string_view hash, std::string_view password) {
 
 void WriteAdminPasswordFile(const std::filesystem::path& file, const std::string& hash) {
   std::filesystem::create_directories(file.parent_path());
-  WriteFileAtomically(file, hash + "\r\n");
+  // A hash can be attacked offline by whoever can read it: only its owner may.
+  WriteFileAtomically(file, hash + "\r\n", NewFile::kOwnerOnly);
 }
 
 std::optional<std::string> ReadAdminPasswordHash(const std::filesystem::path& file) {

@@ -20,7 +20,7 @@ std::string HashAdminPassword(std::string_view password);
 /// True when the password matches the hash; false for a malformed hash.
 bool CheckAdminPassword(std::string_view hash, std::string_view password);
 
-/// Writes the hash as the file's one line.
+/// Writes the hash as the file's one line; a new file is readable by its owner alone (0600).
 void WriteAdminPasswordFile(const std::filesystem::path& file, const std::string& hash);
 
 /// The stored hash, or nothing when the file does not exist (no password set yet).

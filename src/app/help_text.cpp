@@ -188,8 +188,8 @@ HelpPage ProgramHelp() {
        "",
        {{"0", "the program ended normally"},
         {"1",
-         "--print-settings found a problem in a configuration file (said on standard "
-         "error)"},
+         "--print-settings found a problem in a configuration file, or there is no display to "
+         "show the windows on (said on standard error)"},
         {"2", "a mistake in the command line: an unknown option or one without its value"}}});
   return page;
 }

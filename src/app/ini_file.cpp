@@ -1,9 +1,8 @@
 #include "app/ini_file.h"
 
-#include <fstream>
-#include <iterator>
-
+#include "common/error.h"
 #include "common/text.h"
+#include "platform/files.h"
 
 namespace examora {
 namespace {
@@ -23,17 +22,24 @@ std::string Unquoted(std::string value) {
   return value;
 }
 
+// A line quoted in a message: a long one is cut, so the message still fits on a screen.
+std::string Quoted(const std::string& line) {
+  constexpr std::size_t kMostQuoted = 80;
+  if (line.size() <= kMostQuoted) return "\"" + line + "\"";
+  return "\"" + line.substr(0, kMostQuoted) + "...\"";
+}
+
 // Reads one non-comment line into `section` or `file.entries`; returns a problem or "".
 std::string ParseLine(const std::string& line, int number, std::string& section, IniFile& file) {
   if (line.front() == '[') {
-    if (line.back() != ']') return "a section header must end with \"]\": \"" + line + "\"";
+    if (line.back() != ']') return "a section header must end with \"]\": " + Quoted(line);
     section = Stripped(std::string_view(line).substr(1, line.size() - 2));
     if (section == "General") section.clear();  // Qt writes top-level keys there
     return {};
   }
   const auto equals = line.find('=');
   if (equals == std::string::npos) {
-    return "expected \"key = value\" or \"[section]\", got \"" + line + "\"";
+    return "expected \"key = value\" or \"[section]\", got " + Quoted(line);
   }
   const std::string key = Stripped(std::string_view(line).substr(0, equals));
   if (key.empty()) return "a key is missing before \"=\"";
@@ -68,18 +74,15 @@ IniFile ParseIni(std::string_view text, const std::string& path) {
 IniFile ReadIniFile(const std::filesystem::path& path) {
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) return IniFile{path.string(), {}, {}};
-  std::ifstream in;
-  if (!std::filesystem::is_directory(path, ec)) in.open(path, std::ios::binary);
-  std::string text;
   try {
-    if (in) text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  } catch (const std::exception&) {
-    in.setstate(std::ios::badbit);
+    return ParseIni(ReadFileBytes(path, kMaxIniBytes), path.string());
+  } catch (const FileError& e) {
+    // The reader's message names the file again; the problem's own prefix already does.
+    std::string why = e.what();
+    const std::string named = "Cannot read \"" + path.string() + "\": ";
+    if (why.starts_with(named)) why.erase(0, named.size());
+    return IniFile{path.string(), {}, {{path.string(), 0, "cannot be read: " + why}}};
   }
-  if (!in.is_open() || in.bad()) {
-    return IniFile{path.string(), {}, {{path.string(), 0, "cannot be read"}}};
-  }
-  return ParseIni(text, path.string());
 }
 
 }  // namespace examora

@@ -3,6 +3,7 @@
 // never disagree on what a file says.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -36,11 +37,15 @@ struct IniFile {
 
 /// Parses INI text. Blank lines and lines starting with ";" or "#" are skipped; a value is
 /// taken as written, trimmed, without one pair of enclosing double quotes. A line that is
-/// neither a section, an entry nor a comment is a problem and is skipped; the rest still count.
+/// neither a section, an entry nor a comment is a problem (quoting at most 80 characters of it)
+/// and is skipped; the rest still count.
 IniFile ParseIni(std::string_view text, const std::string& path);
 
+/// The largest configuration file read: 1 MiB, far more than any lab's settings.
+inline constexpr std::size_t kMaxIniBytes = std::size_t{1} << 20;
+
 /// Reads and parses a file; a file that does not exist is empty (no problem), one that exists
-/// but cannot be read is a problem.
+/// but cannot be read (a folder, a FIFO or device, more than kMaxIniBytes) is a problem.
 IniFile ReadIniFile(const std::filesystem::path& path);
 
 }  // namespace examora

@@ -8,6 +8,7 @@
 #include "app/ini_file.h"
 #include "app/web_address.h"
 #include "common/error.h"
+#include "common/text.h"
 
 namespace examora {
 namespace {
@@ -119,17 +120,31 @@ Layer FromEnvironment(std::span<const SettingKey> keys, const Environment& env) 
   return layer;
 }
 
-// The table's name for a key written in a file ("drives/r" is "drives/R"), if it is one.
-std::optional<std::string> KnownKey(std::span<const SettingKey> keys, const std::string& key) {
+// A key written in a file, by the table's name ("drives/r" is "drives/R"), with its table line.
+struct Known {
+  std::string key;
+  const SettingKey* setting = nullptr;
+};
+
+std::optional<Known> KnownKey(std::span<const SettingKey> keys, const std::string& key) {
   for (const auto& k : keys) {
-    if (!IsFamily(k) && key == k.key) return key;
+    if (!IsFamily(k) && key == k.key) return Known{key, &k};
     const auto prefix = k.key.substr(0, k.key.size() - 1);
     if (IsFamily(k) && key.size() == prefix.size() + 1 && key.starts_with(prefix) &&
         std::isalpha(static_cast<unsigned char>(key.back()))) {
-      return MemberKey(k, UpperLetter(key.back()));
+      return Known{MemberKey(k, UpperLetter(key.back())), &k};
     }
   }
   return std::nullopt;
+}
+
+// A file or folder in a configuration file is relative to that file's folder, so a lab's file
+// means the same whatever folder the program starts in. (The program folder is a Windows-style
+// path the folder rules see, and the web folder an address: both stay as written.)
+std::string InFileFolder(const SettingKey& k, const std::string& file, const std::string& value) {
+  const bool native = k.valueName == "FILE" || k.valueName.ends_with("FOLDER");
+  if (!native || std::filesystem::path(value).is_absolute()) return value;
+  return (std::filesystem::path(file).parent_path() / value).string();
 }
 
 std::string KnownKeyList(std::span<const SettingKey> keys) {
@@ -147,24 +162,26 @@ void AddFile(std::span<const SettingKey> keys, const IniFile& file, Layer& layer
   std::map<std::string, int> firstLine;  // the keys this file names, at their first line
   std::set<std::string> setHere;         // those whose value this file put in the layer
   for (const auto& entry : file.entries) {
-    const auto key = KnownKey(keys, entry.key);
-    if (!key) {
+    const auto known = KnownKey(keys, entry.key);
+    if (!known) {
       found.push_back(
           {file.path, entry.line,
            "unknown key \"" + entry.key + "\" (known keys: " + KnownKeyList(keys) + ")"});
       continue;
     }
-    if (const auto first = firstLine.find(*key); first != firstLine.end()) {
+    const std::string& key = known->key;
+    if (const auto first = firstLine.find(key); first != firstLine.end()) {
       found.push_back({file.path, entry.line,
                        "\"" + entry.key + "\" is set again (first at line " +
                            std::to_string(first->second) + "); this line counts"});
-      if (setHere.erase(*key)) layer.erase(*key);
+      if (setHere.erase(key)) layer.erase(key);
     } else {
-      firstLine[*key] = entry.line;
+      firstLine[key] = entry.line;
     }
-    if (!entry.value.empty() && !layer.count(*key)) {
-      layer[*key] = {entry.value, file.path + ":" + std::to_string(entry.line)};
-      setHere.insert(*key);
+    if (!entry.value.empty() && !layer.count(key)) {
+      layer[key] = {InFileFolder(*known->setting, file.path, entry.value),
+                    file.path + ":" + std::to_string(entry.line)};
+      setHere.insert(key);
     }
   }
   // In the order of the file, as someone mending it reads it.
@@ -205,13 +222,6 @@ std::filesystem::path DataHome(const Environment& env) {
   return std::filesystem::path(env.TempFolder());
 }
 
-// A refused value leaves the default, and says so where the values are listed.
-void UseDefault(SettingValue& v) {
-  v.value.clear();
-  v.source = SettingSource::kDefault;
-  v.origin.clear();
-}
-
 std::string SourceText(const SettingValue& v) {
   switch (v.source) {
     case SettingSource::kOption:
@@ -226,6 +236,58 @@ std::string SourceText(const SettingValue& v) {
       break;
   }
   return "default";
+}
+
+// Why a value cannot be used, or "" when it can; an accepted web folder address or mode is
+// put in its usual form.
+std::string Refusal(SettingValue& v) {
+  if (v.value.empty()) return {};  // the default, worked out by the loader
+  if (v.key == "web-base") {
+    try {
+      v.value = WebFolderAddress(v.value);
+    } catch (const FormatError& e) {
+      return e.what();
+    }
+  } else if (v.key == "mode") {
+    const std::string mode = LowerAscii(v.value);
+    if (mode != "exam" && mode != "study") {
+      return "mode is \"exam\" or \"study\", not \"" + v.value + "\"";
+    }
+    v.value = mode;
+  }
+  return {};
+}
+
+// Of each key's values (strongest first), the first that can be used: a refused value gives way
+// to the next source, not straight to the default, so a mistake in the environment does not hide
+// a good system file. Each refusal is reported with what is used instead; a mistyped option
+// stops at once.
+std::vector<SettingValue> FirstAccepted(const std::vector<SettingValue>& all,
+                                        std::vector<std::string>& problems) {
+  std::vector<SettingValue> chosen;
+  for (std::size_t i = 0; i < all.size();) {
+    const std::string& key = all[i].key;
+    std::vector<std::string> refused;
+    std::optional<SettingValue> use;
+    for (; i < all.size() && all[i].key == key; ++i) {
+      if (use) continue;
+      SettingValue candidate = all[i];
+      const std::string why = Refusal(candidate);
+      if (why.empty()) {
+        use = candidate;
+      } else if (candidate.source == SettingSource::kOption) {
+        throw FormatError(why);
+      } else {
+        refused.push_back(candidate.origin + ": " + why);
+      }
+    }
+    if (!use) use = SettingValue{key, {}, SettingSource::kDefault, {}};
+    const std::string instead =
+        use->source == SettingSource::kDefault ? "the default" : "the value of " + SourceText(*use);
+    for (const auto& r : refused) problems.push_back(r + "; " + instead + " is used");
+    chosen.push_back(*use);
+  }
+  return chosen;
 }
 
 }  // namespace
@@ -270,25 +332,21 @@ std::vector<SettingValue> ResolveSettings(std::span<const SettingKey> keys,
       {&environment, SettingSource::kEnvironment},
       {&user, SettingSource::kUserFile},
       {&system, SettingSource::kSystemFile}};
-  auto strongest = [&](const std::string& key) -> std::optional<SettingValue> {
+  std::vector<SettingValue> values;
+  auto every = [&](const std::string& key) {
     for (const auto& [layer, source] : layers) {
       if (auto it = layer->find(key); it != layer->end()) {
-        return SettingValue{key, it->second.value, source, it->second.origin};
+        values.push_back({key, it->second.value, source, it->second.origin});
       }
     }
-    return std::nullopt;
   };
-  std::vector<SettingValue> values;
   for (const auto& k : keys) {
     if (!IsFamily(k)) {
-      values.push_back(
-          strongest(std::string(k.key))
-              .value_or(SettingValue{std::string(k.key), {}, SettingSource::kDefault, {}}));
+      every(std::string(k.key));
+      values.push_back({std::string(k.key), {}, SettingSource::kDefault, {}});
       continue;
     }
-    for (char letter = 'A'; letter <= 'Z'; ++letter) {
-      if (auto v = strongest(MemberKey(k, letter))) values.push_back(*v);
-    }
+    for (char letter = 'A'; letter <= 'Z'; ++letter) every(MemberKey(k, letter));
   }
   return values;
 }
@@ -309,35 +367,22 @@ std::filesystem::path DefaultWebFolder(const std::filesystem::path& executableFo
 DeploymentSettings LoadDeploymentSettings(std::vector<std::string>& args, const Environment& env) {
   DeploymentSettings s;
   s.programFolderNative = DefaultProgramFolder(env.ExecutableFolder());
-  s.values = ResolveSettings(SettingKeys(), args, env, s.files, s.problems);
+  s.values =
+      FirstAccepted(ResolveSettings(SettingKeys(), args, env, s.files, s.problems), s.problems);
   for (const auto& v : s.values) {
     if (v.key.starts_with("drives/")) s.drives[v.key.back()] = v.value;
   }
   s.otherDrivesRoot = DataHome(env) / "examora" / "drives";
   for (auto& v : s.values) {
     if (v.key == "web-base") {
-      s.webBase = FolderFileUrl(DefaultWebFolder(s.programFolderNative));
-      if (!v.value.empty()) {
-        try {
-          s.webBase = WebFolderAddress(v.value);
-        } catch (const FormatError& e) {
-          // A mistyped option stops at once; a file's mistake leaves the default in force.
-          if (v.source == SettingSource::kOption) throw;
-          s.problems.push_back(v.origin + ": " + e.what() + "; the default is used");
-          UseDefault(v);
-        }
-      }
+      s.webBase =
+          v.value.empty() ? FolderFileUrl(DefaultWebFolder(s.programFolderNative)) : v.value;
       v.value = s.webBase;
     } else if (v.key == "program-folder") {
       s.programFolder =
           v.value.empty() ? WindowsProgramFolder(s.programFolderNative, s.drives) : v.value;
       v.value = s.programFolder;
     } else if (v.key == "mode") {
-      if (!v.value.empty() && v.value != "exam" && v.value != "study") {
-        s.problems.push_back((v.origin.empty() ? v.key : v.origin) + ": mode is \"exam\" or " +
-                             "\"study\", not \"" + v.value + "\"; study mode is used");
-        UseDefault(v);
-      }
       s.examMode = v.value == "exam";
       v.value = s.examMode ? "exam" : "study";
     } else if (v.key == "students") {

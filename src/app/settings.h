@@ -76,10 +76,15 @@ struct DeploymentSettings {
 /// ($XDG_CONFIG_HOME or ~/.config)/examora/examora.conf, then each of $XDG_CONFIG_DIRS (default
 /// /etc/xdg)/examora/examora.conf. A known option without its value throws FormatError; a
 /// problem in a file is only recorded in `problems`. The web folder may be a URL or a bare folder
-/// path (its file:// URL); another scheme throws FormatError when given as an option.
+/// path (its file:// URL), the mode "exam" or "study" in any case. A refused value throws
+/// FormatError when given as an option; from elsewhere it is recorded in `problems` and the next
+/// weaker source's acceptable value is used (or the default), listed with its own source.
 DeploymentSettings LoadDeploymentSettings(std::vector<std::string>& args, const Environment& env);
 
-/// The values of `keys` from the same sources, strongest first; defaults are left to the caller.
+/// Every value of `keys` the same sources give, grouped by key in table order and strongest
+/// first within a key; a key that is not a family ends with its default (an empty value, worked
+/// out by the caller). A relative file or folder in a configuration file is made relative to
+/// that file's folder.
 std::vector<SettingValue> ResolveSettings(std::span<const SettingKey> keys,
                                           std::vector<std::string>& args, const Environment& env,
                                           std::vector<std::string>& files,

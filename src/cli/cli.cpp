@@ -72,19 +72,22 @@ constexpr CommandInfo kCommands[] = {
      "store the administrator password's salted hash (asked twice, or two lines of standard "
      "input)",
      AdminCommand},
-    {"settings", "[--web-base URL] [--drive X=FOLDER]... [--program-folder PATH]",
-     "print each deployment setting of the desktop program, its value and where it came from; "
-     "exit status 1 when a configuration file has a problem",
+    {"settings", "[SETTING OPTION]...",
+     "print each deployment setting of the desktop program, its value and where it came from "
+     "(each option below sets one for this run); exit status 1 when a configuration file has a "
+     "problem",
      SettingsCommand},
     {"help", "[COMMAND | --man PROGRAM]",
      "print this help, a command's help, or the man page of examora or examora-cli", nullptr},
 };
 
-const CommandInfo* FindCommand(const std::string& name) {
+// Every entry of a command: one, or one per form it takes ("sit" in study and in exam mode).
+std::vector<const CommandInfo*> FindCommand(const std::string& name) {
+  std::vector<const CommandInfo*> found;
   for (const auto& c : kCommands) {
-    if (name == c.name) return &c;
+    if (name == c.name) found.push_back(&c);
   }
-  return nullptr;
+  return found;
 }
 
 HelpPage CliHelp() {
@@ -138,15 +141,20 @@ int HelpCommand(const CommandArgs& args, std::ostream& out, std::ostream& err) {
     err << "examora-cli: help takes one command name; \"examora-cli help\" lists them\n";
     return 2;
   }
-  const CommandInfo* command = FindCommand(args[1]);
-  if (!command) {
+  const auto forms = FindCommand(args[1]);
+  if (forms.empty()) {
     err << "examora-cli: there is no command \"" << args[1]
         << "\"; \"examora-cli help\" lists them\n";
     return 2;
   }
-  out << "Usage: examora-cli " << command->name << (*command->usage ? " " : "") << command->usage
-      << '\n'
-      << command->help << '\n';
+  for (const CommandInfo* form : forms) {
+    out << (form == forms.front() ? "" : "\n") << "Usage: examora-cli " << form->name
+        << (*form->usage ? " " : "") << form->usage << '\n'
+        << form->help << '\n';
+  }
+  if (args[1] == "settings") {
+    out << PlainHelp({"", "", {}, "", {{"Setting options", "", SettingOptionHelp()}}});
+  }
   return 0;
 }
 
@@ -183,8 +191,9 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
     out << VersionLine("examora-cli") << '\n';
     return 0;
   }
-  const CommandInfo* command = FindCommand(args[0]);
-  if (!command) return UsageMistake(err, "unknown command \"" + args[0] + "\"");
+  const auto forms = FindCommand(args[0]);
+  if (forms.empty()) return UsageMistake(err, "unknown command \"" + args[0] + "\"");
+  const CommandInfo* command = forms.front();  // every form of a command runs the same way
   if (args.size() == 2 && (args[1] == "--help" || args[1] == "-h") && command->run) {
     return HelpCommand({"help", args[0]}, out, err);
   }

@@ -90,7 +90,8 @@ std::string ReadFileBytes(const std::filesystem::path& path, std::size_t limit) 
   return bytes;
 }
 
-void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         NewFile newFile) {
   struct stat target {};
   const bool exists = ::stat(path.c_str(), &target) == 0;
   if (exists && S_ISDIR(target.st_mode)) Fail("write", path, EISDIR);
@@ -103,8 +104,9 @@ void WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
   Descriptor fd(::mkostemp(name.data(), O_CLOEXEC));
   if (fd.get() < 0) Fail("write", path, errno);
   const std::filesystem::path temporary = name;
+  const unsigned newMode = NewFileMode() & (newFile == NewFile::kOwnerOnly ? 0600u : 0666u);
   try {
-    if (::fchmod(fd.get(), exists ? (target.st_mode & 07777) : NewFileMode()) != 0) {
+    if (::fchmod(fd.get(), exists ? (target.st_mode & 07777) : newMode) != 0) {
       Fail("write", path, errno);
     }
     WriteAll(fd.get(), bytes, path);

@@ -24,11 +24,16 @@ std::string ReadFileBytes(const std::filesystem::path& path, std::size_t limit =
 /// The mode bits a new file gets: read and write for all, less the process's umask.
 unsigned NewFileMode();
 
+/// Who may read a file the program creates: whoever the umask lets, or its owner alone (for a
+/// secret such as a password hash).
+enum class NewFile { kShared, kOwnerOnly };
+
 /// Replaces (or creates) the file with exactly these bytes; throws FileError naming the file
 /// and the reason, leaving any earlier file of that name as it was and no temporary file. The
 /// temporary file has an unpredictable name and is created exclusively, so nothing planted
 /// there is followed or overwritten; the replaced file's permissions are kept, and a read-only
-/// file is refused.
-void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+/// file is refused. A new file gets NewFileMode(), or only its owner's part of it for kOwnerOnly.
+void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         NewFile newFile = NewFile::kShared);
 
 }  // namespace examora

@@ -39,6 +39,18 @@ void RefuseUnknown(const std::vector<std::string>& args) {
   }
 }
 
+// Without a display Qt aborts with a message of its own; a display is a variable naming one or
+// a platform chosen on the command line or in QT_QPA_PLATFORM ("offscreen").
+bool HasDisplay(const std::vector<std::string>& args, const examora::Environment& env) {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    if (auto value = env.Variable(name); value && !value->empty()) return true;
+  }
+  return std::any_of(args.begin(), args.end(), [](const std::string& arg) {
+    return arg == "-platform" || arg == "--platform" || arg.starts_with("-platform=") ||
+           arg.starts_with("--platform=");
+  });
+}
+
 // What the program can answer on a terminal, before any window exists: help, version and
 // settings need no display, and a mistake in the options is said before any display is
 // needed. Returns an exit status, or -1 to go on and open the windows.
@@ -58,6 +70,11 @@ int TerminalOnly(std::vector<std::string> args, const examora::Environment& env)
   if (printing) args.erase(print);
   const auto settings = examora::LoadDeploymentSettings(args, env);
   RefuseUnknown(args);
+  if (!printing && !HasDisplay(args, env)) {
+    std::cerr << "examora: no display to show the windows on (DISPLAY is not set); run it in a "
+                 "desktop session, or see --help\n";
+    return 1;
+  }
   if (!printing) return -1;
   std::cout << examora::FormatSettings(settings);
   for (const auto& problem : settings.problems) std::cerr << "examora: " << problem << '\n';
