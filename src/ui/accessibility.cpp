@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 
 namespace examora {
 namespace {
@@ -321,6 +322,8 @@ void ApplyAccessibility(QWidget& window, std::span<const AccessibleControl> cont
     if (qobject_cast<QLabel*>(widget)) widget->setProperty(kNamedLabel, true);
     widget->setAccessibleName(QString::fromUtf8(control.name));
     widget->setAccessibleDescription(QString::fromUtf8(control.description));
+    // Enter presses a focused button as Space does, in these windows as in dialogs.
+    if (auto* push = qobject_cast<QPushButton*>(widget)) push->setAutoDefault(true);
     if (auto* button = qobject_cast<QAbstractButton*>(widget); button && control.mnemonic) {
       AddMnemonic(*button, control.mnemonic);
     }

@@ -2,6 +2,7 @@
 // with Qt layouts, and their signals wired to the window's handlers.
 #include <QFontDatabase>
 #include <QGridLayout>
+#include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -86,9 +87,14 @@ QGroupBox* DoTest::BuildNumericPanel() {
   u->addWidget(lblMultiplier_, 3, 2);
   layout->addWidget(Frame_Units_, 0, 1);
   connect(cmdOK_, &QPushButton::clicked, this, &DoTest::cmdOK_Click);
-  // Mouse or arrow keys alike: what is highlighted is what marking uses.
-  connect(List1_, &QListWidget::currentRowChanged, this, &DoTest::List1_Click);
-  connect(List2_, &QListWidget::currentRowChanged, this, &DoTest::List2_Click);
+  // Mouse or arrow keys alike: what is highlighted is what marking uses. A list that merely
+  // receives the focus makes its first row current without highlighting it: that chooses nothing.
+  connect(List1_, &QListWidget::itemSelectionChanged, this, [this] {
+    if (!List1_->selectedItems().isEmpty()) List1_Click(List1_->currentRow());
+  });
+  connect(List2_, &QListWidget::itemSelectionChanged, this, [this] {
+    if (!List2_->selectedItems().isEmpty()) List2_Click(List2_->currentRow());
+  });
   // A recent unit is taken when it is clicked or chosen with Enter, not when the list merely
   // receives the focus (which would silently swap the unit while tabbing past it).
   connect(ListRecent_, &QListWidget::itemClicked, this,
@@ -192,13 +198,24 @@ void DoTest::BuildControls() {
   Frame_multiselect_ = BuildMultiSelectPanel();
   Frame_oneword_ = BuildOneWordPanel();
   Frame_Match_ = BuildMatchPanel();
+  // The answer panels scroll when a small screen or a large desktop scale leaves them less
+  // height than they need, rather than pushing the window past the screen's bottom edge.
+  answerArea_ = new QScrollArea(this);
+  answerArea_->setFrameShape(QFrame::NoFrame);
+  answerArea_->setWidgetResizable(true);
+  answerArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  auto* panels = new QWidget(answerArea_);
+  auto* stack = new QVBoxLayout(panels);
+  stack->setContentsMargins(0, 0, 0, 0);
   for (QWidget* panel :
        {static_cast<QWidget*>(Frame_numerical_), static_cast<QWidget*>(Frame_multiselect_),
         static_cast<QWidget*>(Frame_oneword_), static_cast<QWidget*>(Frame_Match_)}) {
     panel->hide();
-    left->addWidget(panel);
+    stack->addWidget(panel);
   }
-  left->addStretch();
+  stack->addStretch();
+  answerArea_->setWidget(panels);
+  left->addWidget(answerArea_, 1);
   auto* navigation = new QHBoxLayout;
   cmdBack_ = Named(new QPushButton(QStringLiteral("< Back"), this), QStringLiteral("cmdBack"));
   cmdNext_ = Named(new QPushButton(QStringLiteral("Next >"), this), QStringLiteral("cmdNext"));

@@ -187,6 +187,7 @@ void DoTest::ShowEndScreen() {
         static_cast<QWidget*>(Frame_oneword_), static_cast<QWidget*>(Frame_Match_)}) {
     frame->hide();
   }
+  answerArea_->hide();
   if (auto* cheat = findChild<QWidget*>(QStringLiteral("cmdCheat"))) cheat->setEnabled(false);
   lblStem_->hide();
   QStringList lines;

@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -120,6 +121,7 @@ class DoTest : public QWidget {
 
   QLabel *lblStem_, *lblNoPic_, *lblUnits_, *lblUnitsLong_, *lblMultiplier_;
   QLabel *lblCountdown_, *lblStudyMode_, *lblCompulsory_, *lbltheSolution_, *lblTheBaseUnit_;
+  QScrollArea* answerArea_ = nullptr;  // holds the answer panels
   QGroupBox *Frame_numerical_, *Frame_Units_, *Frame_multiselect_, *Frame_oneword_, *Frame_Match_;
   ProgressChart* picResults_;
   GraphPanel* picGraph_;

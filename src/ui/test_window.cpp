@@ -329,6 +329,7 @@ void Test::PasswordOK() {
   lblPassword_->setText(QStringLiteral("Correct Password"));
   txtPassword_->setStyleSheet(QStringLiteral("background-color: #C0FFC0;"));
   cmdRunTest_->show();
+  cmdRunTest_->setFocus();  // "Get the Test" is the next step
 }
 
 void Test::cmdRunTest_MouseDown() {

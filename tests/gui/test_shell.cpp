@@ -253,11 +253,13 @@ TEST_F(ShellTest, ASittingFromSignInToTheSummary) {
   s.RunLoader();
   s.Choose(0);  // Beams
   examora::Test& test = s.login.selection();
-  QTest::mouseClick(s.Find<QPushButton>(test, "cmdRunTest"), Qt::LeftButton);
+  // From the keyboard: Enter on "Get the Test", then on GO, each taking the focus in turn.
+  ASSERT_EQ(test.focusWidget(), s.Find<QPushButton>(test, "cmdRunTest"));
+  QTest::keyClick(test.focusWidget(), Qt::Key_Return);
   auto* go = s.Find<QPushButton>(test, "cmdGO");
   ASSERT_TRUE(go->isVisible());
   ASSERT_EQ(test.focusWidget(), go);
-  QTest::keyClick(test.focusWidget(), Qt::Key_Space);  // GO from the keyboard
+  QTest::keyClick(test.focusWidget(), Qt::Key_Return);
   EXPECT_FALSE(test.isVisible());
   DoTest* window = s.login.testWindow();
   ASSERT_NE(window, nullptr);
