@@ -220,6 +220,31 @@ TEST(DeploymentSettings, RelativePathsInAFileAreInItsFolderAndElsewhereAsGiven) 
   EXPECT_EQ(s.drives.at('S'), "opt");
 }
 
+TEST(DeploymentSettings, AnExamComputersOwnFileAloneCounts) {
+  TempDir dir;
+  WriteConf(dir / "lab", "mode = Exam\nstudents = /etc/examora/class.eqb\n");
+  WriteConf(dir / "user", "admin-password-file = /home/s/mine\n[drives]\nC = /home/s/r\n");
+  auto env = Machine(dir);
+  env.labConfigFile = dir / "lab/examora/examora.conf";
+  env.variables["EXAMORA_MODE"] = "study";
+  const std::string user = (dir / "user/examora/examora.conf").string();
+  std::vector<std::string> args = {"--students", "/tmp/fake.eqb"};
+  const auto s = LoadDeploymentSettings(args, env);
+  EXPECT_TRUE(s.examMode);
+  EXPECT_EQ(s.studentsFile, "/etc/examora/class.eqb");
+  EXPECT_EQ(s.adminPasswordFile.filename(), "admin-password");  // the default, not the user's
+  EXPECT_EQ(s.drives.count('C'), 0u);
+  const std::string why = ": ignored, as " + env.labConfigFile.string() +
+                          " sets this computer up for exams and alone counts";
+  EXPECT_EQ(s.problems, (std::vector<std::string>{"--students" + why, "EXAMORA_MODE" + why,
+                                                  user + ":1" + why, user + ":3" + why}));
+  EXPECT_EQ(s.files, std::vector<std::string>{env.labConfigFile.string()});
+  // A lab file for study leaves the usual order: the user's file wins.
+  WriteConf(dir / "lab", "mode = study\n");
+  args = {};
+  EXPECT_EQ(LoadDeploymentSettings(args, env).adminPasswordFile, "/home/s/mine");
+}
+
 TEST(DeploymentSettings, AFlagOptionStandsForItsValue) {
   const SettingKey keys[] = {{"mode", "--exam", "EXAMORA_MODE", "exam", "", ""}};
   FixedEnvironment env;

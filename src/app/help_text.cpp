@@ -154,7 +154,8 @@ std::vector<HelpSection> SettingSourceSections() {
       "Each setting can also be given in a configuration file, one \"key = value\" line each "
       "(drive folders under a [drives] section, as in R = /srv/results). A variable wins over "
       "the user's file, the user's file over the system's. A malformed line or an unknown key "
-      "is reported with its file and line, and the other values still count.",
+      "is reported with its file and line, and the other values still count. When "
+      "/etc/xdg/examora/examora.conf says mode = exam, that file alone counts.",
       {{"$XDG_CONFIG_HOME/examora/examora.conf",
         "the user's file (default ~/.config/examora/examora.conf)"},
        {"$XDG_CONFIG_DIRS/examora/examora.conf",

@@ -238,6 +238,17 @@ std::string SourceText(const SettingValue& v) {
   return "default";
 }
 
+// The computer's own configuration file when it says "mode = exam".
+std::optional<IniFile> LabConfigOfAnExamComputer(const Environment& env) {
+  const std::filesystem::path path = env.LabConfigFile();
+  if (path.empty()) return std::nullopt;
+  IniFile file = ReadIniFile(path);
+  for (const auto& entry : file.entries) {
+    if (entry.key == "mode" && LowerAscii(entry.value) == "exam") return file;
+  }
+  return std::nullopt;
+}
+
 // Why a value cannot be used, or "" when it can; an accepted web folder address or mode is
 // put in its usual form.
 std::string Refusal(SettingValue& v) {
@@ -327,11 +338,31 @@ std::vector<SettingValue> ResolveSettings(std::span<const SettingKey> keys,
     files.push_back((dir / "examora" / "examora.conf").string());
     AddFile(keys, ReadIniFile(files.back()), system, problems);
   }
-  const std::pair<const Layer*, SettingSource> layers[] = {
+  std::vector<std::pair<const Layer*, SettingSource>> layers = {
       {&options, SettingSource::kOption},
       {&environment, SettingSource::kEnvironment},
       {&user, SettingSource::kUserFile},
       {&system, SettingSource::kSystemFile}};
+  Layer lab;
+  if (const auto file = LabConfigOfAnExamComputer(env)) {
+    // Whoever sits at an exam computer must not bring another class list, password file or
+    // results folder: its own file alone counts, and everything else is said and ignored.
+    std::vector<std::string> labProblems;
+    AddFile(keys, *file, lab, labProblems);
+    if (std::find(files.begin(), files.end(), file->path) == files.end()) {
+      problems.insert(problems.end(), labProblems.begin(), labProblems.end());
+    }
+    for (const auto& [layer, source] : layers) {
+      for (const auto& [key, found] : *layer) {
+        if (!found.origin.starts_with(file->path + ":")) {
+          problems.push_back(found.origin + ": ignored, as " + file->path +
+                             " sets this computer up for exams and alone counts");
+        }
+      }
+    }
+    layers = {{&lab, SettingSource::kSystemFile}};
+    files = {file->path};
+  }
   std::vector<SettingValue> values;
   auto every = [&](const std::string& key) {
     for (const auto& [layer, source] : layers) {

@@ -24,6 +24,8 @@ class Environment {
   virtual std::string TempFolder() const = 0;
   /// The folder of the running executable.
   virtual std::filesystem::path ExecutableFolder() const = 0;
+  /// The computer's own configuration file, which no variable can move (empty: none).
+  virtual std::filesystem::path LabConfigFile() const { return {}; }
 };
 
 /// The real system.
@@ -34,6 +36,7 @@ class SystemEnvironment : public Environment {
   std::string HostName() const override;
   std::string TempFolder() const override;
   std::filesystem::path ExecutableFolder() const override;
+  std::filesystem::path LabConfigFile() const override { return "/etc/xdg/examora/examora.conf"; }
 };
 
 /// A made-up system for tests and tools: every fact is a plain field.
@@ -44,12 +47,14 @@ class FixedEnvironment : public Environment {
   std::string host;
   std::string temp = "/tmp/";
   std::filesystem::path executableFolder = "/opt/examora";
+  std::filesystem::path labConfigFile;
 
   std::optional<std::string> Variable(std::string_view name) const override;
   std::string LoginName() const override { return login; }
   std::string HostName() const override { return host; }
   std::string TempFolder() const override { return temp; }
   std::filesystem::path ExecutableFolder() const override { return executableFolder; }
+  std::filesystem::path LabConfigFile() const override { return labConfigFile; }
 };
 
 /// The computer's name: "computername" when set and not empty, else the host name.
