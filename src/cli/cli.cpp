@@ -109,7 +109,7 @@ HelpPage CliHelp() {
   }
   page.sections.push_back(commands);
   page.sections.push_back(
-      {"Settings options", "Options of the settings command:", SettingOptionHelp()});
+      {"Settings options", "The settings command takes these options.", SettingOptionHelp()});
   for (auto& section : SettingSourceSections()) page.sections.push_back(section);
   page.sections.push_back(
       {"Exit status",
