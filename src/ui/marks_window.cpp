@@ -75,6 +75,7 @@ Marks::Marks(AppContext& app, QWidget* parent)
   WebBrowser1_ = new BrowserPanel(app.fetcher, this);
   WebBrowser1_->setObjectName(QStringLiteral("WebBrowser1"));
   grid->addWidget(WebBrowser1_, 0, 2, 3, 1);
+  WebBrowser1_->setMinimumWidth(Twips(3000));  // a report page stays readable on a small screen
   grid->setColumnStretch(2, 1);
   ApplyAccessibility(*this, MarksControls());
   FitToScreen(*this, QSize(1280, 800));

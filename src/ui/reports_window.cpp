@@ -61,6 +61,7 @@ frm_Reports::frm_Reports(AppContext& app, QWidget* parent)
   WebBrowser1_ = new BrowserPanel(app.fetcher, this);
   WebBrowser1_->setObjectName(QStringLiteral("WebBrowser1"));
   grid->addWidget(WebBrowser1_, 0, 6, 3, 1);
+  WebBrowser1_->setMinimumWidth(Twips(3000));  // a report page stays readable on a small screen
   grid->setColumnStretch(6, 1);
   ApplyAccessibility(*this, ReportsControls());
   FitToScreen(*this, QSize(1280, 760));
