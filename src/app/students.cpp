@@ -126,6 +126,14 @@ StudentsTable ReadStudentsCrypt(const std::filesystem::path& path) {
   return table;
 }
 
+bool PasswordMatches(const StudentRow& row, std::string_view typed) {
+  unsigned char difference = row.password.size() == typed.size() ? 0 : 1;
+  for (std::size_t i = 0; i < std::min(row.password.size(), typed.size()); ++i) {
+    difference |= static_cast<unsigned char>(row.password[i] ^ typed[i]);
+  }
+  return difference == 0 && !row.password.empty();
+}
+
 int FindStudent(const StudentsTable& table, std::string_view number) {
   for (std::size_t i = 0; i < table.rows.size(); ++i) {
     if (table.rows[i].number == number) return static_cast<int>(i) + 1;

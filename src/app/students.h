@@ -63,6 +63,9 @@ void WriteStudentsCrypt(const std::filesystem::path& path, const StudentsTable& 
 /// damaged, enciphered under another key, or holds fewer rows than its count says.
 StudentsTable ReadStudentsCrypt(const std::filesystem::path& path);
 
+/// Whether the typed password is the row's (compared in constant time; lengths must match).
+bool PasswordMatches(const StudentRow& row, std::string_view typed);
+
 /// The 1-based row of a student number, or 0 when it is not in the table.
 int FindStudent(const StudentsTable& table, std::string_view number);
 

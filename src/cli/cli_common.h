@@ -79,4 +79,7 @@ int StudentsCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostre
 /// minute a question); throws FileError or FormatError.
 TestBank ReadAnyTest(const std::filesystem::path& path);
 
+/// Whether a file is a plain question bank (it holds the end-of-file marker line).
+bool IsPlainSource(const std::filesystem::path& path);
+
 }  // namespace examora::cli

@@ -12,7 +12,9 @@
 #include "common/text.h"
 #include "engine/do_test.h"
 #include "formula/evaluator.h"
+#include "platform/environment.h"
 #include "platform/files.h"
+#include "crypto/enciphered_text.h"
 #include "testfile/authoring.h"
 
 namespace examora::cli {
@@ -76,9 +78,10 @@ std::vector<std::string> Split(const std::string& text, const std::string& separ
   return parts;
 }
 
-// Enters one answer the way a student would in the window; returns a problem, or "" when the
-// answer was handed in.
-std::string Answer(DoTestModel& model, ModuleExamora& m, const std::string& answer) {
+// Enters one answer the way a student would in the window, and with `confirm` hands it in;
+// returns a problem, or "" when it was entered.
+std::string EnterAnswer(DoTestModel& model, ModuleExamora& m, const std::string& answer,
+                        bool confirm) {
   const auto i = static_cast<std::size_t>(m.CurrentQuestion);
   const Sitting& s = m.Prepared;
   switch (KindOf(s.QuestionText[i])) {
@@ -95,7 +98,7 @@ std::string Answer(DoTestModel& model, ModuleExamora& m, const std::string& answ
       if (plain) {
         if (parts.size() != 1) return "a plain-number question takes only a number";
         model.txtAnswer = parts[0];
-        model.cmdOK_Click(false);
+        if (confirm) model.cmdOK_Click(false);
         return {};
       }
       if (parts.size() != 3) return "expected <number> <prefix or -> <unit>";
@@ -106,7 +109,7 @@ std::string Answer(DoTestModel& model, ModuleExamora& m, const std::string& answ
       model.List2_Click(unit);
       model.List1_Click(prefix);
       model.txtAnswer = parts[0];
-      model.cmdOK_Click(true);
+      if (confirm) model.cmdOK_Click(true);
       return {};
     }
     case QuestionKind::kMultipleChoice: {
@@ -116,7 +119,7 @@ std::string Answer(DoTestModel& model, ModuleExamora& m, const std::string& answ
       }
       // The options are on screen only outside study mode.
       if (!m.StudyMode) model.opt_Click(s.OptionSlot[i][answer[0] - 'A' + 1]);
-      model.Submitter();
+      if (confirm) model.Submitter();
       return {};
     }
     case QuestionKind::kMultiSelect: {
@@ -130,25 +133,33 @@ std::string Answer(DoTestModel& model, ModuleExamora& m, const std::string& answ
       }
       model.Check1.fill(false);
       for (std::size_t box : ticks) model.Check1[box] = true;
-      model.Submitter();
+      if (confirm) model.Submitter();
       return {};
     }
     case QuestionKind::kOneWord: {
       const auto words = Split(answer, " | ");
       if (words.size() > 6) return "at most 6 words";
       for (std::size_t k = 0; k < words.size(); ++k) model.txtOneWord[k] = words[k];
-      model.cmd_OK3_Click();
+      if (confirm) model.cmd_OK3_Click();
       return {};
     }
     case QuestionKind::kMatching: {
       const auto items = Split(answer, ",");
       if (items.size() > 12) return "at most 12 items";
       for (std::size_t k = 0; k < items.size(); ++k) model.txtMatch[k] = items[k];
-      model.cmd_OK4_Click();
+      if (confirm) model.cmd_OK4_Click();
       return {};
     }
   }
   return {};
+}
+
+std::string Answer(DoTestModel& model, ModuleExamora& m, const std::string& answer) {
+  return EnterAnswer(model, m, answer, true);
+}
+
+std::string EnterAnswer(DoTestModel& model, ModuleExamora& m, const std::string& answer) {
+  return EnterAnswer(model, m, answer, false);
 }
 
 // Leaves the sitting open, as a student still at it would (for interruption drills).
@@ -157,26 +168,59 @@ std::string Answer(DoTestModel& model, ModuleExamora& m, const std::string& answ
   for (;;) ::pause();
 }
 
+// "--keeper" takes the next word as the keeper's path when it is one (holds a "/"), and means
+// the installed keeper otherwise.
+CommandArgs KeeperOption(const CommandArgs& args) {
+  CommandArgs out;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] != "--keeper") {
+      out.push_back(args[i]);
+      continue;
+    }
+    out.push_back("--keeper");
+    const bool path = i + 1 < args.size() && args[i + 1].find('/') != std::string::npos &&
+                      !args[i + 1].starts_with("--");
+    out.push_back(path ? args[++i] : "");
+  }
+  return out;
+}
+
 }  // namespace
 
-int SitCommand(const CommandArgs& args, std::istream&, std::ostream& out, std::ostream& err) {
-  const Arguments parsed = ParseArguments(
-      args, {"--seed", "--answers", "--students", "--student", "--save", "--journal-key"}, 1,
-      {"--exam", "--hold"});
+int SitCommand(const CommandArgs& given, std::istream& in, std::ostream& out, std::ostream& err) {
+  const CommandArgs args = KeeperOption(given);
+  const Arguments parsed =
+      ParseArguments(args,
+                     {"--seed", "--answers", "--students", "--student", "--save", "--journal-key",
+                      "--keeper"},
+                     1, {"--exam", "--hold"});
   const double seed =
       parsed.Option("--seed") ? NumberArgument(*parsed.Option("--seed"), "--seed") : 1;
   ModuleExamora m;
   m.Bank = ReadAnyTest(parsed.positional[0]);
+  // The records are handed the enciphered test, as the program fetches it; a plain source is
+  // enciphered here as the authoring tool would.
+  std::string testBytes;
+  if (IsPlainSource(parsed.positional[0])) {
+    for (std::string line : TestLines(m.Bank)) testBytes += EncryptText(line) + "\r\n";
+  } else {
+    testBytes = ReadFileBytes(parsed.positional[0]);
+  }
   m.StudyMode = !parsed.Flag("--exam");
   m.TestNumber = static_cast<int>(LeadingNumber(m.Bank.testNumber));
   m.TestName = m.Bank.testName;
   m.StudentName = m.StudyMode ? "Study Mode" : "";
+  SystemEnvironment env;
+  m.UserName = WindowsUserName(env);
   std::unique_ptr<ExamSitting> exam;
-  if (parsed.Option("--save")) exam = std::make_unique<ExamSitting>(parsed, m, err);
-  // An interrupted sitting is prepared again from its own seed.
-  const std::uint64_t seedValue = exam && exam->ResumeSeed()
-                                      ? *exam->ResumeSeed()
-                                      : static_cast<std::uint64_t>(std::fabs(seed));
+  if (parsed.Option("--save") || parsed.Option("--keeper")) {
+    if (parsed.Option("--save") && parsed.Option("--keeper")) {
+      throw UsageError("--save and --keeper cannot go together: the keeper knows its folder");
+    }
+    exam = std::make_unique<ExamSitting>(parsed, m, testBytes, in, err);
+  }
+  // An exam sitting is drawn from the seed its records chose.
+  const std::uint64_t seedValue = exam ? exam->Seed() : static_cast<std::uint64_t>(std::fabs(seed));
   SeededRandom random(seedValue);
   ScriptedPrompter prompter;
   FormulaContext context{&prompter, &m.Debugger, 0};
@@ -195,16 +239,9 @@ int SitCommand(const CommandArgs& args, std::istream&, std::ostream& out, std::o
           : std::vector<std::string>();
   SystemClock clock;
   DoTestModel model(m, prompter, random, clock);
-  if (exam) {
-    exam->Begin(
-        model, seedValue,
-        [](DoTestModel& mo, ModuleExamora& mm, const std::string& text) {
-          return Answer(mo, mm, text).empty();
-        },
-        out);
-  }
+  if (exam) exam->Begin(model, out);
   int malformed = 0;
-  for (std::size_t n = 0; n < lines.size(); ++n) {
+  for (std::size_t n = 0; n < lines.size() && !model.Ended(); ++n) {
     if (Trim(lines[n]).empty()) continue;
     const std::size_t colon = lines[n].find(':');
     const double position =
@@ -215,23 +252,30 @@ int SitCommand(const CommandArgs& args, std::istream&, std::ostream& out, std::o
       problem = "expected <position>: <answer> with a position from 1 to " +
                 std::to_string(model.QuestionsToAsk());
     } else if (model.QuestionState[static_cast<std::size_t>(position)] >= 8) {
+      // A resumed sitting fed its whole answer file again: the marked ones are not errors.
+      if (exam) continue;
       problem = "question " + FormatGeneral(position) + " is already marked";
     }
     if (problem.empty()) {
       m.CurrentQuestion = static_cast<int>(position);
       model.ShowQuestion();
       const std::size_t before = prompter.prompts().size();
-      problem = Answer(model, m, Trim(lines[n].substr(colon + 1)));
+      problem = exam ? EnterAnswer(model, m, Trim(lines[n].substr(colon + 1)))
+                     : Answer(model, m, Trim(lines[n].substr(colon + 1)));
+      if (problem.empty() && exam && !exam->Confirm(model, problem) && problem.empty()) {
+        problem = "nothing was marked";
+      }
+      const auto i = static_cast<std::size_t>(position);
+      if (problem.empty() && model.QuestionState[i] < 8) problem = "nothing was marked";
       if (problem.empty()) {
-        const auto i = static_cast<std::size_t>(m.CurrentQuestion = static_cast<int>(position));
         out << "Q" << i << ' ' << model.ResultCode[i] << ' ' << model.QuestionState[i] << '\n';
         PrintBoxes(out, prompter, before);
-        if (exam) exam->Journal(model, static_cast<int>(i), Trim(lines[n].substr(colon + 1)));
         continue;
       }
+      PrintBoxes(out, prompter, before);
     }
     ++malformed;
-    out << "line " << n + 1 << ": " << problem << "; nothing submitted\n";
+    out << "line " << n + 1 << ": " << Utf8(problem) << "; nothing submitted\n";
   }
   if (parsed.Flag("--hold")) HoldUntilKilled(out);
   // The sitting ends after the last answer line, as when the student presses END.

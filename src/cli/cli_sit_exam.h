@@ -1,77 +1,46 @@
-// examora-cli sit --save: an exam sitting of a signed-in student, journalled as it goes and
-// resumed when an interrupted one is found, saved like the test window saves it.
+// examora-cli sit --save / --keeper: an exam sitting of a signed-in student whose records are
+// kept by the record keeper (or, without one, by this process through the same code): the
+// sitting is drawn, every answer marked and journalled, and the record saved on that side;
+// this side shows what a student would see.
 #pragma once
 
-#include <functional>
 #include <iosfwd>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "cli/cli_common.h"
 #include "engine/do_test.h"
-#include "results/journal.h"
-#include "results/resume.h"
+#include "results/keeper_protocol.h"
 #include "results/saving.h"
 
 namespace examora::cli {
 
-/// Records the messages of a save and cancels its input boxes (a script cannot type).
-class SavePrompter : public Prompter {
- public:
-  std::vector<std::string> messages;
-
- protected:
-  MessageAnswer ShowMessage(const std::string&, const std::string& text, MessageButtons,
-                            MessageIcon, std::optional<MessageAnswer>) override {
-    messages.push_back(text);
-    return MessageAnswer::Ok;
-  }
-  std::optional<std::string> AskInput(const std::string&, const std::string& prompt,
-                                      const std::string&) override {
-    messages.push_back(prompt);
-    return std::nullopt;
-  }
-  std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&,
-                                            const std::string&) override {
-    return std::nullopt;
-  }
-};
-
 class ExamSitting {
  public:
-  /// Signs the student of `--student` in from `--students` and looks for an interrupted
-  /// sitting in the `--save` folder. Throws UsageError or a core error.
-  ExamSitting(const Arguments& parsed, ModuleExamora& m, std::ostream& err);
+  /// Signs the student of `--student` in (through the keeper with the password on the first
+  /// line of `in` and the access code on the second, or from `--students` without one) and
+  /// opens the sitting of the test in `testBytes`. Throws UsageError or a core error.
+  ExamSitting(const Arguments& parsed, ModuleExamora& m, std::string_view testBytes,
+              std::istream& in, std::ostream& err);
 
-  /// The seed of the interrupted sitting being resumed, if any.
-  std::optional<std::uint64_t> ResumeSeed() const;
+  /// The seed the sitting is drawn from.
+  std::uint64_t Seed() const { return opened_.seed; }
 
-  /// Starts the journal (or resumes: replays its answers, printing what it did) and hooks the
-  /// save into the end of the test.
-  void Begin(DoTestModel& model, std::uint64_t seed, const TextAnswerEntry& enterText,
-             std::ostream& out);
+  /// Replays the answers of a resumed sitting (printing what it did) and hooks the save into
+  /// the end of the test.
+  void Begin(DoTestModel& model, std::ostream& out);
 
-  /// Journals an answer line that was marked and rewrites the backup.
-  void Journal(const DoTestModel& model, int position, const std::string& text);
+  /// Hands an answer on screen to the records; false (with the reason) when refused.
+  bool Confirm(DoTestModel& model, std::string& problem);
 
-  /// Prints the save's messages and "saved: " with the record; the exit code.
+  /// Prints the save's outcome and "saved: " with the record; the exit code.
   int Report(std::ostream& out, std::ostream& err) const;
 
  private:
   ModuleExamora& m_;
-  DiskResultsFileSystem files_;
-  SavePrompter prompter_;
-  PathMapper paths_;
-  std::filesystem::path folder_;
-  JournalKey key_{};
-  ResumeCheck resume_;
-  std::unique_ptr<SittingJournal> journal_;
+  std::unique_ptr<SittingRecords> records_;
+  OpenedSitting opened_;
   SaveOutcome outcome_;
-  std::string lastBackupLine_;
   bool saved_ = false;
 };
 

@@ -26,13 +26,6 @@ std::vector<std::string> SourceLines(const std::filesystem::path& path) {
   return SplitLines(SourceTextToCp1252(ReadFileBytes(path)));
 }
 
-bool IsPlainSource(const std::filesystem::path& path) {
-  for (const auto& line : SplitLines(ReadFileBytes(path))) {
-    if (Trim(line.substr(0, 19)) == kEndOfFileMarker) return true;
-  }
-  return false;
-}
-
 // Keeps the source's own bytes (and encoding) for the lines it keeps.
 void DropLinesAfterMarker(const std::filesystem::path& path, std::size_t keep) {
   const auto raw = SplitLines(ReadFileBytes(path));
@@ -42,6 +35,13 @@ void DropLinesAfterMarker(const std::filesystem::path& path, std::size_t keep) {
 }
 
 }  // namespace
+
+bool IsPlainSource(const std::filesystem::path& path) {
+  for (const auto& line : SplitLines(ReadFileBytes(path))) {
+    if (Trim(line.substr(0, 19)) == kEndOfFileMarker) return true;
+  }
+  return false;
+}
 
 TestBank ReadAnyTest(const std::filesystem::path& path) {
   const std::string name = path.filename().string();

@@ -34,6 +34,18 @@ LocalDateTime SystemClock::Now() const {
           local.tm_hour,        local.tm_min,     local.tm_sec + fraction};
 }
 
+long long SerialSeconds(const LocalDateTime& t) {
+  using namespace std::chrono;
+  const auto day = sys_days{year_month_day{year{t.year}, month{unsigned(t.month)},
+                                           std::chrono::day{unsigned(t.day)}}};
+  return static_cast<long long>(day.time_since_epoch().count()) * 86400 + t.hour * 3600 +
+         t.minute * 60 + static_cast<long long>(t.second);
+}
+
+long long SystemClock::UtcSeconds() const {
+  return static_cast<long long>(std::time(nullptr));
+}
+
 void ManualClock::Advance(double seconds) {
   using namespace std::chrono;
   // Calendar arithmetic through the civil-day count, so months and leap years come out right.

@@ -25,17 +25,24 @@ std::string FormatDate(const LocalDateTime& t);
 /// "hh:nn": two-digit hour (0..23) and minute.
 std::string FormatTime(const LocalDateTime& t);
 
-/// The source of the present local time.
+/// Seconds since 1 January 1970 of a date and time, by the calendar alone (no time zone).
+long long SerialSeconds(const LocalDateTime& t);
+
+/// The source of the present local time, and of the time that zones and clock changes never
+/// move (deadlines are kept in it).
 class Clock {
  public:
   virtual ~Clock() = default;
   virtual LocalDateTime Now() const = 0;
+  /// Seconds since 1970 in UTC. A manual clock counts its own local time as UTC.
+  virtual long long UtcSeconds() const { return SerialSeconds(Now()); }
 };
 
 /// The system's local time.
 class SystemClock : public Clock {
  public:
   LocalDateTime Now() const override;
+  long long UtcSeconds() const override;
 };
 
 /// A clock that stands still until a test sets or advances it.

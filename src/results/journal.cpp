@@ -16,7 +16,9 @@
 namespace examora {
 namespace {
 
-constexpr const char* kVersion = "1";
+// Version 2 keeps the start in UTC and the record with its end; version 1 journals (a start in
+// local time) are still read.
+constexpr const char* kVersion = "2";
 
 void InitSodium() {
   if (sodium_init() < 0) throw Error("the cryptography library could not start");
@@ -29,11 +31,19 @@ std::string Hex(const unsigned char* bytes, std::size_t size) {
   return hex;
 }
 
-std::string Seal(const JournalKey& key, const std::string& text) {
+}  // namespace
+
+std::string SealText(const JournalKey& key, const std::string& text) {
   unsigned char out[32];
   crypto_generichash(out, sizeof out, reinterpret_cast<const unsigned char*>(text.data()),
                      text.size(), key.data(), key.size());
   return Hex(out, sizeof out);
+}
+
+namespace {
+
+std::string Seal(const JournalKey& key, const std::string& text) {
+  return SealText(key, text);
 }
 
 std::string Escape(const std::string& field) {
@@ -83,7 +93,7 @@ std::string Payload(const std::vector<std::string>& fields) {
 }
 
 std::filesystem::path HeadPath(const std::filesystem::path& path) {
-  return std::filesystem::path(path) += ".head";
+  return JournalHeadPath(path);
 }
 
 std::string HeadText(const JournalKey& key, int count, const std::string& lastSeal) {
@@ -91,45 +101,72 @@ std::string HeadText(const JournalKey& key, int count, const std::string& lastSe
   return payload + "\t" + Seal(key, "head\n" + payload) + "\r\n";
 }
 
-[[noreturn]] void Broken(const std::filesystem::path& path, const std::string& what) {
-  throw FormatError("The journal \"" + path.string() + "\" " + what +
+[[noreturn]] void Broken(const std::string& path, const std::string& what) {
+  throw FormatError("The journal \"" + path + "\" " + what +
                     "; it was not used (it may have been edited, cut short or sealed with "
                     "another deployment's key)");
 }
 
-long long Whole(const std::string& text) {
-  return static_cast<long long>(LeadingNumber(text));
+// A whole number of at most 18 digits (optionally negative), or nothing: a sealed journal is
+// still read as if hostile, so no text may overflow a number.
+std::optional<long long> Whole(const std::string& text) {
+  const bool negative = !text.empty() && text[0] == '-';
+  const std::string digits = negative ? text.substr(1) : text;
+  if (digits.empty() || digits.size() > 18) return std::nullopt;
+  long long value = 0;
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return negative ? -value : value;
 }
 
-SittingIdentity ParseIdentity(const std::vector<std::string>& f, const std::filesystem::path& p) {
-  if (f.size() != 9 || f[0] != "S" || f[1] != kVersion) Broken(p, "does not start with a sitting");
-  return {f[2],        static_cast<int>(Whole(f[3])), f[4], f[5], std::stoull("0" + f[6]),
-          Whole(f[7]), static_cast<int>(Whole(f[8]))};
+int WholeInt(const std::string& text, const std::string& p, const char* what) {
+  const auto value = Whole(text);
+  if (!value || *value < -1000000000LL || *value > 1000000000LL) Broken(p, what);
+  return static_cast<int>(*value);
 }
 
-JournalAnswer ParseAnswer(const std::vector<std::string>& f, const std::filesystem::path& p) {
+SittingIdentity ParseIdentity(const std::vector<std::string>& f, const std::string& p) {
+  if (f.size() != 9 || f[0] != "S" || (f[1] != "1" && f[1] != kVersion)) {
+    Broken(p, "does not start with a sitting");
+  }
+  const auto seed = Whole(f[6]);
+  const auto started = Whole(f[7]);
+  if (!seed || *seed < 0 || !started) Broken(p, "names a sitting that cannot be");
+  return {f[2],
+          WholeInt(f[3], p, "names a sitting that cannot be"),
+          f[4],
+          f[5],
+          static_cast<std::uint64_t>(*seed),
+          *started,
+          WholeInt(f[8], p, "names a sitting that cannot be")};
+}
+
+JournalAnswer ParseAnswer(const std::vector<std::string>& f, const std::string& p) {
   if (f.size() < 5 || (f[3] != "I" && f[3] != "T")) Broken(p, "holds a malformed answer");
-  return {static_cast<int>(Whole(f[1])), static_cast<int>(Whole(f[2])), f[3] == "T",
+  return {WholeInt(f[1], p, "holds a malformed answer"),
+          WholeInt(f[2], p, "holds a malformed answer"), f[3] == "T",
           std::vector<std::string>(f.begin() + 4, f.end())};
 }
 
 // Checks the head file against the verified entries: a journal cut at an entry boundary
 // still verifies entry by entry, but not against the count the head was last given.
-void CheckHead(const std::filesystem::path& path, const JournalKey& key,
-               const std::vector<std::string>& seals) {
-  std::string head;
-  try {
-    head = ReadFileBytes(HeadPath(path));
-  } catch (const FileError&) {
+void CheckHead(const std::string& path, const JournalKey& key,
+               const std::vector<std::string>& seals, const std::optional<std::string>& headText) {
+  if (!headText) {
     if (seals.size() > 1) Broken(path, "has lost its head file");
     return;
   }
+  const std::string& head = *headText;
   const auto f = SplitTabs(head.substr(0, head.find("\r\n")));
   if (f.size() != 4 || f[0] != "H" ||
       Seal(key, "head\n" + f[0] + "\t" + f[1] + "\t" + f[2]) != f[3]) {
     Broken(path, "has a damaged head file");
   }
-  const auto count = static_cast<std::size_t>(Whole(f[1]));
+  const auto number = Whole(f[1]);
+  if (!number || *number < 1) Broken(path, "has a damaged head file");
+  const auto count = static_cast<std::size_t>(*number);
   if (count > seals.size()) {
     Broken(path, "holds " + std::to_string(seals.size()) + " entries where " +
                      std::to_string(count) + " were written");
@@ -187,17 +224,6 @@ std::string BankFingerprint(const TestBank& bank) {
   unsigned char out[32];
   crypto_generichash_final(&state, out, sizeof out);
   return Hex(out, sizeof out);
-}
-
-long long SerialSeconds(const LocalDateTime& t) {
-  // Days from the civil date (proleptic Gregorian), Howard Hinnant's algorithm.
-  const int y = t.year - (t.month <= 2 ? 1 : 0);
-  const int era = (y >= 0 ? y : y - 399) / 400;
-  const int yoe = y - era * 400;
-  const int doy = (153 * (t.month + (t.month > 2 ? -3 : 9)) + 2) / 5 + t.day - 1;
-  const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  const long long days = era * 146097LL + doe - 719468;
-  return days * 86400 + t.hour * 3600 + t.minute * 60 + static_cast<long long>(t.second);
 }
 
 std::filesystem::path JournalPath(const std::filesystem::path& folder,
@@ -261,15 +287,34 @@ void SittingJournal::Append(const JournalAnswer& a) {
   AppendEntry(fields);
 }
 
-void SittingJournal::Finish() {
+void SittingJournal::Finish(const std::string& record) {
   if (finished_) return;
-  AppendEntry({"E"});
+  AppendEntry({"E", record});
   finished_ = true;
 }
 
+void SittingJournal::Written(const std::string& label) {
+  AppendEntry({"W", label});
+}
+
+std::filesystem::path JournalHeadPath(const std::filesystem::path& journal) {
+  return std::filesystem::path(journal) += ".head";
+}
+
 JournalContent ReadJournal(const std::filesystem::path& path, const JournalKey& key) {
-  InitSodium();
   const std::string text = ReadFileBytes(path);
+  std::optional<std::string> head;
+  try {
+    head = ReadFileBytes(HeadPath(path));
+  } catch (const FileError&) {
+    // A journal of one entry has none yet; a longer one without it is refused below.
+  }
+  return ParseJournal(text, head, key, path.string());
+}
+
+JournalContent ParseJournal(const std::string& text, const std::optional<std::string>& head,
+                            const JournalKey& key, const std::string& path) {
+  InitSodium();
   JournalContent content;
   std::vector<std::string> seals;
   std::string previous;
@@ -288,15 +333,17 @@ JournalContent ReadJournal(const std::filesystem::path& path, const JournalKey& 
     if (seals.size() == 1) {
       content.identity = ParseIdentity(fields, path);
     } else if (content.finished) {
-      Broken(path, "goes on after the sitting finished");
+      if (fields.size() != 2 || fields[0] != "W") Broken(path, "goes on after the sitting finished");
+      content.written.push_back(fields[1]);
     } else if (fields[0] == "E") {
       content.finished = true;
+      if (fields.size() > 1) content.record = fields[1];
     } else {
       content.answers.push_back(ParseAnswer(fields, path));
     }
   }
   if (seals.empty()) Broken(path, "is empty");
-  CheckHead(path, key, seals);
+  CheckHead(path, key, seals, head);
   if (start < text.size()) content.note = "the last entry was cut off by the interruption";
   content.lastSeal = previous;
   content.entries = static_cast<int>(seals.size());

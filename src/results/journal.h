@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,10 +28,6 @@ JournalKey LoadOrCreateJournalKey(const std::filesystem::path& path);
 /// A fingerprint of a test's content: a changed test is never resumed from an old journal.
 std::string BankFingerprint(const TestBank& bank);
 
-/// Seconds since 1 January 1970 of a local date and time, for comparing times of day across
-/// days.
-long long SerialSeconds(const LocalDateTime& t);
-
 /// What prepared the sitting.
 struct SittingIdentity {
   std::string studentNumber;
@@ -38,7 +35,7 @@ struct SittingIdentity {
   std::string testName;
   std::string bankFingerprint;
   std::uint64_t seed = 0;  // Scrambler ran with SeededRandom(seed) outside study mode
-  long long started = 0;   // SerialSeconds of the start
+  long long started = 0;   // when it started: seconds since 1970, UTC (Clock::UtcSeconds)
   int totalSeconds = 0;    // the sitting's time
 };
 
@@ -56,6 +53,8 @@ struct JournalContent {
   SittingIdentity identity;
   std::vector<JournalAnswer> answers;
   bool finished = false;  // the sitting ended (its results went to `SaveResults`)
+  std::string record;     // the record the sitting ended with (empty in an older journal)
+  std::vector<std::string> written;  // the files known to hold that record, in order
   std::string note;       // e.g. a last entry cut off by the interruption, which is ignored
   std::string lastSeal;   // the chain to go on from
   int entries = 0;        // whole entries, the sitting's own included
@@ -76,9 +75,13 @@ class SittingJournal {
                  const JournalContent& content);
   /// Appends a confirmed answer; throws FileError when it did not reach the disk.
   void Append(const JournalAnswer& answer);
-  /// Marks the sitting finished, before its results are saved: it is never resumed. Answers
-  /// appended after it (the last one, which ended the test) are already in the results.
-  void Finish();
+  /// Marks the sitting finished with the record it ended with, before that record is saved:
+  /// it is never resumed, and whoever completes the save writes exactly this record.
+  void Finish(const std::string& record = {});
+  /// Notes that a results file (by its step label) now holds the finished sitting's record.
+  void Written(const std::string& label);
+  /// The journal as it stands.
+  const std::filesystem::path& path() const { return path_; }
 
  private:
   void AppendEntry(const std::vector<std::string>& fields);
@@ -93,6 +96,17 @@ class SittingJournal {
 /// Reads and verifies a journal; throws FormatError saying what is wrong (edited, reordered,
 /// truncated, another key) and FileError when it cannot be read.
 JournalContent ReadJournal(const std::filesystem::path& path, const JournalKey& key);
+
+/// Verifies a journal's text against its head file's text (nothing: no head file); `name`
+/// names the journal in messages. Throws FormatError as ReadJournal does.
+JournalContent ParseJournal(const std::string& text, const std::optional<std::string>& head,
+                            const JournalKey& key, const std::string& name);
+
+/// The head file of a journal.
+std::filesystem::path JournalHeadPath(const std::filesystem::path& journal);
+
+/// The keyed seal of a text under the journal key, as hexadecimal.
+std::string SealText(const JournalKey& key, const std::string& text);
 
 /// Whether a sitting can be resumed.
 struct ResumeCheck {

@@ -156,6 +156,17 @@ SaveOutcome SaveResults(ModuleExamora& m, float score, const std::string& answer
   return WriteResults(m, RecordFields(m, score, answerCodes, now), seams);
 }
 
+SaveOutcome OutcomeOfSave(const std::string& record, const std::vector<std::string>& written,
+                          const std::vector<std::string>& failed) {
+  SaveOutcome outcome;
+  outcome.record = record;
+  outcome.written = written;
+  outcome.failed = failed;
+  outcome.picSaveLines = PicSaveLines(outcome);
+  outcome.showQuitButtons = true;
+  return outcome;
+}
+
 void ShowSaveOutcome(std::vector<std::string>& endScreen, const SaveOutcome& outcome) {
   if (outcome.Complete()) return;
   const auto line = std::find(endScreen.begin(), endScreen.end(), " EXAM MODE. Mark was recorded");

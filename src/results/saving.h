@@ -69,6 +69,11 @@ SaveOutcome SaveResults(ModuleExamora& m, float score, const std::string& answer
                         const LocalDateTime& now, const DeploymentSettings& settings,
                         const Environment& env, SaveSeams& seams);
 
+/// The outcome of a save done elsewhere (by the record keeper): which files hold the record,
+/// and what `picSave` shows for it.
+SaveOutcome OutcomeOfSave(const std::string& record, const std::vector<std::string>& written,
+                          const std::vector<std::string>& failed);
+
 /// Rewrites the end screen's mode line when the save did not reach every file, so it never
 /// claims a record that is not there.
 void ShowSaveOutcome(std::vector<std::string>& endScreen, const SaveOutcome& outcome);

@@ -1,0 +1,40 @@
+// examora-keeper: the record keeper. Installed setgid to the lab's group, it alone can read the
+// class list and the journal key and write the results folder; the program (any student's
+// account) starts one per sitting and speaks to it on its standard input and output.
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "common/clock.h"
+#include "common/error.h"
+#include "results/keeper_protocol.h"
+
+int main(int argc, char** argv) {
+  using namespace examora;
+  // With its group's rights it takes nothing from whoever started it: no options, no
+  // environment (time zone and locale come from the system), no core dump to read.
+  const bool privileged = ::getegid() != ::getgid() || ::geteuid() != ::getuid();
+  std::string config = kKeeperConfig;
+  if (privileged) {
+    ::clearenv();
+    ::setenv("PATH", "/usr/bin:/bin", 1);
+    ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
+  } else if (argc == 3 && std::strcmp(argv[1], "--config") == 0) {
+    config = argv[2];  // a teacher's own computer or the tests: no rights to protect
+  } else if (argc != 1) {
+    return RefuseToServe(1, "examora-keeper takes no arguments (or --config FILE when not setgid)");
+  }
+  ::umask(007);
+  try {
+    const RecordsSetup setup = ReadKeeperConfig(config);
+    SystemClock clock;
+    SittingService service(setup, clock);
+    return ServeKeeper(service, 0, 1);
+  } catch (const std::exception& e) {
+    return RefuseToServe(1, e.what());
+  }
+}

@@ -1,0 +1,709 @@
+#include "results/sitting_service.h"
+
+#include <algorithm>
+#include <cstring>
+#include <thread>
+
+#include <fcntl.h>
+#include <sodium.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/admin_password.h"
+#include "common/numtext.h"
+#include "common/text.h"
+#include "engine/do_test.h"
+#include "platform/files.h"
+#include "results/resume.h"
+#include "results/saving.h"
+#include "testfile/access_code.h"
+
+namespace examora {
+namespace {
+
+constexpr std::size_t kMaxTestBytes = std::size_t{16} << 20;
+
+// Marking boxes are the program's to show; here they are only counted out.
+class QuietPrompter : public Prompter {
+ protected:
+  MessageAnswer ShowMessage(const std::string&, const std::string& text, MessageButtons,
+                            MessageIcon, std::optional<MessageAnswer>) override {
+    last = text;
+    return MessageAnswer::Ok;
+  }
+  std::optional<std::string> AskInput(const std::string&, const std::string&,
+                                      const std::string&) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&,
+                                            const std::string&) override {
+    return std::nullopt;
+  }
+
+ public:
+  std::string last;
+};
+
+std::string JournalName(const std::string& base) {
+  return std::string(kJournalsFolder) + "/" + base + "journal.txt";
+}
+std::string HeadName(const std::string& base) {
+  return JournalName(base) + ".head";
+}
+std::string LockName(const std::string& base) {
+  return std::string(kJournalsFolder) + "/" + base + ".lock";
+}
+std::string ExtraName(const std::string& base) {
+  return std::string(kJournalsFolder) + "/" + base + "extra.txt";
+}
+std::string TrustedName(const std::string& fingerprint) {
+  return std::string(kTrustedFolder) + "/" + fingerprint.substr(fingerprint.find(':') + 1) +
+         ".eqb";
+}
+
+std::string ResultsFileName(const std::string& label, const ResultsFields& fields) {
+  if (label == kStudentFileStep) return fields.studentNumber + ".txt";
+  if (label == kMasterFileStep) return "masterfile.txt";
+  return "subject_files/" + std::to_string(fields.testNumber) + ".txt";
+}
+
+// The record's first two fields name its files: test number and student number.
+ResultsFields FieldsOfRecord(const std::string& record) {
+  ResultsFields fields;
+  const auto items = SplitItems(record);
+  if (items.size() >= 2) {
+    fields.testNumber = static_cast<int>(LeadingNumber(items[0]));
+    fields.studentNumber = items[1];
+  }
+  return fields;
+}
+
+bool HoldsLine(const std::optional<std::string>& text, const std::string& line) {
+  if (!text) return false;
+  for (const auto& held : SplitLines(*text)) {
+    if (held == line) return true;
+  }
+  return false;
+}
+
+std::string TimeOfDay(long long utc) {
+  const std::time_t t = static_cast<std::time_t>(utc);
+  std::tm local{};
+  localtime_r(&t, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%H:%M on %d/%m/%Y", &local);
+  return text;
+}
+
+std::string HostName() {
+  char name[256] = {};
+  if (::gethostname(name, sizeof name - 1) != 0) return "another computer";
+  return name;
+}
+
+// The teacher's extensions of a sitting: sealed lines numbered from 1, each bound to the
+// sitting, so none can be copied to another sitting or repeated.
+std::string ExtraSealText(const std::string& base, const SittingIdentity& id,
+                          const std::string& payload) {
+  return "extra\n" + base + "\n" + std::to_string(id.started) + "\n" + payload;
+}
+
+std::vector<std::string> Tabs(const std::string& text) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (std::size_t tab; (tab = text.find('\t', start)) != std::string::npos; start = tab + 1) {
+    parts.push_back(text.substr(start, tab - start));
+  }
+  parts.push_back(text.substr(start));
+  return parts;
+}
+
+// Reads the extensions up to the first line that does not verify, and counts them.
+int ExtraSeconds(const ResultsFolder& folder, const JournalKey& key, const std::string& base,
+                 const SittingIdentity& id, int* count = nullptr) {
+  const auto text = folder.Read(ExtraName(base), 1 << 20);
+  int seconds = 0, n = 0;
+  for (const auto& line : text ? SplitLines(*text) : std::vector<std::string>()) {
+    const std::size_t tab = line.rfind('\t');
+    if (tab == std::string::npos) break;
+    const std::string payload = line.substr(0, tab);
+    if (SealText(key, ExtraSealText(base, id, payload)) != line.substr(tab + 1)) break;
+    const auto fields = Tabs(payload);
+    if (fields.size() != 4 || fields[0] != "X" || fields[1] != std::to_string(n + 1)) break;
+    const double add = LeadingNumber(fields[2]);
+    if (!(add > 0 && add <= 86400)) break;
+    seconds += static_cast<int>(add);
+    ++n;
+  }
+  if (count != nullptr) *count = n;
+  return seconds;
+}
+
+long long Deadline(const ResultsFolder& folder, const JournalKey& key, const std::string& base,
+                   const SittingIdentity& id) {
+  return id.started + id.totalSeconds + ExtraSeconds(folder, key, base, id);
+}
+
+std::optional<JournalContent> ReadSittingJournal(const ResultsFolder& folder,
+                                                 const JournalKey& key, const std::string& base) {
+  const auto text = folder.Read(JournalName(base), std::size_t{4} << 20);
+  if (!text) return std::nullopt;
+  return ParseJournal(*text, folder.Read(HeadName(base), 4096), key,
+                      (folder.path() / JournalName(base)).string());
+}
+
+}  // namespace
+
+const std::vector<std::string>& ResultsFileLabels() {
+  static const std::vector<std::string> labels = {kStudentFileStep, kMasterFileStep,
+                                                  kSubjectFileStep};
+  return labels;
+}
+
+JournalKey ReadJournalKey(const std::filesystem::path& path) {
+  if (sodium_init() < 0) throw Error("the cryptography library could not start");
+  const std::string text = ReadFileBytes(path, 4096);
+  JournalKey key{};
+  std::size_t length = 0;
+  if (sodium_hex2bin(key.data(), key.size(), text.data(), text.size(), " \r\n", &length,
+                     nullptr) != 0 ||
+      length != key.size()) {
+    throw FormatError("The journal key \"" + path.string() + "\" is not 64 hexadecimal digits");
+  }
+  return key;
+}
+
+std::string Sha256Hex(std::string_view bytes) {
+  unsigned char out[crypto_hash_sha256_BYTES];
+  crypto_hash_sha256(out, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+  char hex[sizeof out * 2 + 1];
+  sodium_bin2hex(hex, sizeof hex, out, sizeof out);
+  return hex;
+}
+
+std::string SittingBaseName(const std::string& studentNumber, int testNumber) {
+  return studentNumber + "_" + std::to_string(testNumber);
+}
+
+struct SittingState {
+  ModuleExamora m;
+  QuietPrompter prompter;
+  SeededRandom random{1};
+  std::unique_ptr<DoTestModel> model;
+  std::unique_ptr<SittingJournal> journal;
+  FolderLock lock;
+  std::string base;
+  SittingIdentity identity;
+  bool endWanted = false;  // the model ended itself: save once the answer is journalled
+  bool recordSaved = false;
+  bool backupDue = false;
+  std::string lastBackup;
+  SaveReport report;
+};
+
+
+namespace {
+
+// What completing a sitting needs besides the sitting.
+struct Records {
+  ResultsFolder& folder;
+  const JournalKey& key;
+  const Clock& clock;
+  const RecordsSetup& setup;
+  std::function<void(std::chrono::milliseconds)> wait;
+};
+
+void Step(const Records& r, const std::string& step) {
+  if (r.setup.afterStep) r.setup.afterStep(step);
+}
+
+SaveReport SaveRecord(const Records& r, SittingState& s, bool recovering) {
+  const ResultsFields fields = FieldsOfRecord(s.report.record);
+  s.report.failed.clear();
+  for (const auto& label : ResultsFileLabels()) {
+    if (std::find(s.report.written.begin(), s.report.written.end(), label) !=
+        s.report.written.end()) {
+      continue;
+    }
+    const std::string name = ResultsFileName(label, fields);
+    int error = 0;
+    // After a kill between a file and its journal entry the line may be there already.
+    if (!(recovering && HoldsLine(r.folder.Read(name), s.report.record))) {
+      for (int attempt = 0;; ++attempt) {
+        error = r.folder.AppendLine(name, s.report.record);
+        if (error != EWOULDBLOCK || attempt >= r.setup.busyRetries) break;
+        r.wait(r.setup.busyRetryDelay);
+      }
+    }
+    if (error != 0) {
+      s.report.failed.push_back(label);
+      continue;
+    }
+    Step(r, "appended" + label);
+    s.journal->Written(label);
+    s.report.written.push_back(label);
+    Step(r, "noted" + label);
+  }
+  s.recordSaved = s.report.Complete();
+  return s.report;
+}
+
+void EndAndSave(const Records& r, SittingState& s) {
+  if (!s.model->Ended()) {
+    const long long left = Deadline(r.folder, r.key, s.base, s.identity) - r.clock.UtcSeconds();
+    s.model->SecondsLeft = static_cast<int>(std::clamp<long long>(left, 0, 1 << 30));
+    s.model->EndtheTest();
+  }
+  if (s.report.record.empty()) {
+    s.model->BuildBars();
+    const ResultsFields fields =
+        RecordFields(s.m, s.model->progress.Score, s.model->progress.AnswerCodes, r.clock.Now());
+    s.report.record = ResultsRecord(fields);
+    s.journal->Finish(s.report.record);
+    Step(r, "ended");
+  }
+  SaveRecord(r, s, false);
+}
+
+// Signs the journal's own student into a sitting's module, from the class list.
+void SignInFromList(ModuleExamora& m, const StudentsTable& students, const std::string& number) {
+  m.Students = students;
+  for (std::size_t i = 0; i < students.rows.size(); ++i) {
+    m.StudentIndex = static_cast<int>(i) + 1;
+    if (RecordStudentNumber(m) == number) {
+      const StudentRow& row = students.rows[i];
+      m.StudentId = Trim(Trim(row.firstName) + " " + Trim(row.lastName));
+      m.StudentName = row.number;
+      return;
+    }
+  }
+  m.StudentIndex = 0;
+}
+
+// An earlier journal of a student and test that no keeper holds: a finished one gets its missing
+// files completed; an interrupted one whose time has run out is saved as it stood. With `keep`,
+// the journal is then kept under its start time, out of the way of a new sitting. Returns what
+// was done ("" for nothing); throws Refused when it cannot be completed.
+std::string CompleteEarlier(const Records& r, const StudentsTable& students,
+                            const std::string& base, bool keep) {
+  auto content = ReadSittingJournal(r.folder, r.key, base);
+  if (!content) return {};
+  std::string done;
+  SittingState earlier;
+  earlier.base = base;
+  earlier.identity = content->identity;
+  if (!content->finished) {
+    if (r.clock.UtcSeconds() < Deadline(r.folder, r.key, base, content->identity)) return {};
+    const auto trusted = r.folder.Read(TrustedName(content->identity.bankFingerprint));
+    if (!trusted) {
+      throw Refused("The interrupted sitting cannot be completed here (its test is no longer "
+                    "available); ask the teacher.");
+    }
+    earlier.m.Bank = LoadTestText(*trusted, "the test");
+    earlier.m.TestNumber = content->identity.testNumber;
+    earlier.m.TestName = content->identity.testName;
+    SignInFromList(earlier.m, students, content->identity.studentNumber);
+    PrepareSeededSitting(earlier.m, content->identity.seed, earlier.prompter);
+    earlier.model =
+        std::make_unique<DoTestModel>(earlier.m, earlier.prompter, earlier.random, r.clock);
+    ReplayJournal(*earlier.model, earlier.m, *content);
+    earlier.journal = std::make_unique<SittingJournal>(r.folder, JournalName(base), r.key, *content);
+    earlier.model->SaveResults = [] { return true; };
+    EndAndSave(r, earlier);
+    done = "ran out of time and was saved as it stood";
+  } else if (content->written.size() < ResultsFileLabels().size()) {
+    earlier.journal = std::make_unique<SittingJournal>(r.folder, JournalName(base), r.key, *content);
+    earlier.report.record = content->record;
+    earlier.report.written = content->written;
+    SaveRecord(r, earlier, true);
+    done = "was saved";
+  }
+  if (!earlier.report.failed.empty()) {
+    throw Refused("The earlier sitting could not be saved yet (" +
+                  Trim(earlier.report.failed.front()) + "); ask the teacher.");
+  }
+  if (keep) {
+    const std::string kept = std::string(kJournalsFolder) + "/" + base + "journal-" +
+                             std::to_string(content->identity.started) + ".txt";
+    r.folder.Rename(HeadName(base), kept + ".head");
+    if (const int error = r.folder.Rename(JournalName(base), kept)) {
+      throw Refused(std::string("The earlier sitting's journal could not be kept: ") +
+                    std::strerror(error));
+    }
+  }
+  return done;
+}
+
+}  // namespace
+
+SittingService::SittingService(const RecordsSetup& setup, const Clock& clock)
+    : setup_(setup), clock_(clock) {
+  if (sodium_init() < 0) throw Error("the cryptography library could not start");
+  folder_ = std::make_unique<ResultsFolder>(setup.folder, setup.fileMode);
+  key_ = ReadJournalKey(setup.keyFile);
+  students_ = ReadStudentsCrypt(setup.studentsFile);
+}
+
+SittingService::~SittingService() = default;
+
+void SittingService::Wait(std::chrono::milliseconds delay) const {
+  if (sleep) {
+    sleep(delay);
+  } else {
+    std::this_thread::sleep_for(delay);
+  }
+}
+
+std::function<void(std::chrono::milliseconds)> SittingService::Waiter() const {
+  return [this](std::chrono::milliseconds delay) { Wait(delay); };
+}
+
+void SittingService::SignIn(const std::string& number, const std::string& password) {
+  if (studentRow_ != 0) throw Refused("A student has already signed in.");
+  const int row = FindStudent(students_, Trim(number));
+  const StudentRow none{};
+  const bool right = PasswordMatches(row > 0 ? students_.rows[row - 1] : none, password) &&
+                     row > 0 && Trim(number).size() == 9;
+  if (!right) {
+    // Serialised across the lab through one lock file, so guessing cannot be run in parallel.
+    const FolderLock lock = folder_->Lock(std::string(kJournalsFolder) + "/signin.lock", true);
+    Wait(setup_.wrongPasswordDelay);
+    throw Refused("The student number or the password is not right. Please try again.");
+  }
+  studentRow_ = row;
+}
+
+void SittingService::AssumeStudent(const std::string& number) {
+  if (setup_.keeper) throw Refused("A keeper signs students in only with their password.");
+  studentRow_ = FindStudent(students_, Trim(number));
+  if (studentRow_ == 0) throw Refused("Student number " + number + " is not in the class list.");
+}
+
+const StudentRow& SittingService::Student() const {
+  RequireSignedIn();
+  return students_.rows[static_cast<std::size_t>(studentRow_) - 1];
+}
+
+void SittingService::RequireSignedIn() const {
+  if (studentRow_ == 0) throw Refused("No student has signed in.");
+}
+
+SittingState& SittingService::RequireSitting() const {
+  RequireSignedIn();
+  if (!sitting_) throw Refused("No sitting is open.");
+  return *sitting_;
+}
+
+OpenedSitting SittingService::Open(std::string_view bytes, const std::string& accessCode) {
+  RequireSignedIn();
+  if (sitting_) throw Refused("A sitting is already open.");
+  if (bytes.size() > kMaxTestBytes) throw Refused("The test is larger than any test can be.");
+  const std::string fingerprint = "sha256:" + Sha256Hex(bytes);
+  const auto trusted = folder_->Read(TrustedName(fingerprint), kMaxTestBytes);
+  if (setup_.keeper && (!trusted || *trusted != bytes)) {
+    throw Refused("This test has not been approved for exams in this room; ask the teacher.");
+  }
+  if (setup_.keeper && !AccessCodeAccepted(accessCode, clock_.Now())) {
+    throw Refused("The access code is not right; ask the teacher for the current one.");
+  }
+  TestBank bank;
+  try {
+    bank = LoadTestText(bytes, "the test");
+  } catch (const Error& e) {
+    throw Refused(e.what());
+  }
+  if (!trusted) {
+    ::mkdirat(AT_FDCWD, (setup_.folder / kTrustedFolder).c_str(), 02770);
+    folder_->ReplaceFile(TrustedName(fingerprint), bytes);  // so it can be completed later
+  }
+  auto s = std::make_unique<SittingState>();
+  const StudentRow& student = Student();
+  s->m.Bank = std::move(bank);
+  s->m.TestNumber = static_cast<int>(LeadingNumber(s->m.Bank.testNumber));
+  s->m.TestName = s->m.Bank.testName;
+  s->m.Students = students_;
+  s->m.StudentIndex = studentRow_;
+  s->m.StudentId = Trim(Trim(student.firstName) + " " + Trim(student.lastName));
+  s->m.StudentName = student.number;
+  s->m.StudyMode = false;
+  s->base = SittingBaseName(RecordStudentNumber(s->m), s->m.TestNumber);
+  ::mkdirat(AT_FDCWD, (setup_.folder / kJournalsFolder).c_str(), 02770);
+  s->lock = folder_->Lock(LockName(s->base));
+  if (!s->lock.held()) {
+    const auto since = folder_->Read(LockName(s->base), 256).value_or("");
+    throw Refused("This test is already open for you elsewhere" +
+                  (since.empty() ? std::string() : " (" + Trim(since) + ")") +
+                  "; close it there first.");
+  }
+  OpenedSitting opened;
+  const std::string since = "since " + TimeOfDay(clock_.UtcSeconds()) + " on " + HostName();
+  if (::ftruncate(s->lock.fd(), 0) == 0) {
+    [[maybe_unused]] const auto n = ::pwrite(s->lock.fd(), since.data(), since.size(), 0);
+  }
+  std::optional<JournalContent> earlier;
+  try {
+    earlier = ReadSittingJournal(*folder_, key_, s->base);
+  } catch (const FormatError& e) {
+    const std::string aside = JournalName(s->base) + ".damaged-" +
+                              std::to_string(clock_.UtcSeconds());
+    folder_->Rename(JournalName(s->base), aside);
+    opened.notes.push_back(std::string(e.what()) + "; it was set aside for the teacher.");
+  }
+  const auto now = clock_.UtcSeconds();
+  if (earlier && !earlier->finished &&
+      now < Deadline(*folder_, key_, s->base, earlier->identity)) {
+    if (earlier->identity.bankFingerprint != fingerprint) {
+      throw Refused(
+          "Your interrupted sitting of this test used an earlier version of it; ask the "
+          "teacher.");
+    }
+    PrepareSeededSitting(s->m, earlier->identity.seed, s->prompter);
+    s->model = std::make_unique<DoTestModel>(s->m, s->prompter, s->random, clock_);
+    ReplayJournal(*s->model, s->m, *earlier);
+    s->identity = earlier->identity;
+    s->journal = std::make_unique<SittingJournal>(*folder_, JournalName(s->base), key_, *earlier);
+    opened.resumed = true;
+    opened.seed = s->identity.seed;
+    opened.answers = earlier->answers;
+  } else {
+    if (earlier) {
+      const std::string done = CompleteEarlier(Records{*folder_, key_, clock_, setup_, Waiter()}, students_, s->base, true);
+      if (!done.empty()) opened.notes.push_back("Your earlier sitting of this test " + done + ".");
+    }
+    unsigned char random[8];
+    randombytes_buf(random, sizeof random);
+    std::uint64_t seed = 0;
+    for (const unsigned char b : random) seed = (seed << 8) | b;
+    seed &= (std::uint64_t{1} << 53) - 1;
+    if (!setup_.keeper && setup_.seed) seed = *setup_.seed;
+    PrepareSeededSitting(s->m, seed, s->prompter);
+    s->model = std::make_unique<DoTestModel>(s->m, s->prompter, s->random, clock_);
+    s->identity = {RecordStudentNumber(s->m), s->m.TestNumber, s->m.TestName, fingerprint, seed,
+                   now, s->model->SecondsLeft};
+    s->journal = std::make_unique<SittingJournal>(*folder_, JournalName(s->base), key_,
+                                                  s->identity);
+    opened.seed = seed;
+  }
+  SittingState& sitting = *s;
+  sitting.model->SaveResults = [&sitting] {
+    sitting.endWanted = true;
+    return true;
+  };
+  sitting_ = std::move(s);
+  // Killed after its last answer was journalled: it ended then, and is saved now.
+  if (sitting.model->Ended()) EndAndSave(Records{*folder_, key_, clock_, setup_, Waiter()}, sitting);
+  opened.secondsLeft = SecondsLeft();
+  return opened;
+}
+
+int SittingService::SecondsLeft() const {
+  const SittingState& s = RequireSitting();
+  const long long left = Deadline(*folder_, key_, s.base, s.identity) - clock_.UtcSeconds();
+  return static_cast<int>(std::clamp<long long>(left, 0, 1 << 30));
+}
+
+AnswerVerdict SittingService::Answer(const JournalAnswer& given) {
+  SittingState& s = RequireSitting();
+  if (s.model->Ended()) throw Refused("The sitting has ended; nothing more is marked.");
+  const int left = SecondsLeft();
+  if (left <= 0) {
+    EndAndSave(Records{*folder_, key_, clock_, setup_, Waiter()}, s);
+    throw Refused("The time is up; this answer was not accepted.");
+  }
+  const auto i = static_cast<std::size_t>(given.position);
+  if (given.position < 1 || given.position > s.model->QuestionsToAsk()) {
+    throw Refused("There is no question " + std::to_string(given.position) + ".");
+  }
+  if (s.model->QuestionState[i] >= 8) {
+    throw Refused("Question " + std::to_string(given.position) + " is already marked.");
+  }
+  JournalAnswer answer = given;
+  answer.secondsLeft = left;
+  answer.isText = false;
+  s.model->SecondsLeft = left;
+  s.prompter.last.clear();
+  if (!ConfirmAnswer(*s.model, s.m, answer)) {
+    throw Refused(s.prompter.last.empty() ? "Nothing was marked." : s.prompter.last);
+  }
+  // Durable before the verdict leaves: a crash from here on keeps this answer.
+  s.journal->Append(answer);
+  s.backupDue = true;
+  if (setup_.afterStep) setup_.afterStep("answer");
+  AnswerVerdict verdict{s.model->ResultCode[i], s.model->QuestionState[i], left, false};
+  if (s.endWanted) {
+    EndAndSave(Records{*folder_, key_, clock_, setup_, Waiter()}, s);
+    verdict.ended = true;
+  }
+  return verdict;
+}
+
+SaveReport SittingService::End() {
+  SittingState& s = RequireSitting();
+  EndAndSave(Records{*folder_, key_, clock_, setup_, Waiter()}, s);
+  return s.report;
+}
+
+void SittingService::Idle() {
+  if (!sitting_ || !sitting_->backupDue) return;
+  SittingState& s = *sitting_;
+  s.backupDue = false;
+  const ResultsFields fields =
+      RecordFields(s.m, s.model->progress.Score, s.model->progress.AnswerCodes, clock_.Now());
+  const std::string record = ResultsRecord(fields);
+  if (record == s.lastBackup) return;
+  if (folder_->ReplaceFile(fields.studentNumber + "temp.txt", record + "\r\n") == 0) {
+    s.lastBackup = record;
+  }
+}
+
+std::vector<std::string> SittingService::OwnRecords() const {
+  RequireSignedIn();
+  const std::string number = Trim(Student().number);
+  std::vector<std::string> records;
+  if (const auto text = folder_->Read(number + ".txt")) {
+    for (const auto& line : SplitLines(*text)) {
+      if (!Trim(line).empty()) records.push_back(Trim(line));
+    }
+  }
+  return records;
+}
+
+bool SittingService::CheckAdminPassword(const std::string& password) {
+  const auto hash = ReadAdminPasswordHash(setup_.adminPasswordFile);
+  if (hash && examora::CheckAdminPassword(*hash, password)) return true;
+  Wait(setup_.wrongPasswordDelay);
+  return false;
+}
+
+}  // namespace examora
+
+namespace examora {
+namespace {
+
+void Sleep(std::chrono::milliseconds delay) {
+  std::this_thread::sleep_for(delay);
+}
+
+struct Deployment {
+  ResultsFolder folder;
+  JournalKey key;
+  StudentsTable students;
+  explicit Deployment(const RecordsSetup& setup)
+      : folder(setup.folder, setup.fileMode),
+        key(ReadJournalKey(setup.keyFile)),
+        students(ReadStudentsCrypt(setup.studentsFile)) {}
+};
+
+// The base names of the sittings whose journals are current ("<student>_<test>").
+std::vector<std::string> CurrentSittings(const ResultsFolder& folder) {
+  std::vector<std::string> bases;
+  for (const auto& name : folder.List(kJournalsFolder)) {
+    constexpr std::string_view kEnd = "journal.txt";
+    if (name.size() > kEnd.size() && name.ends_with(kEnd)) {
+      bases.push_back(name.substr(0, name.size() - kEnd.size()));
+    }
+  }
+  std::sort(bases.begin(), bases.end());
+  return bases;
+}
+
+long long Modified(const ResultsFolder& folder, const std::string& name) {
+  struct stat info {};
+  if (::fstatat(AT_FDCWD, (folder.path() / name).c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+    return 0;
+  }
+  return static_cast<long long>(info.st_mtime);
+}
+
+SittingSummary Summarise(const Deployment& d, const Clock& clock, const std::string& base) {
+  SittingSummary row;
+  row.student = base.substr(0, base.find('_'));
+  row.lastActivity = Modified(d.folder, JournalName(base));
+  std::optional<JournalContent> content;
+  try {
+    content = ReadSittingJournal(d.folder, d.key, base);
+  } catch (const Error& e) {
+    row.state = "damaged";
+    row.problem = e.what();
+    return row;
+  }
+  if (!content) return row;
+  const SittingIdentity& id = content->identity;
+  ModuleExamora m;
+  SignInFromList(m, d.students, id.studentNumber);
+  row.name = m.StudentId;
+  row.testNumber = id.testNumber;
+  row.testName = id.testName;
+  row.answered = static_cast<int>(content->answers.size());
+  try {
+    if (const auto test = d.folder.Read(TrustedName(id.bankFingerprint))) {
+      row.asked = LoadTestText(*test, "the test").header.QuestionsToAsk;
+    }
+  } catch (const Error&) {
+    // The count of questions is only shown; an unreadable copy leaves it at 0.
+  }
+  if (content->finished) {
+    row.state = content->written.size() == ResultsFileLabels().size() ? "saved" : "ended-unsaved";
+    return row;
+  }
+  row.state = d.folder.Locked(LockName(base)) ? "running" : "interrupted";
+  const long long left = Deadline(d.folder, d.key, base, id) - clock.UtcSeconds();
+  row.secondsLeft = static_cast<int>(std::clamp<long long>(left, 0, 1 << 30));
+  return row;
+}
+
+}  // namespace
+
+std::vector<SittingSummary> ListSittings(const RecordsSetup& setup, const Clock& clock) {
+  const Deployment d(setup);
+  std::vector<SittingSummary> rows;
+  for (const auto& base : CurrentSittings(d.folder)) rows.push_back(Summarise(d, clock, base));
+  return rows;
+}
+
+void ExtendSitting(const RecordsSetup& setup, const Clock& clock, const std::string& student,
+                   int testNumber, int minutes) {
+  if (minutes < 1 || minutes > 1440) throw Refused("Give from 1 to 1440 minutes.");
+  Deployment d(setup);
+  const std::string number = Trim(student);
+  const std::string base = SittingBaseName(number, testNumber);
+  const auto content = ReadSittingJournal(d.folder, d.key, base);
+  if (!content) throw Refused("There is no sitting of test " + std::to_string(testNumber) +
+                              " by student " + student + ".");
+  if (content->finished) throw Refused("That sitting has already ended.");
+  // One teacher at a time, so two extensions never take the same number.
+  const FolderLock lock = d.folder.Lock(ExtraName(base) + ".lock", true);
+  int count = 0;
+  ExtraSeconds(d.folder, d.key, base, content->identity, &count);
+  const std::string payload = "X\t" + std::to_string(count + 1) + "\t" +
+                              std::to_string(minutes * 60) + "\t" +
+                              std::to_string(clock.UtcSeconds());
+  const std::string line =
+      payload + "\t" + SealText(d.key, ExtraSealText(base, content->identity, payload));
+  if (const int error = d.folder.AppendLine(ExtraName(base), line)) {
+    throw FileError("Cannot write \"" + (d.folder.path() / ExtraName(base)).string() +
+                    "\": " + std::strerror(error));
+  }
+}
+
+std::vector<std::string> RecoverSittings(const RecordsSetup& setup, const Clock& clock) {
+  Deployment d(setup);
+  const Records r{d.folder, d.key, clock, setup, Sleep};
+  std::vector<std::string> lines;
+  for (const auto& base : CurrentSittings(d.folder)) {
+    const FolderLock lock = d.folder.Lock(LockName(base));
+    if (!lock.held()) continue;  // a keeper is running it
+    try {
+      const std::string done = CompleteEarlier(r, d.students, base, false);
+      if (!done.empty()) lines.push_back(base + ": " + done);
+    } catch (const Error& e) {
+      lines.push_back(base + ": " + e.what());
+    }
+  }
+  return lines;
+}
+
+}  // namespace examora
