@@ -8,6 +8,8 @@
 
 #include <thread>
 
+#include "common/numtext.h"
+#include "common/text.h"
 #include "crypto/enciphered_text.h"
 #include "engine/do_test.h"
 #include "platform/files.h"
@@ -19,6 +21,8 @@
 
 namespace examora {
 namespace {
+
+using testing::TempDir;
 
 const char* const kSource =
     "10170\r\nSit\r\nTitle: Sit\r\nCompulsory: False\r\nPassMark: 50\r\nd\r\nv\r\n"
@@ -126,7 +130,7 @@ TEST_F(Records, EachAnswerIsMarkedJournalledAndTheRecordSavedOnce) {
   const SaveReport again = service->End();
   EXPECT_TRUE(first.Complete());
   EXPECT_EQ(first.record, again.record);
-  EXPECT_NE(first.record.find(",012345678,09/12/2026,10:00,67,3,"), std::string::npos)
+  EXPECT_NE(first.record.find(",012345678,09/12/2026,10:00,73,3,UYY,Mary Smith,"), std::string::npos)
       << first.record;
   ExpectOneRecordEverywhere(first.record);
   EXPECT_THROW(service->Answer(Inputs(opened.seed, 2, true)), Refused);  // ended

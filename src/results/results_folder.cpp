@@ -237,6 +237,14 @@ bool ResultsFolder::Locked(const std::filesystem::path& name) const {
   return ::flock(file.fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
 }
 
+int ResultsFolder::MakeFolder(const std::filesystem::path& name, unsigned mode) {
+  std::string leaf;
+  Fd parent{OpenParent(name, leaf)};
+  if (parent.fd < 0) return errno;
+  if (::mkdirat(parent.fd, leaf.c_str(), mode) != 0 && errno != EEXIST) return errno;
+  return 0;
+}
+
 int ResultsFolder::Rename(const std::filesystem::path& from, const std::filesystem::path& to) {
   std::string fromLeaf, toLeaf;
   Fd fromDir{OpenParent(from, fromLeaf)};

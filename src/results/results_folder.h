@@ -61,6 +61,8 @@ class ResultsFolder : public ResultsFileSystem {
   FolderLock Lock(const std::filesystem::path& name, bool wait = false) const;
   /// Whether another process holds the lock on the file (false when the file is missing).
   bool Locked(const std::filesystem::path& name) const;
+  /// Creates a sub-folder when missing (the umask applies); 0 or the errno value.
+  int MakeFolder(const std::filesystem::path& name, unsigned mode = 02770);
   /// Renames a file within the folder; 0 or the errno value.
   int Rename(const std::filesystem::path& from, const std::filesystem::path& to);
 

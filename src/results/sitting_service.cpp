@@ -343,7 +343,10 @@ SittingService::SittingService(const RecordsSetup& setup, const Clock& clock)
     : setup_(setup), clock_(clock) {
   if (sodium_init() < 0) throw Error("the cryptography library could not start");
   folder_ = std::make_unique<ResultsFolder>(setup.folder, setup.fileMode);
-  key_ = ReadJournalKey(setup.keyFile);
+  if (const int error = folder_->MakeFolder(kJournalsFolder)) {
+    throw FileError("Cannot make the journals folder in \"" + setup.folder.string() +
+                    "\": " + std::strerror(error));
+  }  key_ = ReadJournalKey(setup.keyFile);
   students_ = ReadStudentsCrypt(setup.studentsFile);
 }
 
@@ -416,7 +419,7 @@ OpenedSitting SittingService::Open(std::string_view bytes, const std::string& ac
     throw Refused(e.what());
   }
   if (!trusted) {
-    ::mkdirat(AT_FDCWD, (setup_.folder / kTrustedFolder).c_str(), 02770);
+    folder_->MakeFolder(kTrustedFolder);
     folder_->ReplaceFile(TrustedName(fingerprint), bytes);  // so it can be completed later
   }
   auto s = std::make_unique<SittingState>();
@@ -430,7 +433,6 @@ OpenedSitting SittingService::Open(std::string_view bytes, const std::string& ac
   s->m.StudentName = student.number;
   s->m.StudyMode = false;
   s->base = SittingBaseName(RecordStudentNumber(s->m), s->m.TestNumber);
-  ::mkdirat(AT_FDCWD, (setup_.folder / kJournalsFolder).c_str(), 02770);
   s->lock = folder_->Lock(LockName(s->base));
   if (!s->lock.held()) {
     const auto since = folder_->Read(LockName(s->base), 256).value_or("");
