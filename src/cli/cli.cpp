@@ -58,6 +58,26 @@ constexpr CommandInfo kCommands[] = {
      "to the student, master and subject files in DIR; prints \"saved: \" and the record last; "
      "--hold waits instead of ending it",
      SitCommand},
+    {"sit",
+     "FILE --exam --keeper [PATH] --student NUMBER [--answers ANSWERS] [--hold]",
+     "an exam sitting through the record keeper (PATH, default the installed one): the "
+     "password on the first line of standard input, the access code on the second; the keeper "
+     "draws, marks, journals and saves; prints \"saved: \" and the record last",
+     SitCommand},
+    {"lab",
+     "setup --folder DIR --students PLAIN [--group G] [--keeper PATH] [--tests WEBDIR] | "
+     "trust FILE [--folder DIR]",
+     "as root: make the lab's group, results folder (2770), enciphered class list and journal "
+     "key (0640), the keeper's settings and its setgid bit, and trust a web folder's tests; run "
+     "again it changes nothing that is right. trust: let the keeper accept one more test",
+     LabCommand},
+    {"invigilate", "[--folder DIR] [--watch]",
+     "one line per sitting: student, name, test, state (running, interrupted, ended-unsaved, "
+     "saved), answered of asked, time left, last activity; --watch refreshes it",
+     InvigilateCommand},
+    {"sitting", "extend STUDENT TEST MINUTES [--folder DIR]",
+     "give a student's sitting more time (sealed, seen by a running keeper at once)",
+     SittingCommand},
     {"students", "encrypt PLAIN --folder DIR [-o OUT] | show FILE",
      "encipher a plain class list (default OUT: std_crypt.eqb), or print an enciphered one: "
      "the count, the folder, and one tab-separated line a student (number, password, first, "
@@ -65,7 +85,7 @@ constexpr CommandInfo kCommands[] = {
      StudentsCommand},
     {"results",
      "rebuild|split|sort|reports --folder DIR [--students FILE] [--testlist FILE] | "
-     "stats TESTNUMBER --folder DIR [--test FILE] [--testlist FILE]",
+     "stats TESTNUMBER --folder DIR [--test FILE] [--testlist FILE] | recover [--folder DIR]",
      "the result file processor's steps on a results folder, printing the lines its window logs",
      ResultsCommand},
     {"admin", "set-password [--file FILE]",

@@ -59,6 +59,10 @@ class ConsolePrompter : public ScriptedPrompter {
 };
 
 int EncryptTextCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
+int LabCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
+int InvigilateCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
+int SittingCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
+int RecoverCommand(const CommandArgs&, std::ostream&);
 int DecryptTextCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
 int EncryptCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
 int DecryptCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);

@@ -94,6 +94,7 @@ int ResultsCommand(const CommandArgs& args, std::istream&, std::ostream& out, st
   const std::string step = args.size() > 1 ? args[1] : "";
   CommandArgs rest(args.begin() + (args.empty() ? 0 : 1), args.end());
   if (!rest.empty()) rest[0] = "results " + step;
+  if (step == "recover") return RecoverCommand(rest, out);
   const Setup s = Prepare(rest, step == "stats" ? 1 : 0);
   ResultProcessor processor(s.folder, s.testList);
   if (step == "rebuild") {
@@ -108,7 +109,7 @@ int ResultsCommand(const CommandArgs& args, std::istream&, std::ostream& out, st
   } else if (step == "stats") {
     return Stats(s, out);
   } else {
-    throw UsageError("results takes rebuild, split, sort, reports or stats");
+    throw UsageError("results takes rebuild, split, sort, reports, stats or recover");
   }
   return 0;
 }

@@ -241,7 +241,7 @@ int SitCommand(const CommandArgs& given, std::istream& in, std::ostream& out, st
   DoTestModel model(m, prompter, random, clock);
   if (exam) exam->Begin(model, out);
   int malformed = 0;
-  for (std::size_t n = 0; n < lines.size() && !model.Ended(); ++n) {
+  for (std::size_t n = 0; n < lines.size(); ++n) {
     if (Trim(lines[n]).empty()) continue;
     const std::size_t colon = lines[n].find(':');
     const double position =
