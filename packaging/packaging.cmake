@@ -14,6 +14,8 @@ string(TIMESTAMP EXAMORA_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
 # The programs, and the bundled sample web folder where an installed program looks for it
 # (bin/../share/examora/webroot).
 install(TARGETS examora-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The record keeper lives outside PATH; examora-cli lab setup gives it its group and setgid bit.
+install(TARGETS examora-keeper RUNTIME DESTINATION lib/examora)
 install(DIRECTORY ${EXAMORA_WEBROOT}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/examora/webroot)
 
 # The copyright file (Debian's machine-readable format) and the changelog every Debian package

@@ -92,6 +92,8 @@ void Trust(const std::filesystem::path& folder, const std::filesystem::path& tes
            std::ostream& out) {
   const std::string bytes = ReadFileBytes(test);
   LoadTestText(bytes, test.filename().string());  // a damaged test is refused, not trusted
+  std::error_code ec;
+  std::filesystem::create_directories(folder / kTrustedFolder, ec);
   const auto copy = folder / kTrustedFolder / (Sha256Hex(bytes) + ".eqb");
   Content(copy, bytes, out);
   if (gid != static_cast<gid_t>(-1)) Own(copy, gid, 0640, out);
@@ -158,8 +160,9 @@ int LabSetup(const CommandArgs& args, std::ostream& out) {
   std::filesystem::create_directories(config.parent_path(), ec);
   Content(config,
           "# The record keeper's settings; written by examora-cli lab setup.\n"
-          "folder = " + folder.string() + "\nstudents = " + students.string() +
-              "\nkey = " + key.string() + "\ngroup = " + group + "\n",
+          "folder = " +
+              folder.string() + "\nstudents = " + students.string() + "\nkey = " + key.string() +
+              "\ngroup = " + group + "\n",
           out);
   Own(config, 0, 0644, out);
   const std::filesystem::path keeper = parsed.Option("--keeper").value_or(kInstalledKeeper);

@@ -10,11 +10,11 @@
 #include "cli/cli_sit_exam.h"
 #include "common/numtext.h"
 #include "common/text.h"
+#include "crypto/enciphered_text.h"
 #include "engine/do_test.h"
 #include "formula/evaluator.h"
 #include "platform/environment.h"
 #include "platform/files.h"
-#include "crypto/enciphered_text.h"
 #include "testfile/authoring.h"
 
 namespace examora::cli {
@@ -189,11 +189,10 @@ CommandArgs KeeperOption(const CommandArgs& args) {
 
 int SitCommand(const CommandArgs& given, std::istream& in, std::ostream& out, std::ostream& err) {
   const CommandArgs args = KeeperOption(given);
-  const Arguments parsed =
-      ParseArguments(args,
-                     {"--seed", "--answers", "--students", "--student", "--save", "--journal-key",
-                      "--keeper"},
-                     1, {"--exam", "--hold"});
+  const Arguments parsed = ParseArguments(
+      args,
+      {"--seed", "--answers", "--students", "--student", "--save", "--journal-key", "--keeper"}, 1,
+      {"--exam", "--hold"});
   const double seed =
       parsed.Option("--seed") ? NumberArgument(*parsed.Option("--seed"), "--seed") : 1;
   ModuleExamora m;
@@ -266,7 +265,7 @@ int SitCommand(const CommandArgs& given, std::istream& in, std::ostream& out, st
         problem = "nothing was marked";
       }
       const auto i = static_cast<std::size_t>(position);
-      if (problem.empty() && model.QuestionState[i] < 8) problem = "nothing was marked";
+      if (problem.empty() && exam && model.QuestionState[i] < 8) problem = "nothing was marked";
       if (problem.empty()) {
         out << "Q" << i << ' ' << model.ResultCode[i] << ' ' << model.QuestionState[i] << '\n';
         PrintBoxes(out, prompter, before);
