@@ -16,9 +16,9 @@
 #include "platform/files.h"
 #include "results/keeper_protocol.h"
 #include "results/resume.h"
+#include "test_support.h"
 #include "testfile/access_code.h"
 #include "testfile/authoring.h"
-#include "test_support.h"
 
 namespace examora {
 namespace {
@@ -45,9 +45,9 @@ class Records : public ::testing::Test {
   void SetUp() override {
     folder = dir / "res";
     std::filesystem::create_directories(folder / "subject_files");
-    WriteStudentsCrypt(folder / "std_crypt.eqb",
-                       {folder.string(),
-                        {{"012345678", "ab1Z", "Mary", "Smith"}, {"123456789", "cd2Y", "Tom", "Jones"}}});
+    WriteStudentsCrypt(folder / "std_crypt.eqb", {folder.string(),
+                                                  {{"012345678", "ab1Z", "Mary", "Smith"},
+                                                   {"123456789", "cd2Y", "Tom", "Jones"}}});
     WriteFileAtomically(folder / "journal.key", std::string(64, 'a') + "\n");
     bytes = TestBytes();
     setup.folder = folder;
@@ -146,9 +146,13 @@ struct Kill : std::runtime_error {
 };
 
 TEST_F(Records, AKillAtEveryStepOfTheSaveLeavesExactlyOneLinePerFile) {
-  const std::vector<std::string> steps = {
-      "answer",          "ended",          "appended Student file", "noted Student file",
-      "appended Master file", "noted Master file", "appended Subject file"};
+  const std::vector<std::string> steps = {"answer",
+                                          "ended",
+                                          "appended Student file",
+                                          "noted Student file",
+                                          "appended Master file",
+                                          "noted Master file",
+                                          "appended Subject file"};
   for (const auto& step : steps) {
     SCOPED_TRACE(step);
     std::filesystem::remove_all(folder / kJournalsFolder);
@@ -226,8 +230,9 @@ TEST_F(Records, ASecondLiveSittingIsRefusedUntilTheFirstIsGone) {
     second->Open(bytes, Code());
     FAIL() << "a second live sitting opened";
   } catch (const Refused& e) {
-    EXPECT_NE(std::string(e.what()).find("already open for you elsewhere (since 10:00 on 09/12/2026"),
-              std::string::npos)
+    EXPECT_NE(
+        std::string(e.what()).find("already open for you elsewhere (since 10:00 on 09/12/2026"),
+        std::string::npos)
         << e.what();
   }
   // Another student's sitting of the same test is no business of the lock.
@@ -261,7 +266,8 @@ TEST_F(Records, TheKeeperTakesOnlyTrustedTestsAndTheCurrentAccessCode) {
       EXPECT_NO_THROW(service->Open(c.test, c.code));
     } else {
       EXPECT_THROW(service->Open(c.test, c.code), Refused);
-      EXPECT_FALSE(std::filesystem::exists(folder / kJournalsFolder / "012345678_10170journal.txt"));
+      EXPECT_FALSE(
+          std::filesystem::exists(folder / kJournalsFolder / "012345678_10170journal.txt"));
     }
   }
 }
@@ -271,9 +277,12 @@ TEST_F(Records, SignInRefusesEveryWrongPasswordAfterADelayAndSaysNotWhich) {
     const char* number;
     const char* password;
     bool accepted;
-  } cases[] = {{"012345678", "ab1Z", true}, {"012345678", "", false},
-               {"012345678", "ab1", false}, {"012345678", "ab1Zx", false},
-               {"012345678", "AB1Z", false}, {"012345679", "ab1Z", false},
+  } cases[] = {{"012345678", "ab1Z", true},
+               {"012345678", "", false},
+               {"012345678", "ab1", false},
+               {"012345678", "ab1Zx", false},
+               {"012345678", "AB1Z", false},
+               {"012345679", "ab1Z", false},
                {"", "", false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.number) + "/" + c.password);

@@ -58,8 +58,7 @@ constexpr CommandInfo kCommands[] = {
      "to the student, master and subject files in DIR; prints \"saved: \" and the record last; "
      "--hold waits instead of ending it",
      SitCommand},
-    {"sit",
-     "FILE --exam --keeper [PATH] --student NUMBER [--answers ANSWERS] [--hold]",
+    {"sit", "FILE --exam --keeper [PATH] --student NUMBER [--answers ANSWERS] [--hold]",
      "an exam sitting through the record keeper (PATH, default the installed one): the "
      "password on the first line of standard input, the access code on the second; the keeper "
      "draws, marks, journals and saves; prints \"saved: \" and the record last",

@@ -36,8 +36,8 @@ LocalDateTime SystemClock::Now() const {
 
 long long SerialSeconds(const LocalDateTime& t) {
   using namespace std::chrono;
-  const auto day = sys_days{year_month_day{year{t.year}, month{unsigned(t.month)},
-                                           std::chrono::day{unsigned(t.day)}}};
+  const auto day = sys_days{
+      year_month_day{year{t.year}, month{unsigned(t.month)}, std::chrono::day{unsigned(t.day)}}};
   return static_cast<long long>(day.time_since_epoch().count()) * 86400 + t.hour * 3600 +
          t.minute * 60 + static_cast<long long>(t.second);
 }

@@ -333,7 +333,8 @@ JournalContent ParseJournal(const std::string& text, const std::optional<std::st
     if (seals.size() == 1) {
       content.identity = ParseIdentity(fields, path);
     } else if (content.finished) {
-      if (fields.size() != 2 || fields[0] != "W") Broken(path, "goes on after the sitting finished");
+      if (fields.size() != 2 || fields[0] != "W")
+        Broken(path, "goes on after the sitting finished");
       content.written.push_back(fields[1]);
     } else if (fields[0] == "E") {
       content.finished = true;

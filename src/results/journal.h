@@ -55,9 +55,9 @@ struct JournalContent {
   bool finished = false;  // the sitting ended (its results went to `SaveResults`)
   std::string record;     // the record the sitting ended with (empty in an older journal)
   std::vector<std::string> written;  // the files known to hold that record, in order
-  std::string note;       // e.g. a last entry cut off by the interruption, which is ignored
-  std::string lastSeal;   // the chain to go on from
-  int entries = 0;        // whole entries, the sitting's own included
+  std::string note;      // e.g. a last entry cut off by the interruption, which is ignored
+  std::string lastSeal;  // the chain to go on from
+  int entries = 0;       // whole entries, the sitting's own included
 };
 
 /// The journal's file for a student and test in a native student files folder.

@@ -122,11 +122,20 @@ std::string EscapeField(std::string_view field) {
   out.reserve(field.size());
   for (const char c : field) {
     switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\t': out += "\\t"; break;
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      default: out += c;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -313,8 +322,7 @@ StudentRow KeeperClient::SignIn(const std::string& number, const std::string& pa
 }
 
 OpenedSitting KeeperClient::Open(std::string_view testBytes, const std::string& accessCode) {
-  const auto f =
-      Request(Line({"OPEN", accessCode, std::to_string(testBytes.size())}), testBytes);
+  const auto f = Request(Line({"OPEN", accessCode, std::to_string(testBytes.size())}), testBytes);
   if (f.size() != 6) throw Error("The record keeper gave a malformed reply");
   OpenedSitting opened;
   opened.resumed = f[1] == "resumed";
@@ -391,10 +399,14 @@ RecordsSetup ReadKeeperConfig(const std::filesystem::path& path) {
   if (!ini.problems.empty()) throw FormatError(ini.problems.front().Text());
   RecordsSetup setup;
   for (const auto& entry : ini.entries) {
-    if (entry.key == "folder") setup.folder = entry.value;
-    else if (entry.key == "students") setup.studentsFile = entry.value;
-    else if (entry.key == "key") setup.keyFile = entry.value;
-    else if (entry.key == "admin-password-file") setup.adminPasswordFile = entry.value;
+    if (entry.key == "folder")
+      setup.folder = entry.value;
+    else if (entry.key == "students")
+      setup.studentsFile = entry.value;
+    else if (entry.key == "key")
+      setup.keyFile = entry.value;
+    else if (entry.key == "admin-password-file")
+      setup.adminPasswordFile = entry.value;
     else if (entry.key != "group") {
       throw FormatError(path.string() + ":" + std::to_string(entry.line) + ": unknown key \"" +
                         entry.key.substr(0, 80) + "\"");

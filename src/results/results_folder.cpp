@@ -126,8 +126,8 @@ int ResultsFolder::AppendLine(const std::filesystem::path& path, std::string_vie
   if (::fstat(file.fd, &info) != 0) return errno;
   // A line cut short by a crash elsewhere must not swallow this record: start a fresh line.
   char last = '\n';
-  const bool midLine = info.st_size > 0 && ::pread(file.fd, &last, 1, info.st_size - 1) == 1 &&
-                       last != '\n';
+  const bool midLine =
+      info.st_size > 0 && ::pread(file.fd, &last, 1, info.st_size - 1) == 1 && last != '\n';
   std::string bytes = midLine ? "\r\n" : "";
   bytes.append(line).append("\r\n");
   int error = WriteWhole(file.fd, bytes);

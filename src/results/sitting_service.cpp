@@ -60,8 +60,7 @@ std::string ExtraName(const std::string& base) {
   return std::string(kJournalsFolder) + "/" + base + "extra.txt";
 }
 std::string TrustedName(const std::string& fingerprint) {
-  return std::string(kTrustedFolder) + "/" + fingerprint.substr(fingerprint.find(':') + 1) +
-         ".eqb";
+  return std::string(kTrustedFolder) + "/" + fingerprint.substr(fingerprint.find(':') + 1) + ".eqb";
 }
 
 std::string ResultsFileName(const std::string& label, const ResultsFields& fields) {
@@ -147,8 +146,8 @@ long long Deadline(const ResultsFolder& folder, const JournalKey& key, const std
   return id.started + id.totalSeconds + ExtraSeconds(folder, key, base, id);
 }
 
-std::optional<JournalContent> ReadSittingJournal(const ResultsFolder& folder,
-                                                 const JournalKey& key, const std::string& base) {
+std::optional<JournalContent> ReadSittingJournal(const ResultsFolder& folder, const JournalKey& key,
+                                                 const std::string& base) {
   const auto text = folder.Read(JournalName(base), std::size_t{4} << 20);
   if (!text) return std::nullopt;
   return ParseJournal(*text, folder.Read(HeadName(base), 4096), key,
@@ -168,8 +167,8 @@ JournalKey ReadJournalKey(const std::filesystem::path& path) {
   const std::string text = ReadFileBytes(path, 4096);
   JournalKey key{};
   std::size_t length = 0;
-  if (sodium_hex2bin(key.data(), key.size(), text.data(), text.size(), " \r\n", &length,
-                     nullptr) != 0 ||
+  if (sodium_hex2bin(key.data(), key.size(), text.data(), text.size(), " \r\n", &length, nullptr) !=
+          0 ||
       length != key.size()) {
     throw FormatError("The journal key \"" + path.string() + "\" is not 64 hexadecimal digits");
   }
@@ -203,7 +202,6 @@ struct SittingState {
   std::string lastBackup;
   SaveReport report;
 };
-
 
 namespace {
 
@@ -299,8 +297,9 @@ std::string CompleteEarlier(const Records& r, const StudentsTable& students,
     if (r.clock.UtcSeconds() < Deadline(r.folder, r.key, base, content->identity)) return {};
     const auto trusted = r.folder.Read(TrustedName(content->identity.bankFingerprint));
     if (!trusted) {
-      throw Refused("The interrupted sitting cannot be completed here (its test is no longer "
-                    "available); ask the teacher.");
+      throw Refused(
+          "The interrupted sitting cannot be completed here (its test is no longer "
+          "available); ask the teacher.");
     }
     earlier.m.Bank = LoadTestText(*trusted, "the test");
     earlier.m.TestNumber = content->identity.testNumber;
@@ -310,12 +309,14 @@ std::string CompleteEarlier(const Records& r, const StudentsTable& students,
     earlier.model =
         std::make_unique<DoTestModel>(earlier.m, earlier.prompter, earlier.random, r.clock);
     ReplayJournal(*earlier.model, earlier.m, *content);
-    earlier.journal = std::make_unique<SittingJournal>(r.folder, JournalName(base), r.key, *content);
+    earlier.journal =
+        std::make_unique<SittingJournal>(r.folder, JournalName(base), r.key, *content);
     earlier.model->SaveResults = [] { return true; };
     EndAndSave(r, earlier);
     done = "ran out of time and was saved as it stood";
   } else if (content->written.size() < ResultsFileLabels().size()) {
-    earlier.journal = std::make_unique<SittingJournal>(r.folder, JournalName(base), r.key, *content);
+    earlier.journal =
+        std::make_unique<SittingJournal>(r.folder, JournalName(base), r.key, *content);
     earlier.report.record = content->record;
     earlier.report.written = content->written;
     SaveRecord(r, earlier, true);
@@ -346,7 +347,8 @@ SittingService::SittingService(const RecordsSetup& setup, const Clock& clock)
   if (const int error = folder_->MakeFolder(kJournalsFolder)) {
     throw FileError("Cannot make the journals folder in \"" + setup.folder.string() +
                     "\": " + std::strerror(error));
-  }  key_ = ReadJournalKey(setup.keyFile);
+  }
+  key_ = ReadJournalKey(setup.keyFile);
   students_ = ReadStudentsCrypt(setup.studentsFile);
 }
 
@@ -449,14 +451,13 @@ OpenedSitting SittingService::Open(std::string_view bytes, const std::string& ac
   try {
     earlier = ReadSittingJournal(*folder_, key_, s->base);
   } catch (const FormatError& e) {
-    const std::string aside = JournalName(s->base) + ".damaged-" +
-                              std::to_string(clock_.UtcSeconds());
+    const std::string aside =
+        JournalName(s->base) + ".damaged-" + std::to_string(clock_.UtcSeconds());
     folder_->Rename(JournalName(s->base), aside);
     opened.notes.push_back(std::string(e.what()) + "; it was set aside for the teacher.");
   }
   const auto now = clock_.UtcSeconds();
-  if (earlier && !earlier->finished &&
-      now < Deadline(*folder_, key_, s->base, earlier->identity)) {
+  if (earlier && !earlier->finished && now < Deadline(*folder_, key_, s->base, earlier->identity)) {
     if (earlier->identity.bankFingerprint != fingerprint) {
       throw Refused(
           "Your interrupted sitting of this test used an earlier version of it; ask the "
@@ -472,7 +473,8 @@ OpenedSitting SittingService::Open(std::string_view bytes, const std::string& ac
     opened.answers = earlier->answers;
   } else {
     if (earlier) {
-      const std::string done = CompleteEarlier(Records{*folder_, key_, clock_, setup_, Waiter()}, students_, s->base, true);
+      const std::string done = CompleteEarlier(Records{*folder_, key_, clock_, setup_, Waiter()},
+                                               students_, s->base, true);
       if (!done.empty()) opened.notes.push_back("Your earlier sitting of this test " + done + ".");
     }
     unsigned char random[8];
@@ -483,10 +485,11 @@ OpenedSitting SittingService::Open(std::string_view bytes, const std::string& ac
     if (!setup_.keeper && setup_.seed) seed = *setup_.seed;
     PrepareSeededSitting(s->m, seed, s->prompter);
     s->model = std::make_unique<DoTestModel>(s->m, s->prompter, s->random, clock_);
-    s->identity = {RecordStudentNumber(s->m), s->m.TestNumber, s->m.TestName, fingerprint, seed,
-                   now, s->model->SecondsLeft};
-    s->journal = std::make_unique<SittingJournal>(*folder_, JournalName(s->base), key_,
-                                                  s->identity);
+    s->identity = {
+        RecordStudentNumber(s->m), s->m.TestNumber, s->m.TestName, fingerprint, seed, now,
+        s->model->SecondsLeft};
+    s->journal =
+        std::make_unique<SittingJournal>(*folder_, JournalName(s->base), key_, s->identity);
     opened.seed = seed;
   }
   SittingState& sitting = *s;
@@ -496,7 +499,8 @@ OpenedSitting SittingService::Open(std::string_view bytes, const std::string& ac
   };
   sitting_ = std::move(s);
   // Killed after its last answer was journalled: it ended then, and is saved now.
-  if (sitting.model->Ended()) EndAndSave(Records{*folder_, key_, clock_, setup_, Waiter()}, sitting);
+  if (sitting.model->Ended())
+    EndAndSave(Records{*folder_, key_, clock_, setup_, Waiter()}, sitting);
   opened.secondsLeft = SecondsLeft();
   return opened;
 }
@@ -673,8 +677,9 @@ void ExtendSitting(const RecordsSetup& setup, const Clock& clock, const std::str
   const std::string number = Trim(student);
   const std::string base = SittingBaseName(number, testNumber);
   const auto content = ReadSittingJournal(d.folder, d.key, base);
-  if (!content) throw Refused("There is no sitting of test " + std::to_string(testNumber) +
-                              " by student " + student + ".");
+  if (!content)
+    throw Refused("There is no sitting of test " + std::to_string(testNumber) + " by student " +
+                  student + ".");
   if (content->finished) throw Refused("That sitting has already ended.");
   // One teacher at a time, so two extensions never take the same number.
   const FolderLock lock = d.folder.Lock(ExtraName(base) + ".lock", true);
