@@ -274,6 +274,7 @@ void SittingJournal::AppendEntry(const std::vector<std::string>& fields) {
   }
   lastSeal_ = seal;
   ++count_;
+  if (!headEveryEntry && fields[0] == "A") return;
   if (const int error = files_.ReplaceFile(HeadPath(path_), HeadText(key_, count_, lastSeal_))) {
     throw FileError("Cannot write \"" + HeadPath(path_).string() + "\": " + std::strerror(error));
   }

@@ -468,6 +468,7 @@ OpenedSitting SittingService::Open(std::string_view bytes, const std::string& ac
     ReplayJournal(*s->model, s->m, *earlier);
     s->identity = earlier->identity;
     s->journal = std::make_unique<SittingJournal>(*folder_, JournalName(s->base), key_, *earlier);
+    s->journal->headEveryEntry = !setup_.keeper;
     opened.resumed = true;
     opened.seed = s->identity.seed;
     opened.answers = earlier->answers;
@@ -490,6 +491,7 @@ OpenedSitting SittingService::Open(std::string_view bytes, const std::string& ac
         s->model->SecondsLeft};
     s->journal =
         std::make_unique<SittingJournal>(*folder_, JournalName(s->base), key_, s->identity);
+    s->journal->headEveryEntry = !setup_.keeper;
     opened.seed = seed;
   }
   SittingState& sitting = *s;
