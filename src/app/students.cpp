@@ -133,6 +133,18 @@ int FindStudent(const StudentsTable& table, std::string_view number) {
   return 0;
 }
 
+bool PasswordMatches(const StudentRow& row, std::string_view typed) {
+  const std::string& expected = row.password;
+  // Every character of the right password is compared whatever came before, so the time taken
+  // tells nothing about how much of it was typed right; a shorter or longer text differs.
+  std::size_t difference = expected.size() ^ typed.size();
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const char given = i < typed.size() ? typed[i] : '\0';
+    difference |= static_cast<unsigned char>(expected[i] ^ given);
+  }
+  return difference == 0 && !expected.empty();
+}
+
 std::string FolderWithSeparator(std::string_view folder) {
   std::string trimmed = Trim(folder);
   if (trimmed.empty() || (trimmed.back() != '\\' && trimmed.back() != '/')) trimmed += '\\';
