@@ -1,6 +1,7 @@
 // The test window's core: presentation, answer entry and the marking edge cases.
 #include "engine/do_test.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -372,15 +373,16 @@ TEST(DoTestView, WindowRulesAsData) {
   EXPECT_TRUE(exam.model->WindowView().endButton);
   EXPECT_EQ(exam.model->WindowView().compulsoryNotice,
             "NON-COMPULSORY: You may leave questions out. ");
-  exam.model->SaveResults = [] { return false; };  // a failed save offers no "Save to USB"
-  exam.model->EndtheTest();
-  v = exam.model->WindowView();
-  EXPECT_TRUE(v.quitAll);
-  EXPECT_FALSE(v.saveUsb);
-  Window saved({{"@T", "", "A", "2"}}, false);
-  saved.model->SaveResults = [] { return true; };
-  saved.model->EndtheTest();
-  EXPECT_TRUE(saved.model->WindowView().saveUsb && saved.model->WindowView().saveUsbEnabled);
+  EXPECT_FALSE(v.quitAll || v.saveUsb);  // nothing to leave by while the test runs
+  // Whether the save reached every file or not, both buttons: after a failed one the end
+  // screen sends the student to "Save to USB".
+  for (const bool complete : {true, false}) {
+    Window ended({{"@T", "", "A", "2"}}, false);
+    ended.model->SaveResults = [complete] { return complete; };
+    ended.model->EndtheTest();
+    v = ended.model->WindowView();
+    EXPECT_TRUE(v.quitAll && v.saveUsb && v.saveUsbEnabled) << complete;
+  }
   Window forbidden({{"@T", "", "A", "2"}}, true, false);
   forbidden.model->EndtheTest();
   EXPECT_TRUE(forbidden.model->WindowView().saveUsb);
@@ -390,6 +392,52 @@ TEST(DoTestView, WindowRulesAsData) {
   EXPECT_GE(ContrastRatio(kLightYellow, kScoreBackground), 4.5);
   EXPECT_LT(ContrastRatio(kLightYellow, kWhite), 4.5);  // as it stood before: unreadable
   EXPECT_DOUBLE_EQ(ContrastRatio(0x000000, 0xFFFFFF), 21);
+}
+
+// Closing the window after the end runs EndtheTest again: the screen is shown again, the
+// record is not saved twice; a study sitting saves nothing at all.
+TEST(DoTestEnd, ASecondEndingSavesNothingAgain) {
+  for (const bool study : {false, true}) {
+    Window w({{"@T", "", "A", "2"}}, study);
+    int saves = 0;
+    w.model->SaveResults = [&saves] { return ++saves, true; };
+    w.model->EndtheTest();
+    EXPECT_EQ(saves, study ? 0 : 1);
+    const std::vector<std::string> screen = w.model->endScreen;
+    w.model->EndtheTest();
+    EXPECT_EQ(saves, study ? 0 : 1);
+    EXPECT_EQ(w.ended, 2);
+    EXPECT_EQ(w.model->endScreen, screen);
+  }
+}
+
+// The end screen names the account taking the test, whether or not anything set `UserName`
+// (a study sitting leaves the computer's name in it; examora-cli nothing).
+TEST(DoTestEnd, TheEndScreenShowsTheUserName) {
+  const struct Row {
+    bool study;
+    const char* variable;  // USERNAME
+    const char* login;
+    const char* moduleUserName;
+    const char* shown;
+  } rows[] = {{true, "jsmith", "s1", "LAB-PC-07", "jsmith"},
+              {false, "", "s1234", "", "s1234"},
+              {false, "jsmith", "s1", "jsmith", "jsmith"}};
+  for (const auto& row : rows) {
+    Window w({{"@T", "", "A", "2"}}, row.study);
+    FixedEnvironment env;
+    env.variables["USERNAME"] = row.variable;
+    env.login = row.login;
+    env.host = "LAB-PC-07";
+    w.m.UserName = row.moduleUserName;
+    w.model = std::make_unique<DoTestModel>(w.m, w.prompter, w.random, w.clock, env);
+    w.model->EndtheTest();
+    const auto& screen = w.model->endScreen;
+    EXPECT_NE(
+        std::find(screen.begin(), screen.end(), std::string(" Computer Username = ") + row.shown),
+        screen.end())
+        << row.shown;
+  }
 }
 
 TEST(DoTestMarking, ContinuationLimitWarning) {

@@ -1,7 +1,9 @@
 #include "results/saving.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -9,6 +11,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -268,6 +271,114 @@ TEST(ResultsFiles, ReplacingNeverWritesThroughAPlantedName) {
   std::size_t left = 0;
   for (const auto& entry : fs::directory_iterator(dir.path())) left += entry.path() != target;
   EXPECT_EQ(left, 2u);  // the victim and the planted link: no temporary file stays
+}
+
+// Sets the umask for one scope; results saving's modes are read against it.
+struct Umask {
+  explicit Umask(mode_t mask) : before(::umask(mask)) {}
+  ~Umask() { ::umask(before); }
+  mode_t before;
+};
+
+unsigned ModeOf(const fs::path& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+// A lab's shared folder is group-writable and its umask 002: a file one account creates must
+// stay writable by the others, not keep the temporary file's 0600 or a fixed 0644.
+TEST(ResultsFiles, NewFilesAreReadAndWriteForAllLessTheUmask) {
+  TempDir dir;
+  DiskResultsFileSystem disk;
+  for (const auto& [mask, mode] : {std::pair<mode_t, unsigned>{002, 0664}, {022, 0644}}) {
+    const Umask scoped(mask);
+    const std::string tag = std::to_string(mask);
+    ASSERT_EQ(disk.AppendLine(dir / ("master" + tag), "line,"), 0);
+    ASSERT_EQ(disk.ReplaceFile(dir / ("backup" + tag), "line,\r\n"), 0);
+    ASSERT_EQ(disk.ReplaceFile(dir / ("backup" + tag), "again,\r\n"), 0);  // replacing too
+    EXPECT_EQ(ModeOf(dir / ("master" + tag)), mode) << tag;
+    EXPECT_EQ(ModeOf(dir / ("backup" + tag)), mode) << tag;
+  }
+}
+
+// A link planted at a results file's name: an append refuses it (ELOOP) and writes nothing
+// anywhere, a replacement replaces the link itself; an ordinary file is written as always.
+TEST(ResultsFiles, NoRecordIsWrittenThroughASymbolicLink) {
+  TempDir dir;
+  DiskResultsFileSystem disk;
+  const fs::path victim = dir / "victim.txt", absent = dir / "absent.txt";
+  WriteFileAtomically(victim, "keep\r\n");
+  const struct Row {
+    const char* name;
+    fs::path linkTo;  // empty: an ordinary file
+    int appendError;
+  } rows[] = {{"linked.txt", victim, ELOOP}, {"dangling.txt", absent, ELOOP}, {"plain.txt", {}, 0}};
+  for (const auto& row : rows) {
+    const fs::path target = dir / row.name;
+    if (!row.linkTo.empty()) fs::create_symlink(row.linkTo, target);
+    EXPECT_EQ(disk.AppendLine(target, "record,"), row.appendError) << row.name;
+    EXPECT_EQ(fs::is_symlink(target), !row.linkTo.empty()) << row.name;
+    if (row.linkTo.empty()) {
+      EXPECT_EQ(ReadFileBytes(target), "record,\r\n");
+    }
+    ASSERT_EQ(disk.ReplaceFile(target, "backup,\r\n"), 0) << row.name;
+    EXPECT_FALSE(fs::is_symlink(target)) << row.name;
+    EXPECT_EQ(ReadFileBytes(target), "backup,\r\n") << row.name;
+  }
+  EXPECT_EQ(ReadFileBytes(victim), "keep\r\n");
+  EXPECT_FALSE(fs::exists(absent));
+}
+
+TEST_F(SavingTest, APlantedLinkIsReportedAndTheRecordNotWrittenThroughIt) {
+  WriteFileAtomically(dir / "victim.txt", "keep\r\n");
+  fs::create_symlink(dir / "victim.txt", dir / "masterfile.txt");
+  prompter.SetNextText(std::nullopt);
+  const SaveOutcome outcome = WriteResults(m, RecordFields(m, 50, "YXZ", when), seams);
+  EXPECT_EQ(Messages(), (std::vector<std::string>{"The error is...75 Master file",
+                                                  "Enter the name of the file"}));
+  EXPECT_EQ(outcome.written, std::vector<std::string>{" Student file"});
+  EXPECT_EQ(Read("victim.txt"), "keep\r\n");
+}
+
+// The disk, with its writes accepting only `writeBudget` bytes and its flushes failing with
+// `syncError` (a network share's EIO).
+struct FailingDisk : DiskResultsFileSystem {
+  std::size_t writeBudget = SIZE_MAX;
+  int syncError = 0;
+  ssize_t Write(int fd, const char* data, std::size_t size) override {
+    if (writeBudget == 0) return errno = ENOSPC, -1;
+    const std::size_t n = std::min(size, writeBudget);
+    if (writeBudget != SIZE_MAX) writeBudget -= n;
+    return DiskResultsFileSystem::Write(fd, data, n);
+  }
+  int Sync(int fd) override {
+    return syncError ? (errno = syncError, -1) : DiskResultsFileSystem::Sync(fd);
+  }
+};
+
+TEST(ResultsFiles, AFailedWriteOrFlushIsReportedAndTheLineTakenBack) {
+  const struct Row {
+    std::size_t writeBudget;
+    int syncError, error;
+    const char* after;
+  } rows[] = {{SIZE_MAX, 0, 0, "old,\r\nnew,\r\n"},
+              {SIZE_MAX, EIO, EIO, "old,\r\n"},
+              {3, 0, ENOSPC, "old,\r\n"}};
+  for (const auto& row : rows) {
+    TempDir dir;
+    WriteFileAtomically(dir / "master.txt", "old,\r\n");
+    WriteFileAtomically(dir / "temp.txt", "old,\r\n");
+    FailingDisk disk;
+    disk.writeBudget = row.writeBudget;
+    disk.syncError = row.syncError;
+    EXPECT_EQ(disk.AppendLine(dir / "master.txt", "new,"), row.error) << row.syncError;
+    EXPECT_EQ(ReadFileBytes(dir / "master.txt"), row.after);
+    EXPECT_EQ(disk.ReplaceFile(dir / "temp.txt", "new,\r\n"), row.error);
+    EXPECT_EQ(ReadFileBytes(dir / "temp.txt"), row.error ? "old,\r\n" : "new,\r\n");
+    std::size_t files = 0;
+    for (const auto& entry : fs::directory_iterator(dir.path())) files += !entry.is_directory();
+    EXPECT_EQ(files, 2u);  // no temporary file stays
+  }
 }
 
 TEST(BackupTimer, ShowsSavingThenTheGreyCodes) {

@@ -245,6 +245,59 @@ TEST(DeploymentSettings, AnExamComputersOwnFileAloneCounts) {
   EXPECT_EQ(LoadDeploymentSettings(args, env).adminPasswordFile, "/home/s/mine");
 }
 
+// The exam computer's own file may also be one of the system folders' files (under any
+// spelling of that folder): either way each of its bad lines is reported once, and its own
+// lines are not reported as ignored.
+TEST(DeploymentSettings, AnExamComputersBadLinesAreReportedOnce) {
+  TempDir dir;
+  const std::string sys1 = (dir / "sys1").string();
+  const struct Row {
+    const char* labFolder;  // under dir
+    std::string configDirs;
+  } rows[] = {{"lab", sys1},
+              {"sys1", sys1},
+              {"sys1", sys1 + "/"},
+              {"sys1", dir.path().string() + "//sys1"}};
+  for (const auto& row : rows) {
+    std::filesystem::remove_all(dir / "lab");
+    std::filesystem::remove_all(dir / "sys1");
+    WriteConf(dir / row.labFolder, "mode = exam\ncolour = blue\n");
+    auto env = Machine(dir);
+    env.variables["XDG_CONFIG_DIRS"] = row.configDirs;
+    env.labConfigFile = dir / row.labFolder / "examora/examora.conf";
+    std::vector<std::string> args;
+    const auto s = LoadDeploymentSettings(args, env);
+    EXPECT_TRUE(s.examMode);
+    std::string all;
+    for (const auto& problem : s.problems) all += "\n" + problem;
+    ASSERT_EQ(s.problems.size(), 1u) << row.configDirs << all;
+    EXPECT_NE(s.problems[0].find(":2: unknown key \"colour\""), std::string::npos);
+  }
+}
+
+// Of two system folders the first is the stronger: a key the weaker file sets twice (its
+// repetition reported) still gives way to the stronger file's line.
+TEST(DeploymentSettings, TheStrongerSystemFileWinsOverAKeyTheWeakerSetsTwice) {
+  TempDir dir;
+  const struct Row {
+    const char *sys1, *sys2, *students;
+    std::size_t problems;
+  } rows[] = {{"students = /strong\n", "students = /weak1\nstudents = /weak2\n", "/strong", 1},
+              {"students = /strong\n", "students = /weak1\nstudents =\n", "/strong", 1},
+              {"students = /s1\nstudents = /s2\n", "students = /weak\n", "/s2", 1},
+              {"", "students = /weak1\nstudents = /weak2\n", "/weak2", 1},
+              {"students = /strong\n", "students = /weak\n", "/strong", 0}};
+  for (const auto& row : rows) {
+    WriteConf(dir / "sys1", row.sys1);
+    WriteConf(dir / "sys2", row.sys2);
+    auto env = Machine(dir);
+    std::vector<std::string> args;
+    const auto s = LoadDeploymentSettings(args, env);
+    EXPECT_EQ(s.studentsFile, row.students) << row.sys1 << row.sys2;
+    EXPECT_EQ(s.problems.size(), row.problems) << row.sys1 << row.sys2;
+  }
+}
+
 TEST(DeploymentSettings, AFlagOptionStandsForItsValue) {
   const SettingKey keys[] = {{"mode", "--exam", "EXAMORA_MODE", "exam", "", ""}};
   FixedEnvironment env;

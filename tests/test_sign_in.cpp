@@ -1,5 +1,7 @@
 #include "app/sign_in.h"
 
+#include <chrono>
+
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
@@ -16,7 +18,9 @@ struct SignInTest : ::testing::Test {
   FixedEnvironment env;
   DeploymentSettings settings;
   ScriptedPrompter prompter;
-  SignInModel model{m, settings, env, prompter};
+  std::vector<std::chrono::milliseconds> waits;  // what the sign-in asked to wait, in order
+  SignInModel::Wait recordWait = [this](std::chrono::milliseconds t) { waits.push_back(t); };
+  SignInModel model{m, settings, env, prompter, recordWait};
 
   SignInTest() {
     settings.programFolder = "D:\\exams";
@@ -79,6 +83,42 @@ TEST_F(SignInTest, WrongNumberOrPasswordGetTheSameMessageAndNothingOpens) {
   EXPECT_FALSE(model.OpenSelectionOnListArrival());
 }
 
+// Only the whole password signs in: none of it, a part of it or more than it is refused, and
+// every refusal holds the next try back; a sign-in that succeeds waits for nothing.
+TEST_F(SignInTest, OnlyTheWholePasswordSignsInAndARefusalWaits) {
+  const struct Row {
+    const char* number;
+    const char* password;
+    bool signsIn;
+  } rows[] = {{"012345678", "", false},      {"012345678", "ab1", false},
+              {"012345678", "ab1Zx", false}, {"123123123", "ab1Z", false},
+              {"987654321", "ab1Z", false},  {"012345678", "ab1Z", true}};
+  for (const auto& row : rows) {
+    ModuleExamora fresh;
+    waits.clear();
+    SignInModel each{fresh, settings, env, prompter, recordWait};
+    ASSERT_TRUE(each.LoadStudents());
+    prompter.SetNextText(row.password);
+    EXPECT_EQ(each.cmdValidate_Click(row.number), row.signsIn) << row.number << row.password;
+    EXPECT_EQ(fresh.StudentIndex, row.signsIn ? 1 : 0);
+    if (row.signsIn) {
+      EXPECT_TRUE(waits.empty());
+    } else {
+      ASSERT_EQ(waits.size(), 1u) << row.password;
+      EXPECT_GE(waits[0], std::chrono::seconds(2));
+    }
+  }
+}
+
+TEST(PasswordMatches, TheSameCharactersAndLengthOnly) {
+  const StudentRow row{"012345678", "ab1Z", "Mary", "Smith"};
+  const std::pair<const char*, bool> typed[] = {{"ab1Z", true},   {"", false},     {"ab1", false},
+                                                {"ab1Zx", false}, {"AB1Z", false}, {"ab1z", false},
+                                                {"xb1Z", false}};
+  for (const auto& [text, matches] : typed) EXPECT_EQ(PasswordMatches(row, text), matches) << text;
+  EXPECT_FALSE(PasswordMatches({"012345678", "", "", ""}, ""));  // no password: no sign-in
+}
+
 TEST_F(SignInTest, MalformedNumberOrCancelledPasswordAskNothingFurther) {
   model.LoadStudents();
   EXPECT_FALSE(model.cmdValidate_Click("01234567"));  // eight digits: no password asked
@@ -87,6 +127,7 @@ TEST_F(SignInTest, MalformedNumberOrCancelledPasswordAskNothingFurther) {
   prompter.SetNextText(std::nullopt);
   EXPECT_FALSE(model.cmdValidate_Click("012345678"));
   EXPECT_EQ(Messages(), std::vector<std::string>{"Enter your 4-character password"});
+  EXPECT_TRUE(waits.empty());  // no password was refused
 }
 
 TEST_F(SignInTest, MissingStudentsFileIsSaidAndValidateStaysOff) {

@@ -238,6 +238,18 @@ std::string SourceText(const SettingValue& v) {
   return "default";
 }
 
+// Whether two names lead to one file: a folder of XDG_CONFIG_DIRS may be written "/etc//xdg/"
+// or reached through a link, and the exam computer's own file must still be known as itself.
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+  std::error_code ec;
+  return a.lexically_normal() == b.lexically_normal() || std::filesystem::equivalent(a, b, ec);
+}
+
+// The file a value was read from ("FILE:LINE"), or the option or variable it came from.
+std::string OriginFile(const std::string& origin) {
+  return origin.substr(0, origin.rfind(':'));
+}
+
 // The computer's own configuration file when it says "mode = exam".
 std::optional<IniFile> LabConfigOfAnExamComputer(const Environment& env) {
   const std::filesystem::path path = env.LabConfigFile();
@@ -349,12 +361,14 @@ std::vector<SettingValue> ResolveSettings(std::span<const SettingKey> keys,
     // results folder: its own file alone counts, and everything else is said and ignored.
     std::vector<std::string> labProblems;
     AddFile(keys, *file, lab, labProblems);
-    if (std::find(files.begin(), files.end(), file->path) == files.end()) {
+    // Read already as a system file, its problems are reported already.
+    const auto isLab = [&](const std::string& name) { return SameFile(name, file->path); };
+    if (std::none_of(files.begin(), files.end(), isLab)) {
       problems.insert(problems.end(), labProblems.begin(), labProblems.end());
     }
     for (const auto& [layer, source] : layers) {
       for (const auto& [key, found] : *layer) {
-        if (!found.origin.starts_with(file->path + ":")) {
+        if (!isLab(OriginFile(found.origin))) {
           problems.push_back(found.origin + ": ignored, as " + file->path +
                              " sets this computer up for exams and alone counts");
         }

@@ -1,6 +1,7 @@
 #include "app/sign_in.h"
 
 #include <algorithm>
+#include <thread>
 
 #include "common/error.h"
 #include "common/text.h"
@@ -16,16 +17,11 @@ bool NineDigits(const std::string& text) {
          std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// Compares without stopping at the first difference, so timing tells nothing.
-bool SameText(const std::string& a, const std::string& b) {
-  unsigned char difference = a.size() == b.size() ? 0 : 1;
-  for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
-    difference |= static_cast<unsigned char>(a[i] ^ b[i]);
-  }
-  return difference == 0;
-}
-
 }  // namespace
+
+void SleepFor(std::chrono::milliseconds time) {
+  std::this_thread::sleep_for(time);
+}
 
 bool SignInModel::LoadStudents() {
   try {
@@ -53,9 +49,11 @@ bool SignInModel::cmdValidate_Click(const std::string& typedNumber) {
   if (!password) return false;  // cancelled: nothing to check
   const int row = FindStudent(m_.Students, number);
   // Both are checked whatever the first gives, and one message serves both.
-  const std::string& expected =
-      row > 0 ? m_.Students.rows[static_cast<std::size_t>(row) - 1].password : std::string(4, '\0');
-  if (!(SameText(*password, expected) && row > 0)) {
+  static const StudentRow nobody{"", std::string(4, '\0'), "", ""};
+  const StudentRow& candidate =
+      row > 0 ? m_.Students.rows[static_cast<std::size_t>(row) - 1] : nobody;
+  if (!(PasswordMatches(candidate, *password) && row > 0)) {
+    if (wait_) wait_(kRefusedSignInPause);
     Refuse();
     return false;
   }

@@ -3,6 +3,8 @@
 // none of this runs (the window presses "Study Mode" as it loads).
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,17 +24,28 @@ struct SignInView {
   std::vector<std::string> previousResults;  // for List1, after sign-in
 };
 
+/// How long a refused sign-in holds the next try back, so that guessing a short password one
+/// try after another takes far longer than any exam.
+inline constexpr std::chrono::milliseconds kRefusedSignInPause{2000};
+
+/// Waits for the given time (the thread sleeps).
+void SleepFor(std::chrono::milliseconds time);
+
 class SignInModel {
  public:
+  /// Waits after a refused sign-in; tests record the wait instead of sleeping.
+  using Wait = std::function<void(std::chrono::milliseconds)>;
+
   SignInModel(ModuleExamora& m, const DeploymentSettings& settings, const Environment& env,
-              Prompter& prompter)
-      : m_(m), settings_(settings), env_(env), prompter_(prompter) {}
+              Prompter& prompter, Wait wait = SleepFor)
+      : m_(m), settings_(settings), env_(env), prompter_(prompter), wait_(std::move(wait)) {}
 
   /// Reads the students table named by the deployment; false (and says why) when it cannot.
   bool LoadStudents();
   /// `cmdValidate`: checks the typed number, asks the password and checks both. On success
   /// sets `StudentIndex`, `StudentId`, `StudentName` and the student files folder, and reads
-  /// the student's earlier records. True when signed in.
+  /// the student's earlier records. True when signed in; a refusal first waits
+  /// `kRefusedSignInPause`.
   bool cmdValidate_Click(const std::string& typedNumber);
   /// Whether the arrival of the test list opens the selection window at once: in study mode
   /// as always, in an exam only once a student has signed in.
@@ -49,6 +62,7 @@ class SignInModel {
   const DeploymentSettings& settings_;
   const Environment& env_;
   Prompter& prompter_;
+  Wait wait_;
   SignInView view_;
   bool loaded_ = false;
   bool signedIn_ = false;

@@ -126,19 +126,23 @@ StudentsTable ReadStudentsCrypt(const std::filesystem::path& path) {
   return table;
 }
 
-bool PasswordMatches(const StudentRow& row, std::string_view typed) {
-  unsigned char difference = row.password.size() == typed.size() ? 0 : 1;
-  for (std::size_t i = 0; i < std::min(row.password.size(), typed.size()); ++i) {
-    difference |= static_cast<unsigned char>(row.password[i] ^ typed[i]);
-  }
-  return difference == 0 && !row.password.empty();
-}
-
 int FindStudent(const StudentsTable& table, std::string_view number) {
   for (std::size_t i = 0; i < table.rows.size(); ++i) {
     if (table.rows[i].number == number) return static_cast<int>(i) + 1;
   }
   return 0;
+}
+
+bool PasswordMatches(const StudentRow& row, std::string_view typed) {
+  const std::string& expected = row.password;
+  // Every character of the right password is compared whatever came before, so the time taken
+  // tells nothing about how much of it was typed right; a shorter or longer text differs.
+  std::size_t difference = expected.size() ^ typed.size();
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const char given = i < typed.size() ? typed[i] : '\0';
+    difference |= static_cast<unsigned char>(expected[i] ^ given);
+  }
+  return difference == 0 && !expected.empty();
 }
 
 std::string FolderWithSeparator(std::string_view folder) {

@@ -63,11 +63,12 @@ void WriteStudentsCrypt(const std::filesystem::path& path, const StudentsTable& 
 /// damaged, enciphered under another key, or holds fewer rows than its count says.
 StudentsTable ReadStudentsCrypt(const std::filesystem::path& path);
 
-/// Whether the typed password is the row's (compared in constant time; lengths must match).
-bool PasswordMatches(const StudentRow& row, std::string_view typed);
-
 /// The 1-based row of a student number, or 0 when it is not in the table.
 int FindStudent(const StudentsTable& table, std::string_view number);
+
+/// Whether `typed` is the row's password: the same length and the same characters (case
+/// counts); an empty password never matches. Takes the same time however much of it is right.
+bool PasswordMatches(const StudentRow& row, std::string_view typed);
 
 /// The folder as `StudentFilesFolder` must hold it: trimmed, ending with a separator.
 std::string FolderWithSeparator(std::string_view folder);

@@ -36,8 +36,9 @@ bool IsPlainNumberKey(const std::string& key) {
   return LowerAscii(key.substr(0, 6)) == "number";
 }
 
-DoTestModel::DoTestModel(ModuleExamora& m, Prompter& prompter, Random& random, const Clock& clock)
-    : m_(m), prompter_(prompter), random_(random), clock_(clock) {
+DoTestModel::DoTestModel(ModuleExamora& m, Prompter& prompter, Random& random, const Clock& clock,
+                         const Environment& env)
+    : m_(m), prompter_(prompter), random_(random), clock_(clock), env_(env) {
   SecondsLeft = TestSeconds(m.Bank.header.TestMinutes);
   if (m.StartTimeText.empty()) {
     // Sittings opened without the selection window (sit, tests) start now.
@@ -114,12 +115,12 @@ TestWindowView DoTestModel::WindowView() const {
   v.statisticsPhrases = StatisticsPhrases(progress.statisticsLine);
   v.chart = ChartColumns(m_.Prepared.QuestionText, ResultCode);
   if (Ended()) {
-    // QUIT always, so an ended sitting can be left; "Save to USB" once the record is safe:
-    // in study mode at once (enabled when the test may be continued), in exam mode after a
-    // successful save.
+    // QUIT always, so an ended sitting can be left. "Save to USB" too: in study mode enabled
+    // when the test may be continued; in exam mode always, since after a save that missed a
+    // file the end screen sends the student to it, and the USB copy may be all there is.
     v.quitAll = true;
-    v.saveUsb = m_.StudyMode || saved;
-    v.saveUsbEnabled = m_.StudyMode ? m_.ContinueAllowed : saved;
+    v.saveUsb = true;
+    v.saveUsbEnabled = !m_.StudyMode || m_.ContinueAllowed;
   }
   return v;
 }

@@ -13,6 +13,7 @@
 #include "common/clock.h"
 #include "common/prompter.h"
 #include "common/random.h"
+#include "platform/environment.h"
 #include "results/progress.h"
 #include "testfile/test_file.h"
 
@@ -84,7 +85,9 @@ struct PictureView {
 
 class DoTestModel {
  public:
-  DoTestModel(ModuleExamora& m, Prompter& prompter, Random& random, const Clock& clock);
+  /// `env` names the user the end-of-test screen shows.
+  DoTestModel(ModuleExamora& m, Prompter& prompter, Random& random, const Clock& clock,
+              const Environment& env = ProcessEnvironment());
 
   // Per position (1 to QuestionsToAsk; index 0 unused).
   std::vector<int> QuestionState;       // below 8 open, 8 wrong, 9 right
@@ -188,6 +191,7 @@ class DoTestModel {
   Prompter& prompter_;
   Random& random_;
   const Clock& clock_;
+  const Environment& env_;
   bool shownBefore_ = false;
   bool countdownRed_ = false;
 };

@@ -268,9 +268,12 @@ void DoTestModel::EndtheTest() {
   const LocalDateTime now = clock_.Now();
   const ResultsFields fields = RecordFields(m_, progress.Score, progress.AnswerCodes, now);
   ResultsLine = ResultsRecord(fields, true);
-  endScreen = EndScreenLines(
-      {m_.StudyMode, m_.TestName, progress.AnswerCodes, fields.originalOrderCodes, progress.Score,
-       QuestionsToAsk(), FormatDate(now), m_.StudentId, m_.StudentName, m_.UserName, ResultsLine});
+  // The account's own name, as SetStudentPaths gives it: `UserName` still holds the computer's
+  // name in a study sitting, and nothing at all in one run without the windows.
+  endScreen =
+      EndScreenLines({m_.StudyMode, m_.TestName, progress.AnswerCodes, fields.originalOrderCodes,
+                      progress.Score, QuestionsToAsk(), FormatDate(now), m_.StudentId,
+                      m_.StudentName, WindowsUserName(env_), ResultsLine});
   TestEnded = 1;
   if (!m_.StudyMode && SaveResults) saved = SaveResults();
   if (m_.StudyMode) endScreen.insert(endScreen.end(), {" ", " Press QUIT to end..."});

@@ -60,6 +60,11 @@ std::optional<std::string> FixedEnvironment::Variable(std::string_view name) con
   return std::nullopt;
 }
 
+const Environment& ProcessEnvironment() {
+  static const SystemEnvironment system;
+  return system;
+}
+
 std::string ComputerName(const Environment& env) {
   return NonEmptyOr(env.Variable("computername"), env.HostName());
 }

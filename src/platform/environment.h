@@ -57,6 +57,9 @@ class FixedEnvironment : public Environment {
   std::filesystem::path LabConfigFile() const override { return labConfigFile; }
 };
 
+/// The real system, shared: for callers that are handed no environment of their own.
+const Environment& ProcessEnvironment();
+
 /// The computer's name: "computername" when set and not empty, else the host name.
 std::string ComputerName(const Environment& env);
 

@@ -22,16 +22,6 @@ struct Fd {
   }
 };
 
-int WriteWhole(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return n < 0 ? errno : EIO;
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return 0;
-}
-
 int LockWithin(int fd, std::chrono::milliseconds wait) {
   const auto until = std::chrono::steady_clock::now() + wait;
   while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -56,8 +46,29 @@ void SyncFolder(const std::filesystem::path& path) {
 
 }  // namespace
 
+ssize_t DiskResultsFileSystem::Write(int fd, const char* data, std::size_t size) {
+  return ::write(fd, data, size);
+}
+
+int DiskResultsFileSystem::Sync(int fd) {
+  return ::fsync(fd);
+}
+
+int DiskResultsFileSystem::WriteWhole(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = Write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return n < 0 ? errno : EIO;
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return 0;
+}
+
 int DiskResultsFileSystem::AppendLine(const std::filesystem::path& path, std::string_view line) {
-  Fd file{::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644)};
+  // A link planted in a shared folder must not carry a record into (or create) a file
+  // elsewhere: O_NOFOLLOW refuses it with ELOOP. 0666 less the umask, as any new file: with a
+  // lab's umask 002 every account of the group can append to the master and subject files.
+  Fd file{::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666)};
   if (file.fd < 0) return errno;
   if (const int error = LockWithin(file.fd, lockWait_)) return error;
   struct stat info {};
@@ -65,9 +76,11 @@ int DiskResultsFileSystem::AppendLine(const std::filesystem::path& path, std::st
   std::string bytes = EndsMidLine(file.fd, info.st_size) ? "\r\n" : "";
   bytes.append(line).append("\r\n");
   int error = WriteWhole(file.fd, bytes);
-  if (error == 0 && ::fsync(file.fd) != 0) error = errno;
-  // A part-written line (full disk) is taken back, so the file holds only whole lines.
-  if (error != 0 && ::ftruncate(file.fd, info.st_size) == 0) ::fsync(file.fd);
+  // A failed flush (EIO on a network share) may have lost the line: it is reported, never
+  // taken as written.
+  if (error == 0 && Sync(file.fd) != 0) error = errno;
+  // A part-written or unflushed line is taken back, so the file holds only whole lines.
+  if (error != 0 && ::ftruncate(file.fd, info.st_size) == 0) Sync(file.fd);
   return error;  // closing releases the lock
 }
 
@@ -81,8 +94,9 @@ int DiskResultsFileSystem::ReplaceFile(const std::filesystem::path& path, std::s
     if (file.fd < 0) return errno;
     if (::fchmod(file.fd, NewFileMode()) != 0) error = errno;  // as an ordinary new file
     if (error == 0) error = WriteWhole(file.fd, bytes);
-    if (error == 0 && ::fsync(file.fd) != 0) error = errno;
+    if (error == 0 && Sync(file.fd) != 0) error = errno;
   }
+  // rename replaces a link of the target's name itself: nothing is written through it.
   if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) error = errno;
   if (error != 0) {
     ::unlink(temporary.c_str());

@@ -5,8 +5,11 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <filesystem>
 #include <string_view>
+
+#include <sys/types.h>
 
 namespace examora {
 
@@ -14,10 +17,13 @@ class ResultsFileSystem {
  public:
   virtual ~ResultsFileSystem() = default;
   /// Appends `line` and CR LF as one whole line, under an exclusive lock, flushed to disk.
-  /// Returns 0 or the errno value of the failure (EWOULDBLOCK: the lock was not granted).
+  /// Returns 0 or the errno value of the failure (EWOULDBLOCK: the lock was not granted,
+  /// ELOOP: the name is a symbolic link, which is never followed); a line that could not be
+  /// written or flushed whole is taken back. A new file gets NewFileMode().
   virtual int AppendLine(const std::filesystem::path& path, std::string_view line) = 0;
-  /// Replaces the file with `bytes`: a new file, flushed, renamed over the old one. Returns 0
-  /// or the errno value of the failure; on failure the old file is left as it was.
+  /// Replaces the file with `bytes`: a new file, flushed, renamed over the old one (a symbolic
+  /// link of that name is replaced, never written through). Returns 0 or the errno value of
+  /// the failure; on failure the old file is left as it was. The file gets NewFileMode().
   virtual int ReplaceFile(const std::filesystem::path& path, std::string_view bytes) = 0;
 };
 
@@ -31,7 +37,15 @@ class DiskResultsFileSystem : public ResultsFileSystem {
   int AppendLine(const std::filesystem::path& path, std::string_view line) override;
   int ReplaceFile(const std::filesystem::path& path, std::string_view bytes) override;
 
+ protected:
+  /// The calls a network share fails (EIO, ENOSPC), as `write` and `fsync` return: -1 with
+  /// errno set. A test overrides them to make the failure happen.
+  virtual ssize_t Write(int fd, const char* data, std::size_t size);
+  virtual int Sync(int fd);
+
  private:
+  int WriteWhole(int fd, std::string_view bytes);
+
   std::chrono::milliseconds lockWait_;
 };
 

@@ -27,7 +27,7 @@ namespace examora {
 DoTest::DoTest(AppContext& app, std::string testFolderName, QWidget* parent)
     : QWidget(parent), app_(app), held_(app.prompter), testFolderName_(std::move(testFolderName)) {
   setObjectName(QStringLiteral("DoTest"));
-  model_ = std::make_unique<DoTestModel>(app.m, held_, app.random, app.clock);
+  model_ = std::make_unique<DoTestModel>(app.m, held_, app.random, app.clock, app.env);
   tmrDelay_ = std::make_unique<SwitchTimer>(this, QStringLiteral("tmrDelay"), 250, app.manualTimers,
                                             [this] { tmrDelay_Tick(); });
   second_ = std::make_unique<SwitchTimer>(this, QStringLiteral("second"), 1000, app.manualTimers,
