@@ -45,7 +45,7 @@ void ConfirmThroughTheKeeper(benchmark::State& state) {
                      {folder.string(), {{"012345678", "ab1Z", "Mary", "Smith"}}});
   WriteFileAtomically(folder / "journal.key", std::string(64, 'b') + "\n");
   const std::string test = ChoiceTest();
-  WriteFileAtomically(folder / kTrustedFolder / (Sha256Hex(test) + ".eqb"), test);
+  WriteFileAtomically(folder / kTrustedFolder / (TestFingerprint(test) + ".eqb"), test);
   WriteFileAtomically(dir / "keeper.conf", "folder = " + folder.string() + "\n");
   ::setenv("EXAMORA_KEEPER_CONFIG", (dir / "keeper.conf").c_str(), 1);
   {

@@ -32,8 +32,8 @@ const char* const kSource =
     "----------\r\n#F = #(3000,3000,4) N\r\n\r\n#a\r\nn\r\n"
     "*** END OF FILE ***\r\n";
 
-std::string TestBytes() {
-  TestBank bank = ParseSource(CleanUpSource(SplitLines(kSource)).lines);
+std::string TestBytes(const std::string& source = kSource) {
+  TestBank bank = ParseSource(CleanUpSource(SplitLines(source)).lines);
   Compute(bank, 3, 1);
   std::string bytes;
   for (std::string line : TestLines(bank)) bytes += EncryptText(line) + "\r\n";
@@ -55,7 +55,7 @@ class Records : public ::testing::Test {
     setup.keyFile = folder / "journal.key";
     setup.adminPasswordFile = folder / "admin.hash";
     std::filesystem::create_directories(folder / kTrustedFolder);
-    WriteFileAtomically(folder / kTrustedFolder / (Sha256Hex(bytes) + ".eqb"), bytes);
+    WriteFileAtomically(folder / kTrustedFolder / (TestFingerprint(bytes) + ".eqb"), bytes);
   }
 
   std::unique_ptr<SittingService> Service() {
@@ -244,8 +244,9 @@ TEST_F(Records, ASecondLiveSittingIsRefusedUntilTheFirstIsGone) {
 }
 
 TEST_F(Records, TheKeeperTakesOnlyTrustedTestsAndTheCurrentAccessCode) {
-  std::string untrusted = bytes;
-  untrusted.insert(0, "\r\n");
+  std::string source = kSource;
+  source.replace(source.find("3000,3000"), 9, "3500,3500");
+  const std::string untrusted = TestBytes(source);
   struct Case {
     const char* what;
     std::string test;
@@ -254,9 +255,10 @@ TEST_F(Records, TheKeeperTakesOnlyTrustedTestsAndTheCurrentAccessCode) {
   } cases[] = {{"untrusted bytes", untrusted, Code(), false},
                {"no access code", bytes, "", false},
                {"a stale access code", bytes, Code(), false},
-               {"the current code", bytes, Code(), true}};
+               {"the current code", bytes, Code(), true},
+               {"the same test as a page's text", bytes + "\r\n", Code(), true}};
   clock.Advance(400);  // the third case's code is now too old
-  cases[3].code = Code();
+  cases[3].code = cases[4].code = Code();
   cases[1].code = "";
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -343,8 +345,9 @@ TEST_F(Records, AHostileStudentSpeakingTheProtocolIsRefusedAndNothingIsWritten) 
     EXPECT_EQ(talk.Say("SIGNIN\t012345678\tab1Z\n"), "OK\tMary\tSmith");
     EXPECT_EQ(talk.Say("SIGNIN\t123456789\tcd2Y\n"), "NO\tA student has already signed in.");
     EXPECT_EQ(talk.Say("OPEN\t1\t99999999999\n"), "NO\tMalformed request.");
-    EXPECT_EQ(talk.Say("OPEN\t" + Code() + "\t5\nabcde"),
-              "NO\tThis test has not been approved for exams in this room; ask the teacher.");
+    EXPECT_EQ(talk.Say("OPEN\t" + Code() + "\t5\nabcde")
+                  .rfind("NO\tThe test \"the test\" cannot be used", 0),
+              0u);
     // A claimed mark is just an answer the keeper marks itself: here, no sitting to mark.
     EXPECT_EQ(talk.Say("ANSWER\t1\tY\t9\n"), "NO\tNo sitting is open.");
     EXPECT_EQ(talk.Say("END\n"), "NO\tNo sitting is open.");

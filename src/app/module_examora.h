@@ -46,6 +46,7 @@ struct ModuleExamora {
   TestBank Bank;              // header values, QLineCount, Questions, HasContinuation
   Sitting Prepared;           // QuestionOrder, OptionOrder, Solution, ... per position
   std::shared_ptr<struct ExamStart> Exam;  // how an exam sitting was opened (none in study mode)
+  std::shared_ptr<class SittingRecords> Records;  // who keeps the exam records (none in study)
 
   // Question engine and formula services
   int CurrentQuestion = 0;  // the question on screen

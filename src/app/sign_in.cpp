@@ -6,6 +6,7 @@
 #include "common/error.h"
 #include "common/text.h"
 #include "platform/files.h"
+#include "results/keeper_protocol.h"
 
 namespace examora {
 namespace {
@@ -24,8 +25,14 @@ void SleepFor(std::chrono::milliseconds time) {
 }
 
 bool SignInModel::LoadStudents() {
+  view_.cmdStudyModeEnabled = view_.cmdStudyModeShown = false;
+  view_.cmdMarksEnabled = false;
   try {
-    m_.Students = ReadStudentsCrypt(settings_.studentsFile);
+    // A lab's keeper alone reads the class list; without one this program keeps the records.
+    if (!m_.Records) {
+      static const SystemClock clock;
+      m_.Records = OpenSittingRecords(settings_, env_, clock, wait_);
+    }
     loaded_ = true;
   } catch (const Error& e) {
     view_.cmdValidateEnabled = false;
@@ -34,8 +41,8 @@ bool SignInModel::LoadStudents() {
   return loaded_;
 }
 
-void SignInModel::Refuse() {
-  prompter_.Message(kTitle, kSignInRefused);
+void SignInModel::Refuse(const std::string& why) {
+  prompter_.Message(kTitle, why);
 }
 
 bool SignInModel::cmdValidate_Click(const std::string& typedNumber) {
@@ -47,39 +54,45 @@ bool SignInModel::cmdValidate_Click(const std::string& typedNumber) {
   }
   const auto password = prompter_.Secret(kTitle, "Enter your 4-character password");
   if (!password) return false;  // cancelled: nothing to check
-  const int row = FindStudent(m_.Students, number);
-  // Both are checked whatever the first gives, and one message serves both.
-  static const StudentRow nobody{"", std::string(4, '\0'), "", ""};
-  const StudentRow& candidate =
-      row > 0 ? m_.Students.rows[static_cast<std::size_t>(row) - 1] : nobody;
-  if (!(PasswordMatches(candidate, *password) && row > 0)) {
-    if (wait_) wait_(kRefusedSignInPause);
-    Refuse();
+  StudentRow student;
+  try {
+    // The records check both and wait after a refusal; one message serves both.
+    student = m_.Records->SignIn(number, *password);
+  } catch (const Refused& e) {
+    Refuse(e.what());
+    return false;
+  } catch (const Error& e) {
+    Refuse(std::string("Exam sign-in is not possible: ") + e.what());
     return false;
   }
-  const StudentRow& student = m_.Students.rows[static_cast<std::size_t>(row) - 1];
-  m_.StudentIndex = row;
+  student.password.clear();  // this side never needs it
+  m_.Students.rows = {student};
+  m_.StudentIndex = 1;
   m_.StudentId = Trim(Trim(student.firstName) + " " + Trim(student.lastName));
   m_.StudentName = number;
-  // The folder is needed from the first answer on: the backup is written there.
   SetStudentPaths(m_, settings_, env_);
   signedIn_ = true;
-  view_.txtNameEnabled = view_.cmdValidateEnabled = view_.cmdStudyModeEnabled = false;
+  view_.txtNameEnabled = view_.cmdValidateEnabled = false;
   view_.lbl_studentName = m_.StudentId;
   view_.cmdGoVisible = true;
+  view_.cmdMarksEnabled = true;
   view_.previousResults = EarlierRecords();
   return true;
 }
 
+std::string SignInModel::OwnMarksText() const {
+  if (!signedIn_) return "Sign in first to see your marks.";
+  std::string text = "Your results so far (" + m_.StudentId + "):";
+  for (const auto& record : EarlierRecords()) text += "\r\n" + record;
+  return text;
+}
+
 std::vector<std::string> SignInModel::EarlierRecords() const {
-  const std::string file = m_.StudentFilesFolder + m_.StudentName + ".txt";
   std::vector<std::string> records;
   try {
-    for (const auto& line : SplitLines(ReadFileBytes(settings_.Paths().ToNative(file)))) {
-      if (!Trim(line).empty()) records.push_back(Trim(line));
-    }
-  } catch (const FileError&) {
-    // No file yet: a first test.
+    records = m_.Records->OwnRecords();
+  } catch (const Error&) {
+    // Unreadable: shown as none, the sitting itself does not depend on it.
   }
   if (records.empty()) records.push_back("(no earlier results)");
   return records;

@@ -19,6 +19,8 @@ struct SignInView {
   std::string Label2 = "Enter 9 digit student number";
   bool cmdValidateEnabled = true;
   bool cmdStudyModeEnabled = true;
+  bool cmdStudyModeShown = true;  // an exam deployment offers no practice sittings
+  bool cmdMarksEnabled = true;    // an exam deployment: the signed-in student's own marks only
   std::string lbl_studentName = "No Name";
   bool cmdGoVisible = false;                 // GET TEST: once signed in
   std::vector<std::string> previousResults;  // for List1, after sign-in
@@ -52,10 +54,12 @@ class SignInModel {
   bool OpenSelectionOnListArrival() const { return m_.StudyMode || signedIn_; }
 
   bool signedIn() const { return signedIn_; }
+  /// MARKS in an exam deployment: the signed-in student's own records, as one message.
+  std::string OwnMarksText() const;
   const SignInView& view() const { return view_; }
 
  private:
-  void Refuse();
+  void Refuse(const std::string& why);
   std::vector<std::string> EarlierRecords() const;
 
   ModuleExamora& m_;

@@ -94,7 +94,7 @@ void Trust(const std::filesystem::path& folder, const std::filesystem::path& tes
   LoadTestText(bytes, test.filename().string());  // a damaged test is refused, not trusted
   std::error_code ec;
   std::filesystem::create_directories(folder / kTrustedFolder, ec);
-  const auto copy = folder / kTrustedFolder / (Sha256Hex(bytes) + ".eqb");
+  const auto copy = folder / kTrustedFolder / (TestFingerprint(bytes) + ".eqb");
   Content(copy, bytes, out);
   if (gid != static_cast<gid_t>(-1)) Own(copy, gid, 0640, out);
   out << "trusted " << test.string() << '\n';

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "app/ini_file.h"
+#include "app/module_examora.h"
 #include "common/numtext.h"
 #include "common/text.h"
 
@@ -392,6 +393,31 @@ bool KeeperClient::CheckAdminPassword(const std::string& password) {
   } catch (const Refused&) {
     return false;
   }
+}
+
+std::shared_ptr<SittingRecords> OpenSittingRecords(
+    const DeploymentSettings& settings, const Environment& env, const Clock& clock,
+    std::function<void(std::chrono::milliseconds)> wait) {
+  const std::string chosen = env.Variable("EXAMORA_KEEPER").value_or("");
+  std::error_code ec;
+  if (chosen != "none" && (!chosen.empty() || (std::filesystem::exists(kInstalledKeeper, ec) &&
+                                               std::filesystem::exists(kKeeperConfig, ec)))) {
+    return std::make_shared<KeeperClient>(chosen.empty() ? kInstalledKeeper : chosen);
+  }
+  ModuleExamora m;
+  SetStudentPaths(m, settings, env);
+  RecordsSetup setup;
+  setup.folder = settings.Paths().ToNative(m.StudentFilesFolder);
+  setup.studentsFile = settings.studentsFile;
+  setup.keyFile =
+      settings.journalKeyFile.empty() ? setup.folder / "journal.key" : settings.journalKeyFile;
+  setup.adminPasswordFile = settings.adminPasswordFile;
+  setup.keeper = false;
+  setup.fileMode = 0666;
+  LoadOrCreateJournalKey(setup.keyFile);
+  auto records = std::make_shared<LocalRecords>(setup, clock);
+  if (wait) records->service().sleep = std::move(wait);
+  return records;
 }
 
 RecordsSetup ReadKeeperConfig(const std::filesystem::path& path) {

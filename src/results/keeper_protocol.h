@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/settings.h"
 #include "results/sitting_service.h"
 
 namespace examora {
@@ -119,6 +120,14 @@ class KeeperClient : public SittingRecords {
 inline constexpr const char* kInstalledKeeper = "/usr/lib/examora/examora-keeper";
 /// Its settings (root's): the only ones it reads while it runs with its group's rights.
 inline constexpr const char* kKeeperConfig = "/etc/examora/keeper.conf";
+
+/// The records of an exam deployment: the keeper named by EXAMORA_KEEPER (a path, or "none"
+/// for none), else the installed keeper when the lab is set up for it, else this program itself
+/// on the deployment's student files folder (the journal key defaulting to one in that folder).
+/// `wait` is how this program waits after a refused sign-in. Throws Error or Refused.
+std::shared_ptr<SittingRecords> OpenSittingRecords(
+    const DeploymentSettings& settings, const Environment& env, const Clock& clock,
+    std::function<void(std::chrono::milliseconds)> wait = {});
 
 /// Reads the keeper's settings file: folder, students, key, admin-password-file (the last
 /// three default to files in the folder). Throws FormatError or FileError.

@@ -39,6 +39,7 @@ bool OfferResume(const ResumeCheck& check, Prompter& prompter);
 /// chose to carry on with it.
 struct ExamStart {
   std::uint64_t seed = 0;
+  int secondsLeft = 0;  // until the sitting's deadline, as its records count it
   std::filesystem::path journalPath;
   JournalKey key{};
   std::optional<JournalContent> resume;

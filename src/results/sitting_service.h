@@ -86,6 +86,10 @@ JournalKey ReadJournalKey(const std::filesystem::path& path);
 /// SHA-256 of bytes as lower-case hexadecimal.
 std::string Sha256Hex(std::string_view bytes);
 
+/// What a test is known by: SHA-256 of its deciphered lines, so the same test fetched over http
+/// (body text) or read from its file (bytes) is the same test. Throws Refused for a damaged one.
+std::string TestFingerprint(std::string_view testBytes);
+
 /// The folder (inside the results folder) of the journals, and a journal's base name.
 inline constexpr const char* kJournalsFolder = "journals";
 inline constexpr const char* kTrustedFolder = "trusted";

@@ -3,6 +3,7 @@
 // "Save to USB".
 #include "common/error.h"
 #include "results/journal.h"
+#include "results/keeper_protocol.h"
 #include "results/results_files.h"
 #include "results/resume.h"
 #include "results/save_to_usb.h"
@@ -13,8 +14,7 @@ namespace examora {
 
 void DoTest::StartExamRecording() {
   ModuleExamora& m = app_.m;
-  if (m.StudyMode || !m.Exam) return;
-  files_ = std::make_unique<DiskResultsFileSystem>();
+  if (m.StudyMode || !m.Exam || !m.Records) return;
   const ExamStart& exam = *m.Exam;
   try {
     if (exam.resume) {
@@ -28,65 +28,55 @@ void DoTest::StartExamRecording() {
             m.CurrentQuestion > 1 ? m.CurrentQuestion - 1 : model_->QuestionsToAsk();
       } while (model_->QuestionState[static_cast<std::size_t>(m.CurrentQuestion)] >= 8 &&
                !model_->Ended());
-      journal_ =
-          std::make_unique<SittingJournal>(*files_, exam.journalPath, exam.key, *exam.resume);
-    } else {
-      const SittingIdentity identity{
-          RecordStudentNumber(m),  m.TestNumber, m.TestName,
-          BankFingerprint(m.Bank), exam.seed,    SerialSeconds(app_.clock.Now()),
-          model_->SecondsLeft};
-      journal_ = std::make_unique<SittingJournal>(*files_, exam.journalPath, exam.key, identity);
     }
   } catch (const Error& e) {
     held_.Discard();
-    // The sitting goes on and is saved at the end; only carrying it on after a crash is lost.
-    app_.prompter.Message("Examora", std::string(e.what()) + ". The sitting is not journalled.",
-                          MessageButtons::Ok, MessageIcon::Warning);
+    app_.prompter.Message("Examora", e.what(), MessageButtons::Ok, MessageIcon::Warning);
   }
-  model_->Backup = [this] {
-    ModuleExamora& mm = app_.m;
-    const auto paths = app_.settings.Paths();
-    const BackupResult backup = examora::Backup(
-        mm,
-        RecordFields(mm, model_->progress.Score, model_->progress.AnswerCodes, app_.clock.Now()),
-        LastBackupLine, *files_, paths);
-    if (!backup.error.empty()) {
-      app_.prompter.Message("Examora", backup.error, MessageButtons::Ok, MessageIcon::Warning);
-    }
-  };
+  // The deadline is the records': the clock here never shows more time than they allow.
+  model_->SecondsLeft = std::min(model_->SecondsLeft, exam.secondsLeft);
+  // The records keep their own backup after every answer.
+  model_->Backup = [] {};
   model_->SaveResults = [this] {
-    const auto paths = app_.settings.Paths();
-    SaveSeams seams{*files_, app_.prompter, paths, [this] { Delay(); }, {}};
-    const SaveOutcome outcome =
-        examora::SaveResults(app_.m, model_->progress.Score, model_->progress.AnswerCodes,
-                             app_.clock.Now(), app_.settings, app_.env, seams);
+    SaveReport report;
+    try {
+      report = app_.m.Records->End();
+    } catch (const Error& e) {
+      app_.prompter.Message("Examora", e.what(), MessageButtons::Ok, MessageIcon::Warning);
+      report.failed = ResultsFileLabels();
+    }
+    const SaveOutcome outcome = OutcomeOfSave(report.record, report.written, report.failed);
+    if (!report.record.empty()) {
+      model_->ResultsLine = " " + report.record;
+      if (!model_->endScreen.empty()) model_->endScreen.back() = model_->ResultsLine;
+    }
     ShowSaveOutcome(model_->endScreen, outcome);
     model_->endScreen.insert(model_->endScreen.end(), outcome.picSaveLines.begin(),
                              outcome.picSaveLines.end());
-    // Only a record safely in every file closes the journal: until then the sitting can still
-    // be carried on, and its answers are not lost.
-    if (journal_ && outcome.Complete()) journal_->Finish();
     return outcome.Complete();
   };
 }
 
 bool DoTest::Confirm(const std::function<bool()>& confirm) {
   ReadAnswerControls();
-  if (!journal_) return confirm();
-  // The marking boxes wait until the answer is in the journal: a crash while one is open
-  // must not lose an answer already marked.
-  held_.Hold();
-  bool marked = true;
+  ModuleExamora& m = app_.m;
+  if (m.StudyMode || !m.Records || !m.Exam) return confirm();
+  // The records mark and keep the answer first; only then does this side mark it and show its
+  // boxes, so a crash while one is open has lost nothing.
+  const JournalAnswer answer = CaptureAnswer(*model_, m);
+  AnswerVerdict verdict;
   try {
-    marked = ConfirmAndJournal(*model_, app_.m, journal_.get());
-  } catch (const Error& e) {
-    // Marked all the same; the student is told the journal could not keep it.
-    held_.Release();
+    verdict = m.Records->Answer(answer);
+  } catch (const Refused& e) {
     app_.prompter.Message("Examora", e.what(), MessageButtons::Ok, MessageIcon::Warning);
-    return true;
+    if (std::string(e.what()).starts_with("The time is up")) model_->EndtheTest();
+    return false;
+  } catch (const Error& e) {
+    app_.prompter.Message("Examora", e.what(), MessageButtons::Ok, MessageIcon::Warning);
+    return false;
   }
-  held_.Release();
-  return marked;
+  model_->SecondsLeft = std::min(model_->SecondsLeft, verdict.secondsLeft);
+  return ConfirmAnswer(*model_, m, answer);
 }
 
 void DoTest::tmr_backup_Tick() {

@@ -1,12 +1,15 @@
 #include "ui/login_window.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
 
+#include "common/error.h"
+#include "results/keeper_protocol.h"
 #include "ui/accessibility.h"
 #include "ui/browser_load_window.h"
 #include "ui/do_test_window.h"
@@ -136,6 +139,19 @@ void Login::Form_Load() {
   sinceLoad_.start();
   // An exam deployment waits for a student to sign in; otherwise every sitting is practice.
   if (app_.settings.examMode) {
+    try {
+      // The window stays responsive while a refused sign-in waits.
+      const auto wait = [](std::chrono::milliseconds time) {
+        QEventLoop loop;
+        QTimer::singleShot(time, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+      };
+      if (!app_.m.Records) {
+        app_.m.Records = OpenSittingRecords(app_.settings, app_.env, app_.clock, wait);
+      }
+    } catch (const Error&) {
+      // The sign-in below tries once more and says why it cannot.
+    }
     signIn_.LoadStudents();
     ShowSignIn();
   } else {
@@ -188,6 +204,8 @@ void Login::ShowSignIn() {
   Label2_->setText(ToQString(view.Label2));
   cmdValidate_->setEnabled(view.cmdValidateEnabled);
   cmdStudyMode_->setEnabled(view.cmdStudyModeEnabled);
+  cmdStudyMode_->setVisible(view.cmdStudyModeShown);
+  cmdMarks_->setEnabled(view.cmdMarksEnabled);
   lbl_studentName_->setText(ToQString(view.lbl_studentName));
   cmdGo_->setVisible(view.cmdGoVisible);
   if (view.cmdGoVisible) cmdGo_->setFocus();  // signed in: GET TEST is the next step
@@ -226,6 +244,11 @@ bool Login::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Login::cmdMarks_Click() {
+  // At a student's computer the class's report is not theirs to see: their own marks only.
+  if (app_.settings.examMode) {
+    app_.prompter.Message("MARKS", signIn_.OwnMarksText());
+    return;
+  }
   if (!reports_) reports_ = std::make_unique<frm_Reports>(app_);
   reports_->show();
 }

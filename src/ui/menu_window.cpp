@@ -7,6 +7,7 @@
 
 #include "app/admin_password.h"
 #include "common/error.h"
+#include "results/keeper_protocol.h"
 #include "ui/accessibility.h"
 #include "ui/encrypt_window.h"
 #include "ui/marks_window.h"
@@ -36,7 +37,13 @@ W* Named(QWidget* parent, const char* name, W* widget) {
 Menu::Menu(AppContext& app, QWidget* parent)
     : QWidget(parent),
       app_(app),
-      model_(app.clock, StoredHash(app.settings)),
+      model_(StoredHash(app.settings) || !app.m.Records
+                 ? MenuModel(app.clock, StoredHash(app.settings))
+                 // At a student's account only the record keeper can read the hash.
+                 : MenuModel(app.clock,
+                             [records = app.m.Records](const std::string& typed) {
+                               return records->CheckAdminPassword(typed);
+                             })),
       tmrRefresh_(this, QStringLiteral("tmrRefresh"), 1000, app.manualTimers,
                   [this] { tmrRefresh_Timer(); }) {
   setObjectName(QStringLiteral("Menu"));

@@ -9,6 +9,7 @@
 #include "common/error.h"
 #include "common/numtext.h"
 #include "platform/files.h"
+#include "results/keeper_protocol.h"
 #include "results/resume.h"
 #include "testfile/access_code.h"
 #include "ui/accessibility.h"
@@ -368,15 +369,29 @@ void Test::cmdRunTest_Click() {
 }
 
 bool Test::PrepareExam() {
-  // An exam sitting is prepared from a seed its journal keeps, so an interrupted one can be
-  // prepared again exactly; one found interrupted is offered first.
+  // The records draw the sitting (or give back an interrupted one, which always carries on):
+  // this side prepares the same sitting from the seed they chose.
   ModuleExamora& m = app_.m;
   try {
     SetStudentPaths(m, app_.settings, app_.env);
-    const auto folder = app_.settings.Paths().ToNative(m.StudentFilesFolder);
-    const JournalKey key = LoadOrCreateJournalKey(app_.settings.journalKeyFile);
-    m.Exam = std::make_shared<ExamStart>(
-        PrepareExamSitting(m, folder, key, app_.clock.Now(), app_.prompter, app_.random));
+    if (!m.Records) throw Error("No student has signed in");
+    const std::string bytes = ReadFileBytes(app_.settings.Paths().ToNative(m.SavedTestPath));
+    const OpenedSitting opened = m.Records->Open(bytes, FromQString(txtPassword_->text()));
+    auto exam = std::make_shared<ExamStart>();
+    exam->seed = opened.seed;
+    exam->secondsLeft = opened.secondsLeft;
+    if (opened.resumed) {
+      exam->resume.emplace();
+      exam->resume->answers = opened.answers;
+    }
+    PrepareSeededSitting(m, opened.seed, app_.prompter);
+    for (const auto& note : opened.notes) app_.prompter.Message("Examora", note);
+    if (opened.resumed) {
+      app_.prompter.Message("Examora", "Your interrupted sitting of this test carries on (" +
+                                           std::to_string(opened.answers.size()) +
+                                           " answers kept).");
+    }
+    m.Exam = std::move(exam);
     m.CurrentQuestion = m.Bank.header.QuestionsInFile;
     return true;
   } catch (const Error& e) {
