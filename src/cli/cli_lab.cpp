@@ -188,29 +188,13 @@ int LabTrust(const CommandArgs& args, std::ostream& out) {
   return 0;
 }
 
-std::string Clock(int seconds) {
-  const int s = std::max(seconds, 0);
-  return std::to_string(s / 60) + ":" + (s % 60 < 10 ? "0" : "") + std::to_string(s % 60);
-}
-
-std::string When(long long utc) {
-  if (utc == 0) return "-";
-  const std::time_t t = static_cast<std::time_t>(utc);
-  std::tm local{};
-  localtime_r(&t, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%d/%m/%Y %H:%M", &local);
-  return text;
-}
-
 void PrintSittings(const RecordsSetup& setup, std::ostream& out) {
   SystemClock clock;
-  out << "student\tname\ttest\tstate\tanswered\ttime left\tlast activity\n";
-  for (const auto& s : ListSittings(setup, clock)) {
-    out << s.student << '\t' << Cp1252ToUtf8(s.name) << '\t' << s.testNumber << ' '
-        << Cp1252ToUtf8(s.testName) << '\t' << s.state << '\t' << s.answered << " of " << s.asked
-        << '\t' << (s.state == "running" || s.state == "interrupted" ? Clock(s.secondsLeft) : "-")
-        << '\t' << When(s.lastActivity) << (s.problem.empty() ? "" : "\t" + s.problem) << '\n';
+  for (const auto& row : SittingsTable(ListSittings(setup, clock))) {
+    std::string line;
+    for (const auto& cell : row) line += (line.empty() ? "" : "\t") + Cp1252ToUtf8(cell);
+    while (!line.empty() && line.back() == '\t') line.pop_back();
+    out << line << '\n';
   }
 }
 

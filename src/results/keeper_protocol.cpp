@@ -395,15 +395,10 @@ bool KeeperClient::CheckAdminPassword(const std::string& password) {
   }
 }
 
-std::shared_ptr<SittingRecords> OpenSittingRecords(
-    const DeploymentSettings& settings, const Environment& env, const Clock& clock,
-    std::function<void(std::chrono::milliseconds)> wait) {
-  const std::string chosen = env.Variable("EXAMORA_KEEPER").value_or("");
-  std::error_code ec;
-  if (chosen != "none" && (!chosen.empty() || (std::filesystem::exists(kInstalledKeeper, ec) &&
-                                               std::filesystem::exists(kKeeperConfig, ec)))) {
-    return std::make_shared<KeeperClient>(chosen.empty() ? kInstalledKeeper : chosen);
-  }
+namespace {
+
+// The records of a deployment kept by the program itself, in its student files folder.
+RecordsSetup DeploymentRecords(const DeploymentSettings& settings, const Environment& env) {
   ModuleExamora m;
   SetStudentPaths(m, settings, env);
   RecordsSetup setup;
@@ -414,6 +409,27 @@ std::shared_ptr<SittingRecords> OpenSittingRecords(
   setup.adminPasswordFile = settings.adminPasswordFile;
   setup.keeper = false;
   setup.fileMode = 0666;
+  return setup;
+}
+
+}  // namespace
+
+RecordsSetup SittingsSetup(const DeploymentSettings& settings, const Environment& env) {
+  std::error_code ec;
+  if (std::filesystem::exists(kKeeperConfig, ec)) return ReadKeeperConfig(kKeeperConfig);
+  return DeploymentRecords(settings, env);
+}
+
+std::shared_ptr<SittingRecords> OpenSittingRecords(
+    const DeploymentSettings& settings, const Environment& env, const Clock& clock,
+    std::function<void(std::chrono::milliseconds)> wait) {
+  const std::string chosen = env.Variable("EXAMORA_KEEPER").value_or("");
+  std::error_code ec;
+  if (chosen != "none" && (!chosen.empty() || (std::filesystem::exists(kInstalledKeeper, ec) &&
+                                               std::filesystem::exists(kKeeperConfig, ec)))) {
+    return std::make_shared<KeeperClient>(chosen.empty() ? kInstalledKeeper : chosen);
+  }
+  const RecordsSetup setup = DeploymentRecords(settings, env);
   LoadOrCreateJournalKey(setup.keyFile);
   auto records = std::make_shared<LocalRecords>(setup, clock);
   if (wait) records->service().sleep = std::move(wait);

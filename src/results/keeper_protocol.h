@@ -129,6 +129,10 @@ std::shared_ptr<SittingRecords> OpenSittingRecords(
     const DeploymentSettings& settings, const Environment& env, const Clock& clock,
     std::function<void(std::chrono::milliseconds)> wait = {});
 
+/// Where this computer's sittings are kept, for the teacher's view: the keeper's settings when
+/// the lab has them, else the deployment's own student files folder.
+RecordsSetup SittingsSetup(const DeploymentSettings& settings, const Environment& env);
+
 /// Reads the keeper's settings file: folder, students, key, admin-password-file (the last
 /// three default to files in the folder). Throws FormatError or FileError.
 RecordsSetup ReadKeeperConfig(const std::filesystem::path& path);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <thread>
 
 #include <fcntl.h>
@@ -682,6 +683,31 @@ std::vector<SittingSummary> ListSittings(const RecordsSetup& setup, const Clock&
   std::vector<SittingSummary> rows;
   for (const auto& base : CurrentSittings(d.folder)) rows.push_back(Summarise(d, clock, base));
   return rows;
+}
+
+std::vector<std::vector<std::string>> SittingsTable(const std::vector<SittingSummary>& rows) {
+  const auto clockText = [](int seconds) {
+    const int s = std::max(seconds, 0);
+    return std::to_string(s / 60) + ":" + (s % 60 < 10 ? "0" : "") + std::to_string(s % 60);
+  };
+  const auto when = [](long long utc) -> std::string {
+    if (utc == 0) return "-";
+    const std::time_t t = static_cast<std::time_t>(utc);
+    std::tm local{};
+    localtime_r(&t, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%d/%m/%Y %H:%M", &local);
+    return text;
+  };
+  std::vector<std::vector<std::string>> table = {
+      {"student", "name", "test", "state", "answered", "time left", "last activity", "problem"}};
+  for (const auto& s : rows) {
+    const bool open = s.state == "running" || s.state == "interrupted";
+    table.push_back({s.student, s.name, std::to_string(s.testNumber) + " " + s.testName, s.state,
+                     std::to_string(s.answered) + " of " + std::to_string(s.asked),
+                     open ? clockText(s.secondsLeft) : "-", when(s.lastActivity), s.problem});
+  }
+  return table;
 }
 
 void ExtendSitting(const RecordsSetup& setup, const Clock& clock, const std::string& student,

@@ -166,6 +166,11 @@ struct SittingSummary {
 /// Every sitting journalled in the folder, by student and test.
 std::vector<SittingSummary> ListSittings(const RecordsSetup& setup, const Clock& clock);
 
+/// The teacher's table of sittings: a header row, then one row per sitting (student, name,
+/// test, state, answered of asked, time left, last activity, problem), as the Menu shows it and
+/// examora-cli invigilate prints it.
+std::vector<std::vector<std::string>> SittingsTable(const std::vector<SittingSummary>& rows);
+
 /// Gives a sitting more time (sealed in its own file, so a running keeper sees it at once).
 /// Throws Refused when there is no such sitting, Error when it cannot be written.
 void ExtendSitting(const RecordsSetup& setup, const Clock& clock, const std::string& student,

@@ -88,6 +88,8 @@ constexpr AccessibleControl kMenu[] = {
     {"cmdAuthoring", "Test authoring", "Open the encryptor that turns a bank into a test", 'T'},
     {"cmdMarks", "Result file processor", "Open the processing of the result files", 'P'},
     {"cmdReports", "Reports", "Open the reports and the question statistics", 'R'},
+    {"cmdSittings", "Sittings", "Show the exam sittings: running, interrupted, unsaved, saved",
+     'S'},
     {"lblPrompt", "Password prompt", "Caption of the password box"},
     {"lblMessage", "Message", "Whether the password was accepted"},
     {"lblAccessCode", "Access code", "Today's access code for the tests"},
@@ -277,6 +279,17 @@ std::span<const AccessibleControl> TestControls() {
 
 std::span<const AccessibleControl> MenuControls() {
   return kMenu;
+}
+
+// The teacher's table of sittings.
+constexpr AccessibleControl kSittings[] = {
+    {"grdSittings", "Sittings", "One row per sitting: student, test, state, time left"},
+    {"cmdRefresh", "Refresh", "Read the sittings again", 'R'},
+    {"lblProblem", "Problem", "Why the sittings could not be read, if they could not"},
+};
+
+std::span<const AccessibleControl> SittingsControls() {
+  return kSittings;
 }
 
 std::span<const AccessibleControl> MarksControls() {

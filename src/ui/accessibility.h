@@ -32,6 +32,7 @@ std::span<const AccessibleControl> TestControls();
 std::span<const AccessibleControl> MenuControls();
 /// The controls of the result file processor, in tab order.
 std::span<const AccessibleControl> MarksControls();
+std::span<const AccessibleControl> SittingsControls();
 /// The controls of the encryptor, in tab order.
 std::span<const AccessibleControl> EncryptControls();
 /// The controls of the reports window, in tab order.

@@ -13,6 +13,7 @@
 #include "ui/marks_window.h"
 #include "ui/qtext.h"
 #include "ui/reports_window.h"
+#include "ui/sittings_window.h"
 
 namespace examora {
 namespace {
@@ -62,6 +63,7 @@ Menu::Menu(AppContext& app, QWidget* parent)
   cmdMarks_ =
       Named(this, "cmdMarks", new QPushButton(QStringLiteral("Result file processor"), this));
   cmdReports_ = Named(this, "cmdReports", new QPushButton(QStringLiteral("Reports"), this));
+  cmdSittings_ = Named(this, "cmdSittings", new QPushButton(QStringLiteral("Sittings"), this));
   connect(cmdOK_, &QPushButton::clicked, this, &Menu::cmdOK_Click);
   connect(txtPassword_, &QLineEdit::returnPressed, this, &Menu::cmdOK_Click);
   connect(cmdAuthoring_, &QPushButton::clicked, this, [this] {
@@ -78,6 +80,11 @@ Menu::Menu(AppContext& app, QWidget* parent)
   connect(cmdReports_, &QPushButton::clicked, this, [this] {
     if (!reports_) reports_ = std::make_unique<frm_Reports>(app_);
     reports_->show();
+  });
+  connect(cmdSittings_, &QPushButton::clicked, this, [this] {
+    if (!sittings_) sittings_ = std::make_unique<frm_Sittings>(app_);
+    sittings_->cmdRefresh_Click();
+    sittings_->show();
   });
   ApplyAccessibility(*this, MenuControls());
   tmrRefresh_.SetEnabled(true);
@@ -107,6 +114,7 @@ void Menu::Refresh() {
   cmdAuthoring_->setEnabled(open);
   cmdMarks_->setEnabled(open);
   cmdReports_->setEnabled(open);
+  cmdSittings_->setEnabled(open);
 }
 
 }  // namespace examora

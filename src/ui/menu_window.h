@@ -18,6 +18,7 @@ namespace examora {
 class Encrypt;
 class Marks;
 class frm_Reports;
+class frm_Sittings;
 
 class Menu : public QWidget {
  public:
@@ -39,12 +40,13 @@ class Menu : public QWidget {
   AppContext& app_;
   MenuModel model_;
   QLineEdit* txtPassword_;
-  QPushButton *cmdOK_, *cmdAuthoring_, *cmdMarks_, *cmdReports_;
+  QPushButton *cmdOK_, *cmdAuthoring_, *cmdMarks_, *cmdReports_, *cmdSittings_;
   QLabel *lblMessage_, *lblAccessCode_, *lblValid_;
   SwitchTimer tmrRefresh_;
   std::unique_ptr<Marks> marks_;
   std::unique_ptr<frm_Reports> reports_;
   std::unique_ptr<Encrypt> encrypt_;
+  std::unique_ptr<frm_Sittings> sittings_;
 };
 
 }  // namespace examora

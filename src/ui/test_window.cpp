@@ -353,11 +353,11 @@ void Test::cmdRunTest_Click() {
   txtPassword_->setEnabled(false);
   FormulaContext context{&app_.prompter, &m.Debugger, 0};
   m.TestFolder = m.WebBase + "tests/" + ChosenLine() + "/";
+  // An exam sitting is opened with its records at GO, when the clock starts: time spent before
+  // it costs the student nothing.
   if (m.StudyMode) {
     m.Prepared = Scrambler(m.Bank, m.StudyMode, m.TestFolder, app_.random, m.Formulas, context);
     m.CurrentQuestion = context.currentQuestion;
-  } else if (!PrepareExam()) {
-    return;
   }
   if (openTestWindow) {
     cmdGO_->show();
@@ -404,6 +404,7 @@ bool Test::PrepareExam() {
 }
 
 void Test::cmdGO_Click() {
+  if (!app_.m.StudyMode && !PrepareExam()) return;
   cmdUploader_Click();
   hide();
   if (openTestWindow) openTestWindow();
