@@ -220,6 +220,25 @@ TEST_F(Records, ARestartCostsTheTimeTheComputerWasDownAndOnlyTheTeacherGivesTime
   EXPECT_NE(master[0].find(",33,3,"), std::string::npos) << master[0];
 }
 
+// The keeper hands back answers without their old times: replaying them must not set the clock
+// (it once took the last answer's time left, 0 here, and ended a resumed sitting at once).
+TEST_F(Records, ReplayingAnswersLeavesTheClockToTheRecords) {
+  ModuleExamora m;
+  m.Bank = LoadTestText(bytes, "t");
+  ScriptedPrompter prompter;
+  PrepareSeededSitting(m, 9, prompter);
+  SeededRandom random(1);
+  DoTestModel model(m, prompter, random, clock);
+  model.SecondsLeft = 150;
+  JournalContent journal;
+  journal.answers = {Inputs(9, 1, true), Inputs(9, 2, false)};
+  for (auto& a : journal.answers) a.secondsLeft = 0;
+  ReplayJournal(model, m, journal);
+  EXPECT_EQ(model.SecondsLeft, 150);
+  EXPECT_EQ(model.AnsweredCount, 2);
+  EXPECT_FALSE(model.Ended());
+}
+
 TEST_F(Records, ASecondLiveSittingIsRefusedUntilTheFirstIsGone) {
   auto first = Service();
   first->SignIn("012345678", "ab1Z");

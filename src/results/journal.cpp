@@ -133,7 +133,10 @@ SittingIdentity ParseIdentity(const std::vector<std::string>& f, const std::stri
   }
   const auto seed = Whole(f[6]);
   const auto started = Whole(f[7]);
-  if (!seed || *seed < 0 || !started) Broken(p, "names a sitting that cannot be");
+  // Bounded so that no sum of times can overflow (a start before 1970 or after 3000 is absurd).
+  if (!seed || *seed < 0 || !started || *started < 0 || *started > 32503680000LL) {
+    Broken(p, "names a sitting that cannot be");
+  }
   return {f[2],
           WholeInt(f[3], p, "names a sitting that cannot be"),
           f[4],

@@ -113,33 +113,8 @@ void ReplayJournal(DoTestModel& model, ModuleExamora& m, const JournalContent& j
                         " does not fit the sitting; the sitting was not resumed");
     }
   }
-  if (!journal.answers.empty()) model.SecondsLeft = journal.answers.back().secondsLeft;
+  // The time left is not the journal's to say: the sitting's records count it to its deadline.
   model.BuildBars();
-}
-
-ExamStart PrepareExamSitting(ModuleExamora& m, const std::filesystem::path& folder,
-                             const JournalKey& key, const LocalDateTime& now, Prompter& prompter,
-                             Random& random) {
-  ExamStart start;
-  start.key = key;
-  const std::string number = RecordStudentNumber(m);
-  start.journalPath = JournalPath(folder, number, m.TestNumber);
-  ResumeCheck check = FindResumableJournal(folder, number, m.Bank, m.TestNumber, now, key);
-  if (check.status == ResumeCheck::Status::kBroken) {
-    // Kept for whoever looks into it; the new sitting starts a journal of its own.
-    std::error_code ec;
-    std::filesystem::rename(start.journalPath,
-                            std::filesystem::path(start.journalPath) += ".broken", ec);
-  }
-  if (OfferResume(check, prompter)) {
-    start.seed = check.content.identity.seed;
-    start.resume = std::move(check.content);
-  } else {
-    random.Reseed();
-    start.seed = static_cast<std::uint64_t>(random.Next() * 9007199254740992.0);  // 2^53
-  }
-  PrepareSeededSitting(m, start.seed, prompter);
-  return start;
 }
 
 }  // namespace examora

@@ -34,32 +34,21 @@ void PrepareSeededSitting(ModuleExamora& m, std::uint64_t seed, Prompter& prompt
 /// journal is reported; a resumable sitting is offered (Yes resumes). True to resume.
 bool OfferResume(const ResumeCheck& check, Prompter& prompter);
 
-/// What opening an exam sitting decided: the seed it is prepared from, where its journal goes,
-/// and the journal of an interrupted sitting of the same student and test when the student
-/// chose to carry on with it.
+/// How an exam sitting was opened by its records: the seed it is prepared from, the time to its
+/// deadline, and the answers of an interrupted sitting that carries on.
 struct ExamStart {
   std::uint64_t seed = 0;
-  int secondsLeft = 0;  // until the sitting's deadline, as its records count it
-  std::filesystem::path journalPath;
-  JournalKey key{};
+  int secondsLeft = 0;
   std::optional<JournalContent> resume;
 };
-
-/// Opens an exam sitting of `m.Bank` for the signed-in student, whose journals live in
-/// `folder`: an interrupted sitting is offered (a broken journal is set aside as ".broken" and
-/// reported), and the sitting is prepared from its seed or from a new one.
-/// A new sitting's seed is drawn from `random` (tests inject a seeded one).
-ExamStart PrepareExamSitting(ModuleExamora& m, const std::filesystem::path& folder,
-                             const JournalKey& key, const LocalDateTime& now, Prompter& prompter,
-                             Random& random);
 
 /// Enters one answer given as text (examora-cli's answer lines) on the question on screen.
 using TextAnswerEntry = std::function<bool(DoTestModel&, ModuleExamora&, const std::string&)>;
 
-/// Confirms every journalled answer again, in order, then sets the clock to the time left at
-/// the last one. Call it on a fresh model of the re-prepared sitting, before any window hook
-/// is attached (nothing is saved or journalled again). Throws FormatError when an answer
-/// does not mark again (the journal does not fit the sitting).
+/// Confirms every journalled answer again, in order; the clock is left to the caller, who has it
+/// from the sitting's records. Call it on a fresh model of the re-prepared sitting, before any
+/// window hook is attached (nothing is saved or journalled again). Throws FormatError when an
+/// answer does not mark again (the journal does not fit the sitting).
 void ReplayJournal(DoTestModel& model, ModuleExamora& m, const JournalContent& journal,
                    const TextAnswerEntry& enterText = {});
 

@@ -112,8 +112,6 @@ class DoTest : public QWidget {
   std::unique_ptr<SwitchTimer> tmrDelay_, second_, tmr_redbox_, tmr_backup_;
   std::unique_ptr<frm_Info> info_;
   std::unique_ptr<QWidget> converter_;
-  std::unique_ptr<class ResultsFileSystem> files_;
-  std::unique_ptr<class SittingJournal> journal_;
   BackupTimer gotit_;
   std::string LastBackupLine;
   QLineEdit* txtGotit_;
