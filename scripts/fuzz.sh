@@ -15,8 +15,11 @@ flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fsanitize=f
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_CXX_FLAGS="$flags" -DEXAMORA_BUILD_GUI=OFF -DEXAMORA_BUILD_TESTS=OFF \
   -DEXAMORA_BUILD_BENCH=OFF -DEXAMORA_BUILD_FUZZ=ON >/dev/null
-cmake --build build-fuzz -j2 --target fuzz_evaluator fuzz_formula fuzz_test_loader examora-cli
-for target in evaluator formula test_loader; do
+targets=(evaluator formula test_loader journal students records settings)
+cmake --build build-fuzz -j2 --target "${targets[@]/#/fuzz_}" examora-cli
+# Every target runs even when one fails, so one finding does not hide another.
+failed=()
+for target in "${targets[@]}"; do
   work=$(mktemp -d)
   cp fuzz/corpus/$target/* "$work"/
   if [ "$target" = test_loader ]; then
@@ -29,13 +32,20 @@ for target in evaluator formula test_loader; do
   fi
   echo "== fuzz_$target for ${seconds}s"
   status=0
-  build-fuzz/fuzz/fuzz_$target -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-    -print_final_stats=1 "$work" >"$work.log" 2>&1 || status=$?
+  UBSAN_OPTIONS=print_stacktrace=1 build-fuzz/fuzz/fuzz_$target -max_total_time="$seconds" \
+    -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$work." "$work" \
+    >"$work.log" 2>&1 || status=$?
   grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)' "$work.log" || true
   if [ "$status" -ne 0 ]; then
     tail -n 40 "$work.log"
-    echo "fuzz_$target failed (exit $status); the input that failed is in the log above"
-    exit 1
+    echo "fuzz_$target failed (exit $status); the input that failed is in the log above and" \
+      "in $work.crash-* (or .leak-, .timeout-, .oom-)"
+    failed+=("fuzz_$target")
+    continue
   fi
   rm -rf "$work" "$work.log"
 done
+if [ "${#failed[@]}" -ne 0 ]; then
+  echo "failed: ${failed[*]}"
+  exit 1
+fi

@@ -64,5 +64,17 @@ TEST(CliResults, EachStepPrintsWhatTheWindowLogsAndBadFilesExitWithOne) {
   EXPECT_EQ(Results({"sort", "--folder", folder}).code, 2);  // no class list
 }
 
+TEST(CliResults, AMissingOrUnknownStepIsAUsageMistake) {
+  testing::TempDir dir;
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{}, {"bogus", "--folder", dir.path().string()}}) {
+    const ResultsRun run = Results(args);
+    EXPECT_EQ(run.code, 2);
+    EXPECT_NE(run.err.find("results takes rebuild, split, sort, reports, stats or recover"),
+              std::string::npos)
+        << run.err;
+  }
+}
+
 }  // namespace
 }  // namespace examora

@@ -92,8 +92,13 @@ int Stats(const Setup& s, std::ostream& out) {
 
 int ResultsCommand(const CommandArgs& args, std::istream&, std::ostream& out, std::ostream& err) {
   const std::string step = args.size() > 1 ? args[1] : "";
-  CommandArgs rest(args.begin() + (args.empty() ? 0 : 1), args.end());
-  if (!rest.empty()) rest[0] = "results " + step;
+  // Checked first: without a step there are no arguments left to name in a message.
+  if (step != "rebuild" && step != "split" && step != "sort" && step != "reports" &&
+      step != "stats" && step != "recover") {
+    throw UsageError("results takes rebuild, split, sort, reports, stats or recover");
+  }
+  CommandArgs rest(args.begin() + 1, args.end());
+  rest[0] = "results " + step;
   if (step == "recover") return RecoverCommand(rest, out);
   const Setup s = Prepare(rest, step == "stats" ? 1 : 0);
   ResultProcessor processor(s.folder, s.testList);
@@ -106,10 +111,8 @@ int ResultsCommand(const CommandArgs& args, std::istream&, std::ostream& out, st
     Print(out, processor.ByDate(StudentNumbers(ReadStudents(s, err, true))));
   } else if (step == "reports") {
     Print(out, SortSN(s.folder, ReadStudents(s, err, false), OptionalTestList(s)));
-  } else if (step == "stats") {
-    return Stats(s, out);
   } else {
-    throw UsageError("results takes rebuild, split, sort, reports, stats or recover");
+    return Stats(s, out);
   }
   return 0;
 }
