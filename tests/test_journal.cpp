@@ -43,7 +43,13 @@ struct JournalTest : ::testing::Test {
     return cli::ReadAnyTest(dir / "sit.txt");
   }
   SittingIdentity Identity(const TestBank& bank) {
-    return {"012345678", 10170, "Sit", BankFingerprint(bank), 77, SerialSeconds(start), 300};
+    return {"012345678",
+            10170,
+            "Sit",
+            "sha256:" + std::string(64, 'a'),
+            77,
+            SerialSeconds(start),
+            static_cast<int>(bank.Questions.size()) * 100};
   }
   // A sitting with three journalled answers, as the window would have confirmed them.
   void Sit(ModuleExamora& m, DoTestModel& model, SittingJournal& journal) {
@@ -61,7 +67,9 @@ struct JournalTest : ::testing::Test {
       model.txtOneWord[1] = "shear";
       model.txtMatch[0] = "y";
       model.SecondsLeft = 300 - 20 * position;
-      ASSERT_TRUE(ConfirmAndJournal(model, m, &journal)) << text;
+      const JournalAnswer answer = CaptureAnswer(model, m);
+      ASSERT_TRUE(ConfirmAnswer(model, m, answer)) << text;
+      journal.Append(answer);
     }
   }
 };
@@ -84,27 +92,24 @@ TEST_F(JournalTest, ResumedSittingIsTheSameSittingWithTheSameAnswers) {
   SittingJournal journal(files, path, key, Identity(m.Bank));
   Sit(m, model, journal);
 
-  const ResumeCheck check =
-      FindResumableJournal(dir.path(), "012345678", m.Bank, 10170, {2026, 12, 8, 10, 9, 0}, key);
-  ASSERT_EQ(check.status, ResumeCheck::Status::kResumable) << check.message;
+  const JournalContent content = ReadJournal(path, key);
+  ASSERT_FALSE(content.finished);
   ModuleExamora again;
   again.Bank = m.Bank;
-  PrepareSeededSitting(again, check.content.identity.seed, prompter);
+  PrepareSeededSitting(again, content.identity.seed, prompter);
   EXPECT_EQ(again.Prepared.QuestionOrder, m.Prepared.QuestionOrder);
   EXPECT_EQ(again.Prepared.Solution, m.Prepared.Solution);
   DoTestModel resumed(again, prompter, random, clock);
-  ReplayJournal(resumed, again, check.content);
+  ReplayJournal(resumed, again, content);
   EXPECT_EQ(resumed.ResultCode, model.ResultCode);
   EXPECT_EQ(resumed.QuestionState, model.QuestionState);
   EXPECT_EQ(resumed.AnsweredCount, 3);
   // The clock is the records' to set (from the deadline), not the last answer's time.
   EXPECT_EQ(resumed.SecondsLeft, 300);
   // Going on appends to the same chain.
-  SittingJournal goOn(files, path, key, check.content);
+  SittingJournal goOn(files, path, key, content);
   goOn.Finish();
   EXPECT_TRUE(ReadJournal(path, key).finished);
-  EXPECT_EQ(FindResumableJournal(dir.path(), "012345678", m.Bank, 10170, start, key).status,
-            ResumeCheck::Status::kFinished);
 }
 
 TEST_F(JournalTest, EditedReorderedOrCutJournalsAreReportedNotUsed) {
@@ -124,8 +129,7 @@ TEST_F(JournalTest, EditedReorderedOrCutJournalsAreReportedNotUsed) {
   const std::string cut = lines[0] + lines[1] + lines[2];
   for (const std::string& text : {edited, reordered, cut}) {
     WriteFileAtomically(path, text);
-    EXPECT_EQ(FindResumableJournal(dir.path(), "012345678", bank, 10170, start, key).status,
-              ResumeCheck::Status::kBroken);
+    EXPECT_THROW(ReadJournal(path, key), FormatError);
   }
   JournalKey other = key;
   other[0] ^= 1;
@@ -136,36 +140,6 @@ TEST_F(JournalTest, EditedReorderedOrCutJournalsAreReportedNotUsed) {
   const JournalContent content = ReadJournal(path, key);
   EXPECT_EQ(content.answers.size(), 3u);
   EXPECT_FALSE(content.note.empty());
-}
-
-TEST_F(JournalTest, OnlyTheSameTestWithinItsWindowIsResumable) {
-  TestBank bank = Bank();
-  SittingJournal journal(files, path, key, Identity(bank));
-  using Status = ResumeCheck::Status;
-  EXPECT_EQ(FindResumableJournal(dir.path(), "123456789", bank, 10170, start, key).status,
-            Status::kNone);
-  EXPECT_EQ(
-      FindResumableJournal(dir.path(), "012345678", bank, 10170, {2026, 12, 8, 10, 10, 0}, key)
-          .status,
-      Status::kResumable);  // the start plus twice the sitting's 5 minutes
-  EXPECT_EQ(
-      FindResumableJournal(dir.path(), "012345678", bank, 10170, {2026, 12, 8, 10, 10, 1}, key)
-          .status,
-      Status::kExpired);
-  bank.Questions[1][1] += "!";
-  EXPECT_EQ(FindResumableJournal(dir.path(), "012345678", bank, 10170, start, key).status,
-            Status::kChangedTest);
-  // What the student is told: a changed test starts afresh; a resumable one is offered.
-  ScriptedPrompter prompter;
-  EXPECT_FALSE(OfferResume(FindResumableJournal(dir.path(), "012345678", bank, 10170, start, key),
-                           prompter));
-  EXPECT_EQ(prompter.prompts().back().text,
-            "The test has changed since the interrupted sitting began. A new sitting starts.");
-  prompter.SetNextAnswer(MessageAnswer::Yes);
-  EXPECT_TRUE(OfferResume(FindResumableJournal(dir.path(), "012345678", Bank(), 10170, start, key),
-                          prompter));
-  EXPECT_EQ(prompter.prompts().back().text,
-            "An interrupted sitting of this test was found (0 answers saved). Carry on with it?");
 }
 
 }  // namespace

@@ -208,27 +208,6 @@ JournalKey LoadOrCreateJournalKey(const std::filesystem::path& path) {
   return key;
 }
 
-std::string BankFingerprint(const TestBank& bank) {
-  InitSodium();
-  crypto_generichash_state state;
-  crypto_generichash_init(&state, nullptr, 0, 32);
-  const auto add = [&](const std::string& text) {
-    const std::string framed = std::to_string(text.size()) + ":" + text;
-    crypto_generichash_update(&state, reinterpret_cast<const unsigned char*>(framed.data()),
-                              framed.size());
-  };
-  add(bank.testNumber);
-  add(bank.testName);
-  add(FormatGeneral(bank.header.QuestionsToAsk) + "/" +
-      FormatGeneral(bank.header.MinutesPerQuestion));
-  for (const auto& block : bank.Questions) {
-    for (const auto& line : block) add(line);
-  }
-  unsigned char out[32];
-  crypto_generichash_final(&state, out, sizeof out);
-  return Hex(out, sizeof out);
-}
-
 std::filesystem::path JournalPath(const std::filesystem::path& folder,
                                   const std::string& studentNumber, int testNumber) {
   return folder / (studentNumber + "_" + std::to_string(testNumber) + "journal.txt");
@@ -353,34 +332,6 @@ JournalContent ParseJournal(const std::string& text, const std::optional<std::st
   content.lastSeal = previous;
   content.entries = static_cast<int>(seals.size());
   return content;
-}
-
-ResumeCheck FindResumableJournal(const std::filesystem::path& folder,
-                                 const std::string& studentNumber, const TestBank& bank,
-                                 int testNumber, const LocalDateTime& now, const JournalKey& key) {
-  using Status = ResumeCheck::Status;
-  const auto path = JournalPath(folder, studentNumber, testNumber);
-  std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) return {};
-  ResumeCheck check;
-  try {
-    check.content = ReadJournal(path, key);
-  } catch (const Error& e) {
-    return {Status::kBroken, e.what(), {}};
-  }
-  const SittingIdentity& id = check.content.identity;
-  if (id.studentNumber != studentNumber || id.testNumber != testNumber) {
-    return {Status::kBroken, "The journal \"" + path.string() + "\" names another sitting", {}};
-  }
-  if (check.content.finished) return {Status::kFinished, {}, {}};
-  if (id.bankFingerprint != BankFingerprint(bank)) {
-    return {Status::kChangedTest, "The test has changed since the interrupted sitting began", {}};
-  }
-  if (SerialSeconds(now) > id.started + 2LL * id.totalSeconds) {
-    return {Status::kExpired, "The interrupted sitting's time has run out", {}};
-  }
-  check.status = Status::kResumable;
-  return check;
 }
 
 }  // namespace examora

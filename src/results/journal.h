@@ -25,9 +25,6 @@ using JournalKey = std::array<unsigned char, 32>;
 /// 0600 when it is missing. Throws FileError or FormatError.
 JournalKey LoadOrCreateJournalKey(const std::filesystem::path& path);
 
-/// A fingerprint of a test's content: a changed test is never resumed from an old journal.
-std::string BankFingerprint(const TestBank& bank);
-
 /// What prepared the sitting.
 struct SittingIdentity {
   std::string studentNumber;
@@ -111,20 +108,5 @@ std::filesystem::path JournalHeadPath(const std::filesystem::path& journal);
 
 /// The keyed seal of a text under the journal key, as hexadecimal.
 std::string SealText(const JournalKey& key, const std::string& text);
-
-/// Whether a sitting can be resumed.
-struct ResumeCheck {
-  enum class Status { kNone, kResumable, kFinished, kExpired, kChangedTest, kBroken };
-  Status status = Status::kNone;
-  std::string message;  // why not, for kBroken, kExpired and kChangedTest
-  JournalContent content;
-};
-
-/// Looks for the journal of this student and test: resumable when it verifies, names the same
-/// student, test and test content, is not finished, and `now` is within the sitting's window
-/// (its start plus twice its time: the time itself and as much again for the interruption).
-ResumeCheck FindResumableJournal(const std::filesystem::path& folder,
-                                 const std::string& studentNumber, const TestBank& bank,
-                                 int testNumber, const LocalDateTime& now, const JournalKey& key);
 
 }  // namespace examora

@@ -67,28 +67,6 @@ bool ConfirmAnswer(DoTestModel& model, ModuleExamora& m, const JournalAnswer& a)
   return model.QuestionState[i] >= 8;
 }
 
-bool ConfirmAndJournal(DoTestModel& model, ModuleExamora& m, SittingJournal* journal) {
-  const JournalAnswer answer = CaptureAnswer(model, m);
-  if (!ConfirmAnswer(model, m, answer)) return false;
-  if (journal != nullptr) journal->Append(answer);
-  return true;
-}
-
-bool OfferResume(const ResumeCheck& check, Prompter& prompter) {
-  using Status = ResumeCheck::Status;
-  if (check.status == Status::kBroken || check.status == Status::kExpired ||
-      check.status == Status::kChangedTest) {
-    prompter.Message("Examora", check.message + ". A new sitting starts.", MessageButtons::Ok,
-                     MessageIcon::Warning);
-    return false;
-  }
-  if (check.status != Status::kResumable) return false;
-  const std::size_t answered = check.content.answers.size();
-  return prompter.AskYesNo(
-      "Examora", "An interrupted sitting of this test was found (" + std::to_string(answered) +
-                     " answer" + (answered == 1 ? "" : "s") + " saved). Carry on with it?");
-}
-
 void PrepareSeededSitting(ModuleExamora& m, std::uint64_t seed, Prompter& prompter) {
   SeededRandom random(seed);
   FormulaContext context{&prompter, &m.Debugger, 0};

@@ -22,17 +22,9 @@ JournalAnswer CaptureAnswer(const DoTestModel& model, const ModuleExamora& m);
 /// OK, matching OK). True when the question was marked.
 bool ConfirmAnswer(DoTestModel& model, ModuleExamora& m, const JournalAnswer& answer);
 
-/// Confirms the answer on screen; once it is marked, journals it (no journal in study mode).
-/// The window's confirm buttons call this instead of the model's own confirm.
-bool ConfirmAndJournal(DoTestModel& model, ModuleExamora& m, SittingJournal* journal);
-
 /// Prepares a sitting of `m.Bank` in exam mode from a seed, as every journalled sitting is
 /// prepared: the same seed gives the same questions, order, options and values.
 void PrepareSeededSitting(ModuleExamora& m, std::uint64_t seed, Prompter& prompter);
-
-/// Tells the student what was found when they open a test: a damaged, expired or outdated
-/// journal is reported; a resumable sitting is offered (Yes resumes). True to resume.
-bool OfferResume(const ResumeCheck& check, Prompter& prompter);
 
 /// How an exam sitting was opened by its records: the seed it is prepared from, the time to its
 /// deadline, and the answers of an interrupted sitting that carries on.
