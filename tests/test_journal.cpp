@@ -237,7 +237,10 @@ TEST(JournalKill, ASittingKilledMidwayResumesWithItsAnswersAndIsSavedOnce) {
   EXPECT_EQ(RunCli(again, in, out, err), 1);
   EXPECT_EQ(out.str().find("resumed:"), std::string::npos);
   EXPECT_EQ(out.str().find("saved:"), std::string::npos);
-  EXPECT_NE(err.str().find("not saved in every file (not in: Subject file)\n"), std::string::npos)
+  EXPECT_NE(err.str().find("Invalid path. Continue to enter new path. Subject file\n"
+                           "examora-cli: the results were not saved in every file (not in: "
+                           "Subject file)\n"),
+            std::string::npos)
       << err.str();
   EXPECT_NE(out.str().find(" EXAM MODE. Mark was NOT recorded in every file"), std::string::npos);
 }

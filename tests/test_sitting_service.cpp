@@ -16,6 +16,7 @@
 #include "platform/files.h"
 #include "results/keeper_protocol.h"
 #include "results/resume.h"
+#include "results/saving.h"
 #include "test_support.h"
 #include "testfile/access_code.h"
 #include "testfile/authoring.h"
@@ -139,6 +140,26 @@ TEST_F(Records, EachAnswerIsMarkedJournalledAndTheRecordSavedOnce) {
   EXPECT_TRUE(first.record.ends_with(",Mary Smith,")) << first.record;
   ExpectOneRecordEverywhere(first.record);
   EXPECT_THROW(service->Answer(Inputs(opened.seed, 2, true)), Refused);  // ended
+}
+
+TEST_F(Records, AFileTheRecordMissedIsNamedAndRecoveryCompletesItOnce) {
+  std::filesystem::remove_all(folder / "subject_files");
+  auto service = Service();
+  service->SignIn("012345678", "ab1Z");
+  const std::uint64_t seed = service->Open(bytes, Code()).seed;
+  for (int p = 1; p <= 3; ++p) service->Answer(Inputs(seed, p, true));
+  const SaveReport report = service->End();
+  EXPECT_EQ(report.failed, std::vector<std::string>{" Subject file"});
+  EXPECT_EQ(report.errorNumbers, std::vector<int>{76});  // "Invalid path..."
+  EXPECT_EQ(SaveFailureText(76, report.failed[0]),
+            "Invalid path. Continue to enter new path. Subject file");
+  service.reset();
+  EXPECT_EQ(ListSittings(setup, clock).at(0).state, "ended-unsaved");
+  std::filesystem::create_directories(folder / "subject_files");
+  EXPECT_EQ(RecoverSittings(setup, clock), std::vector<std::string>{"012345678_10170: was saved"});
+  EXPECT_TRUE(RecoverSittings(setup, clock).empty());  // twice adds nothing
+  EXPECT_EQ(ListSittings(setup, clock).at(0).state, "saved");
+  ExpectOneRecordEverywhere(report.record);
 }
 
 struct Kill : std::runtime_error {

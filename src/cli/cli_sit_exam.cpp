@@ -90,6 +90,10 @@ void ExamSitting::Begin(DoTestModel& model, std::ostream& out) {
   model.SecondsLeft = std::min(model.SecondsLeft, opened_.secondsLeft);
   model.SaveResults = [this, &model] {
     const SaveReport report = records_->End();
+    for (std::size_t i = 0; i < report.failed.size(); ++i) {
+      const int number = i < report.errorNumbers.size() ? report.errorNumbers[i] : 75;
+      messages_.push_back(SaveFailureText(number, report.failed[i]));
+    }
     outcome_ = OutcomeOfSave(report.record, report.written, report.failed);
     // The screen shows the record as it was saved.
     model.ResultsLine = " " + report.record;
@@ -124,6 +128,7 @@ bool ExamSitting::Confirm(DoTestModel& model, std::string& problem) {
 }
 
 int ExamSitting::Report(std::ostream& out, std::ostream& err) const {
+  for (const auto& message : messages_) err << Cp1252ToUtf8(message) << '\n';
   if (!saved_ || !outcome_.Complete()) {
     std::string files;
     for (const auto& label : outcome_.failed) files += label;

@@ -41,6 +41,7 @@ class ExamSitting {
   std::unique_ptr<SittingRecords> records_;
   OpenedSitting opened_;
   SaveOutcome outcome_;
+  std::vector<std::string> messages_;  // the save's messages, for standard error
   bool saved_ = false;
 };
 

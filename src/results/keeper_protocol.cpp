@@ -96,7 +96,10 @@ std::string Handle(SittingService& service, LineReader& in, const std::vector<st
   }
   if (verb == "END" && f.size() == 1) {
     const SaveReport r = service.End();
-    return Line({"OK", r.record, r.Complete() ? "1" : "0", Join(r.written), Join(r.failed)});
+    std::vector<std::string> numbers;
+    for (const int n : r.errorNumbers) numbers.push_back(std::to_string(n));
+    return Line(
+        {"OK", r.record, r.Complete() ? "1" : "0", Join(r.written), Join(r.failed), Join(numbers)});
   }
   if (verb == "TIME" && f.size() == 1) return Line({"OK", std::to_string(service.SecondsLeft())});
   if (verb == "RECORDS" && f.size() == 1) {
@@ -356,8 +359,9 @@ AnswerVerdict KeeperClient::Answer(const JournalAnswer& answer) {
 
 SaveReport KeeperClient::End() {
   const auto f = Request("END\n");
-  if (f.size() != 5) throw Error("The record keeper gave a malformed reply");
-  SaveReport report{f[1], {}, {}};
+  if (f.size() != 6) throw Error("The record keeper gave a malformed reply");
+  SaveReport report;
+  report.record = f[1];
   for (auto* list : {&report.written, &report.failed}) {
     const std::string& joined = list == &report.written ? f[3] : f[4];
     if (joined.empty()) continue;
@@ -365,6 +369,10 @@ SaveReport KeeperClient::End() {
       if (!item.empty()) list->push_back(" " + item);
     }
   }
+  for (const auto& item : SplitItems(f[5])) {
+    if (!item.empty()) report.errorNumbers.push_back(static_cast<int>(LeadingNumber(item)));
+  }
+  report.errorNumbers.resize(report.failed.size(), 75);
   return report;
 }
 

@@ -7,7 +7,8 @@
 //   OPEN accesscode size + bytes    OK new|resumed seed secondsLeft answers notes, then one
 //                                   "A position inputs..." line per answer and "N note" per note
 //   ANSWER position inputs...       OK code state secondsLeft ended(0|1)
-//   END                             OK record complete(0|1) written failed (labels joined by ",")
+//   END                             OK record complete(0|1) written failed errors (each a list
+//                                   joined by ","; errors: the classic error number a file)
 //   TIME                            OK secondsLeft
 //   RECORDS                         OK count, then one "R record" line each
 //   ADMIN password                  OK

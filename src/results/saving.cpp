@@ -12,7 +12,8 @@ namespace {
 constexpr const char* kTitle = "Examora";
 constexpr const char* kFileNamePrompt = "Enter the name of the file";
 
-// The classic run-time error number a failed write stands for; the messages are keyed on it.
+}  // namespace
+
 int ErrorNumber(int error) {
   switch (error) {
     case EWOULDBLOCK:
@@ -43,23 +44,23 @@ int ErrorNumber(int error) {
   }
 }
 
+std::string SaveFailureText(int number, const std::string& label) {
+  if (number == 53) return "File not ready. Try Again? " + label;
+  if (number == 76) return "Invalid path. Continue to enter new path." + label;
+  return "The error is..." + std::to_string(number) + label;
+}
+
+namespace {
+
 enum class After { kNextFile, kStop };
 
 // Reports a failed step as the saving messages say and tells whether later files are tried.
 After ReportFailure(int number, bool retriesUsedUp, const std::string& label, SaveSeams& seams,
                     SaveOutcome& outcome) {
-  std::string text;
   After after = After::kNextFile;
-  if (number == 53) {
-    text = "File not ready. Try Again? ";
-  } else if (number == 76) {
-    text = "Invalid path. Continue to enter new path.";
-  } else {
-    text = "The error is..." + std::to_string(number);
-    // A file still busy after every retry is one file; the others may well be free.
-    if (!retriesUsedUp) after = After::kStop;
-  }
-  seams.prompter.Message(kTitle, text + label);
+  // A file still busy after every retry is one file; the others may well be free.
+  if (number != 53 && number != 76 && !retriesUsedUp) after = After::kStop;
+  seams.prompter.Message(kTitle, SaveFailureText(number, label));
   // The typed name is kept but never forms a path: a student must not steer where results go.
   outcome.typedFileName = seams.prompter.Input(kTitle, kFileNamePrompt).value_or("");
   return after;

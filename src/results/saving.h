@@ -19,6 +19,13 @@ inline constexpr const char* kStudentFileStep = " Student file";
 inline constexpr const char* kMasterFileStep = " Master file";
 inline constexpr const char* kSubjectFileStep = " Subject file";
 
+/// The classic run-time error number a failed write (an errno value) stands for: 55 busy, 71
+/// not ready, 76 path not found, 70 permission denied, 61 disk full, 75 any other.
+int ErrorNumber(int error);
+
+/// The message of a failed step of the save, by its error number and step label.
+std::string SaveFailureText(int number, const std::string& label);
+
 /// Field 2 of the record: the signed-in student's number (row `StudentIndex` of `Students`),
 /// all nine digits, empty when there is none or it is all zeros.
 std::string RecordStudentNumber(const ModuleExamora& m);

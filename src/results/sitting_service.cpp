@@ -234,6 +234,7 @@ void Step(const Records& r, const std::string& step) {
 SaveReport SaveRecord(const Records& r, SittingState& s, bool recovering) {
   const ResultsFields fields = FieldsOfRecord(s.report.record);
   s.report.failed.clear();
+  s.report.errorNumbers.clear();
   for (const auto& label : ResultsFileLabels()) {
     if (std::find(s.report.written.begin(), s.report.written.end(), label) !=
         s.report.written.end()) {
@@ -251,6 +252,7 @@ SaveReport SaveRecord(const Records& r, SittingState& s, bool recovering) {
     }
     if (error != 0) {
       s.report.failed.push_back(label);
+      s.report.errorNumbers.push_back(ErrorNumber(error));
       continue;
     }
     Step(r, "appended" + label);

@@ -74,6 +74,7 @@ struct SaveReport {
   std::string record;
   std::vector<std::string> written;  // step labels (" Student file", ...) in order
   std::vector<std::string> failed;
+  std::vector<int> errorNumbers;  // one per failed file: what went wrong (see ErrorNumber)
   bool Complete() const { return failed.empty() && written.size() == 3; }
 };
 

@@ -45,6 +45,12 @@ void DoTest::StartExamRecording() {
       app_.prompter.Message("Examora", e.what(), MessageButtons::Ok, MessageIcon::Warning);
       report.failed = ResultsFileLabels();
     }
+    // Each file the record missed is named as the save has always named it.
+    for (std::size_t i = 0; i < report.failed.size(); ++i) {
+      const int number = i < report.errorNumbers.size() ? report.errorNumbers[i] : 75;
+      app_.prompter.Message("Examora", SaveFailureText(number, report.failed[i]));
+      app_.prompter.Input("Examora", "Enter the name of the file");  // kept, never a path
+    }
     const SaveOutcome outcome = OutcomeOfSave(report.record, report.written, report.failed);
     if (!report.record.empty()) {
       model_->ResultsLine = " " + report.record;
