@@ -256,8 +256,13 @@ SaveReport SaveRecord(const Records& r, SittingState& s, bool recovering) {
       continue;
     }
     Step(r, "appended" + label);
-    s.journal->Written(label);
     s.report.written.push_back(label);
+    try {
+      s.journal->Written(label);
+    } catch (const FileError&) {
+      // The record is in the file; a journal that could not say so is checked against the
+      // file itself next time, so nothing is written twice and the save stands.
+    }
     Step(r, "noted" + label);
   }
   s.recordSaved = s.report.Complete();
