@@ -168,7 +168,10 @@ int LabSetup(const CommandArgs& args, std::ostream& out) {
   const std::filesystem::path keeper = parsed.Option("--keeper").value_or(kInstalledKeeper);
   Own(keeper, gid, 02755, out);
   if (auto tests = parsed.Option("--tests")) {
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(*tests)) {
+    if (!std::filesystem::is_directory(*tests, ec)) {
+      throw FileError("Cannot read the web folder \"" + *tests + "\": it is not a folder");
+    }
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(*tests, ec)) {
       if (entry.is_regular_file() && entry.path().filename().string().ends_with("-BF.txt")) {
         Trust(folder, entry.path(), gid, out);
       }
