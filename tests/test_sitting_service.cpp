@@ -402,8 +402,19 @@ TEST_F(Records, AHostileStudentSpeakingTheProtocolIsRefusedAndNothingIsWritten) 
   const std::string opened =
       talk.Say("OPEN\t" + Code() + "\t" + std::to_string(bytes.size()) + "\n" + bytes);
   ASSERT_EQ(opened.rfind("OK\tnew\t", 0), 0u) << opened;
-  EXPECT_EQ(talk.Say("ANSWER\t1\tY\n"), "NO\tNothing was marked.");
+  EXPECT_EQ(talk.Say("ANSWER\t1\tY\n"), "NO\tThe answer does not hold the answer controls.");
   EXPECT_EQ(talk.Say("ANSWER\t7\t1\n"), "NO\tThere is no question 7.");
+  // Rows, options and boxes the window could not produce (once read outside its tables).
+  const std::string fine = "\t\t4\t-1\t0\t" + std::string(78, '0') + std::string(18, '\t') + "\n";
+  for (const std::string& bad : {std::string("\t\t4\t100000\t0\t"), std::string("\t\t-50\t3\t0\t"),
+                                 std::string("\t\t4\t3\t99999\t"), std::string("\t\t4\t3\t-3\t"),
+                                 std::string("\t\t4\t3\t1\t2")}) {
+    EXPECT_EQ(talk.Say("ANSWER\t1" + bad + std::string(78, '0') + std::string(18, '\t') + "\n"),
+              "NO\tThe answer names a control that is not there.")
+        << bad;
+  }
+  EXPECT_EQ(talk.Say("ANSWER\t1\t" + std::string(300, '1') + fine.substr(1)),
+            "NO\tAn answer field is longer than any control holds.");
   EXPECT_EQ(talk.Say("TIME\n"), "OK\t180");
   clock.Advance(181);
   EXPECT_EQ(talk.Say("ANSWER\t1\t1\t5\t12\t0\t0\n"),

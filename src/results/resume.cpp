@@ -15,6 +15,17 @@ int Whole(const std::string& text) {
   return static_cast<int>(LeadingNumber(text));
 }
 
+// A whole number within [low, high] written as digits (a leading "-" allowed), or nothing.
+bool InRange(const std::string& text, int low, int high) {
+  const std::size_t digits = text.starts_with('-') ? 1 : 0;
+  if (text.size() <= digits || text.size() > 6 ||
+      text.find_first_not_of("0123456789", digits) != std::string::npos) {
+    return false;
+  }
+  const int value = std::stoi(text);
+  return value >= low && value <= high;
+}
+
 }  // namespace
 
 JournalAnswer CaptureAnswer(const DoTestModel& model, const ModuleExamora& m) {
@@ -29,11 +40,27 @@ JournalAnswer CaptureAnswer(const DoTestModel& model, const ModuleExamora& m) {
   return answer;
 }
 
+std::string AnswerInputsProblem(const DoTestModel& model, const JournalAnswer& a) {
+  if (a.position < 1 || a.position > model.QuestionsToAsk()) return "There is no such question.";
+  const std::vector<std::string>& in = a.inputs;
+  if (in.size() != kInputs) return "The answer does not hold the answer controls.";
+  for (const auto& field : in) {
+    if (field.size() > 256) return "An answer field is longer than any control holds.";
+  }
+  const int prefixes = static_cast<int>(model.PrefixListLines().size());
+  const int units = static_cast<int>(model.UnitListLines().size());
+  if (!InRange(in[1], 0, prefixes - 1) || !InRange(in[2], -1, units - 1) ||
+      !InRange(in[3], 0, kMaxOptions) || in[kChecks].size() > model.Check1.size() ||
+      in[kChecks].find_first_not_of("01") != std::string::npos) {
+    return "The answer names a control that is not there.";
+  }
+  return {};
+}
+
 bool ConfirmAnswer(DoTestModel& model, ModuleExamora& m, const JournalAnswer& a) {
   const auto i = static_cast<std::size_t>(a.position);
-  if (a.position < 1 || a.position > model.QuestionsToAsk() || a.inputs.size() != kInputs) {
-    return false;
-  }
+  // Inputs come from the journal or, at the keeper, from a program it does not trust.
+  if (!AnswerInputsProblem(model, a).empty()) return false;
   m.CurrentQuestion = a.position;
   model.ShowQuestion();
   const std::vector<std::string>& in = a.inputs;

@@ -17,6 +17,10 @@ namespace examora {
 /// The answer controls' values of the question on screen, taken just before it is confirmed.
 JournalAnswer CaptureAnswer(const DoTestModel& model, const ModuleExamora& m);
 
+/// Why captured answer values could not have come from the answer controls (a position, list
+/// row, option or box that is not there, a field too long), or "" when they could.
+std::string AnswerInputsProblem(const DoTestModel& model, const JournalAnswer& answer);
+
 /// Shows the answer's question, enters the captured values and confirms them the way the
 /// question's panel does (numeric OK, option then Submitter, boxes then Submitter, one-word
 /// OK, matching OK). True when the question was marked.

@@ -548,6 +548,9 @@ AnswerVerdict SittingService::Answer(const JournalAnswer& given) {
   if (s.model->QuestionState[i] >= 8) {
     throw Refused("Question " + std::to_string(given.position) + " is already marked.");
   }
+  if (const std::string problem = AnswerInputsProblem(*s.model, given); !problem.empty()) {
+    throw Refused(problem);
+  }
   JournalAnswer answer = given;
   answer.secondsLeft = left;
   answer.isText = false;
