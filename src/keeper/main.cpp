@@ -5,7 +5,10 @@
 #include <cstring>
 #include <string>
 
+#include <csignal>
+
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

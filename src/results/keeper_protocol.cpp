@@ -305,7 +305,11 @@ KeeperClient::~KeeperClient() {
 
 std::vector<std::string> KeeperClient::Reply() {
   const auto line = from_->Line(kMaxTest);
-  if (!line) throw Error("The record keeper stopped answering");
+  if (!line) {
+    throw Error(
+        "The record keeper stopped answering. Close the program and start it again: the "
+        "sitting carries on where it was.");
+  }
   auto fields = SplitFields(*line);
   if (fields[0] == "NO") throw Refused(fields.size() > 1 ? fields[1] : "Refused.");
   if (fields[0] != "OK") throw Error("The record keeper gave a reply this program does not know");
@@ -431,12 +435,13 @@ RecordsSetup SittingsSetup(const DeploymentSettings& settings, const Environment
 std::shared_ptr<SittingRecords> OpenSittingRecords(
     const DeploymentSettings& settings, const Environment& env, const Clock& clock,
     std::function<void(std::chrono::milliseconds)> wait) {
-  const std::string chosen = env.Variable("EXAMORA_KEEPER").value_or("");
+  // A lab set up for the keeper always uses it: nobody at a lab computer names another.
   std::error_code ec;
-  if (chosen != "none" && (!chosen.empty() || (std::filesystem::exists(kInstalledKeeper, ec) &&
-                                               std::filesystem::exists(kKeeperConfig, ec)))) {
-    return std::make_shared<KeeperClient>(chosen.empty() ? kInstalledKeeper : chosen);
+  if (std::filesystem::exists(kKeeperConfig, ec)) {
+    return std::make_shared<KeeperClient>(kInstalledKeeper);
   }
+  const std::string chosen = env.Variable("EXAMORA_KEEPER").value_or("");
+  if (!chosen.empty() && chosen != "none") return std::make_shared<KeeperClient>(chosen);
   const RecordsSetup setup = DeploymentRecords(settings, env);
   LoadOrCreateJournalKey(setup.keyFile);
   auto records = std::make_shared<LocalRecords>(setup, clock);

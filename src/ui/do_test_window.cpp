@@ -93,6 +93,7 @@ void DoTest::resizeEvent(QResizeEvent* event) {
 }
 
 void DoTest::second_Tick() {
+  FollowTheRecordsClock();
   model_->second_Tick();
   ShowWindowState();
 }

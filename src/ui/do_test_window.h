@@ -101,9 +101,11 @@ class DoTest : public QWidget {
   /// Exam sittings: the journal (or the replay of an interrupted sitting), the backup after
   /// each answer and the saving at the end.
   void StartExamRecording();
+  void FollowTheRecordsClock();
   /// Every confirm: the answer controls into the model, then the confirm itself, journalled
   /// in exam sittings; true when the question was marked.
   bool Confirm(const std::function<bool()>& confirm);
+  int ticksSinceAsked_ = 0;
 
   AppContext& app_;
   HeldPrompter held_;  // the model's boxes; held back while an exam answer is journalled

@@ -18,6 +18,7 @@
 #include "cli/cli.h"
 #include "common/text.h"
 #include "platform/files.h"
+#include "results/keeper_protocol.h"
 #include "testfile/access_code.h"
 #include "ui/browser_load_window.h"
 #include "ui/do_test_window.h"
@@ -131,6 +132,11 @@ TEST(SignInWindow, AStudentSignsInAndGetTestOpensAnExamSelection) {
   test.tmrDelay_Tick();
   EXPECT_TRUE(test.windowTitle().startsWith(
       "Examora 568: 2010-03-23  |  EXAM MODE (Recorded)  |   Mary Smith   |    10102 Circuits"));
+  // A teacher's extension reaches the running window within half a minute.
+  const int full = test.SecondsLeft();
+  ExtendSitting(SittingsSetup(settings, env), clock, "012345678", 10102, 5);
+  for (int tick = 0; tick < 30; ++tick) test.second_Tick();
+  EXPECT_EQ(test.SecondsLeft(), full + 300 - 1);
   // A wrong answer: by the time its box is open, the answer is already in the journal.
   auto journalLines = [&] {
     for (const auto& entry : fs::directory_iterator(results / "journals")) {
