@@ -41,6 +41,10 @@ std::string TestBytes(const std::string& source = kSource) {
   return bytes;
 }
 
+struct Kill : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
 class Records : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -162,10 +166,6 @@ TEST_F(Records, AFileTheRecordMissedIsNamedAndRecoveryCompletesItOnce) {
   ExpectOneRecordEverywhere(report.record);
 }
 
-struct Kill : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
-
 TEST_F(Records, AKillAtEveryStepOfTheSaveLeavesExactlyOneLinePerFile) {
   const std::vector<std::string> steps = {"answer",
                                           "ended",
@@ -210,6 +210,33 @@ TEST_F(Records, AKillAtEveryStepOfTheSaveLeavesExactlyOneLinePerFile) {
       EXPECT_EQ(std::count(lines.begin(), lines.end(), record), 1) << name;
       EXPECT_EQ(lines.size(), step == "answer" ? 1u : 2u) << name;  // the new one, ended too
     }
+  }
+}
+
+// Two sittings in one minute with the same marks make the very same line; completing the
+// second after a kill must not take the first one's line for its own.
+TEST_F(Records, ASecondIdenticalRecordCompletedAfterAKillIsStillWritten) {
+  for (const bool kill : {false, true}) {
+    setup.afterStep = [kill](const std::string& step) {
+      if (kill && step == "ended") throw Kill(step);
+    };
+    auto service = Service();
+    service->SignIn("012345678", "ab1Z");
+    const std::uint64_t seed = service->Open(bytes, Code()).seed;
+    service->Answer(Inputs(seed, 1, true));
+    service->Answer(Inputs(seed, 2, true));
+    if (kill) {
+      EXPECT_THROW(service->Answer(Inputs(seed, 3, true)), Kill);
+    } else {
+      service->Answer(Inputs(seed, 3, true));
+    }
+  }
+  setup.afterStep = nullptr;
+  EXPECT_EQ(RecoverSittings(setup, clock).size(), 1u);
+  for (const char* name : {"012345678.txt", "masterfile.txt", "subject_files/10170.txt"}) {
+    const auto lines = Lines(name);
+    ASSERT_EQ(lines.size(), 2u) << name;
+    EXPECT_EQ(lines[0], lines[1]) << name;
   }
 }
 

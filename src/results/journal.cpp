@@ -276,6 +276,10 @@ void SittingJournal::Finish(const std::string& record) {
   finished_ = true;
 }
 
+void SittingJournal::Appending(const std::string& label, long long size) {
+  AppendEntry({"P", label, std::to_string(size)});
+}
+
 void SittingJournal::Written(const std::string& label) {
   AppendEntry({"W", label});
 }
@@ -316,9 +320,15 @@ JournalContent ParseJournal(const std::string& text, const std::optional<std::st
     if (seals.size() == 1) {
       content.identity = ParseIdentity(fields, path);
     } else if (content.finished) {
-      if (fields.size() != 2 || fields[0] != "W")
+      if (fields.size() == 2 && fields[0] == "W") {
+        content.written.push_back(fields[1]);
+      } else if (const auto size =
+                     fields.size() == 3 && fields[0] == "P" ? Whole(fields[2]) : std::nullopt;
+                 size && *size >= 0) {
+        content.appending[fields[1]] = *size;
+      } else {
         Broken(path, "goes on after the sitting finished");
-      content.written.push_back(fields[1]);
+      }
     } else if (fields[0] == "E") {
       content.finished = true;
       if (fields.size() > 1) content.record = fields[1];

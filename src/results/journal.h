@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,7 +52,8 @@ struct JournalContent {
   std::vector<JournalAnswer> answers;
   bool finished = false;  // the sitting ended (its results went to `SaveResults`)
   std::string record;     // the record the sitting ended with (empty in an older journal)
-  std::vector<std::string> written;  // the files known to hold that record, in order
+  std::vector<std::string> written;            // the files known to hold that record, in order
+  std::map<std::string, long long> appending;  // a file's size when the record went to it
   std::string note;      // e.g. a last entry cut off by the interruption, which is ignored
   std::string lastSeal;  // the chain to go on from
   int entries = 0;       // whole entries, the sitting's own included
@@ -75,6 +77,9 @@ class SittingJournal {
   /// Marks the sitting finished with the record it ended with, before that record is saved:
   /// it is never resumed, and whoever completes the save writes exactly this record.
   void Finish(const std::string& record = {});
+  /// Notes, before the record is appended to a results file (by its step label), the file's
+  /// size then: after a kill, only what follows it can be this sitting's line.
+  void Appending(const std::string& label, long long size);
   /// Notes that a results file (by its step label) now holds the finished sitting's record.
   void Written(const std::string& label);
   /// Whether the head file follows every answer. A journal only its keeper can write needs it

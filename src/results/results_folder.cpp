@@ -194,6 +194,33 @@ std::optional<std::string> ResultsFolder::Read(const std::filesystem::path& name
   return bytes;
 }
 
+std::optional<std::string> ResultsFolder::ReadFrom(const std::filesystem::path& name,
+                                                   long long offset, std::size_t limit) const {
+  Fd file{OpenFile(name, O_RDONLY | O_NONBLOCK)};
+  if (file.fd < 0) {
+    if (errno == ENOENT) return std::nullopt;
+    throw FileError("Cannot read \"" + (path_ / name).string() + "\": " + std::strerror(errno));
+  }
+  std::string bytes(limit, '\0');
+  std::size_t got = 0;
+  while (got < limit) {
+    const ssize_t n = ::pread(file.fd, bytes.data() + got, limit - got,
+                              static_cast<off_t>(offset) + static_cast<off_t>(got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  bytes.resize(got);
+  return bytes;
+}
+
+long long ResultsFolder::Size(const std::filesystem::path& name) const {
+  Fd file{OpenFile(name, O_RDONLY | O_NONBLOCK)};
+  struct stat info {};
+  if (file.fd < 0 || ::fstat(file.fd, &info) != 0) return -1;
+  return static_cast<long long>(info.st_size);
+}
+
 std::vector<std::string> ResultsFolder::List(const std::filesystem::path& under) const {
   int fd = -1;
   if (under.empty()) {

@@ -54,6 +54,11 @@ class ResultsFolder : public ResultsFileSystem {
   /// exist. Throws FileError for any other failure.
   std::optional<std::string> Read(const std::filesystem::path& name,
                                   std::size_t limit = std::size_t{16} << 20) const;
+  /// The bytes of a regular file from `offset` on (at most `limit`), or nothing when it does
+  /// not exist; its size alone with `Size` (-1 when missing). Throws FileError otherwise.
+  std::optional<std::string> ReadFrom(const std::filesystem::path& name, long long offset,
+                                      std::size_t limit) const;
+  long long Size(const std::filesystem::path& name) const;
   /// The names of the regular files directly in the folder (or in its sub-folder `under`).
   std::vector<std::string> List(const std::filesystem::path& under = {}) const;
   /// An exclusive lock on the file (created empty when missing) for as long as the result

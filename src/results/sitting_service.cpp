@@ -209,6 +209,7 @@ struct SittingState {
   FolderLock lock;
   std::string base;
   SittingIdentity identity;
+  std::map<std::string, long long> appending;  // from the journal, when completing a save
   bool endWanted = false;  // the model ended itself: save once the answer is journalled
   bool recordSaved = false;
   bool backupDue = false;
@@ -242,8 +243,21 @@ SaveReport SaveRecord(const Records& r, SittingState& s, bool recovering) {
     }
     const std::string name = ResultsFileName(label, fields);
     int error = 0;
-    // After a kill between a file and its journal entry the line may be there already.
-    if (!(recovering && HoldsLine(r.folder.Read(name), s.report.record))) {
+    // After a kill between the append and its note the line may be there already: only after
+    // the size the file had when this sitting's append began (another sitting of the same
+    // student and test may have left the very same line before it).
+    const auto from = s.appending.find(label);
+    const bool there =
+        recovering && from != s.appending.end() &&
+        HoldsLine(r.folder.ReadFrom(name, from->second, std::size_t{1} << 20), s.report.record);
+    if (!there) {
+      try {
+        s.journal->Appending(label, std::max(0LL, r.folder.Size(name)));
+      } catch (const FileError&) {
+        error = EIO;  // without the note a kill could not tell whether the line went in
+      }
+    }
+    if (!there && error == 0) {
       for (int attempt = 0;; ++attempt) {
         error = r.folder.AppendLine(name, s.report.record);
         if (error != EWOULDBLOCK || attempt >= r.setup.busyRetries) break;
@@ -339,6 +353,7 @@ std::string CompleteEarlier(const Records& r, const StudentsTable& students,
         std::make_unique<SittingJournal>(r.folder, JournalName(base), r.key, *content);
     earlier.report.record = content->record;
     earlier.report.written = content->written;
+    earlier.appending = content->appending;
     SaveRecord(r, earlier, true);
     done = "was saved";
   }
@@ -347,8 +362,13 @@ std::string CompleteEarlier(const Records& r, const StudentsTable& students,
                   Trim(earlier.report.failed.front()) + "); ask the teacher.");
   }
   if (keep) {
+    // Named by its start and a random part: two sittings started in one second keep both.
+    unsigned char random[4];
+    randombytes_buf(random, sizeof random);
+    char hex[sizeof random * 2 + 1];
+    sodium_bin2hex(hex, sizeof hex, random, sizeof random);
     const std::string kept = std::string(kJournalsFolder) + "/" + base + "journal-" +
-                             std::to_string(content->identity.started) + ".txt";
+                             std::to_string(content->identity.started) + "-" + hex + ".txt";
     r.folder.Rename(HeadName(base), kept + ".head");
     if (const int error = r.folder.Rename(JournalName(base), kept)) {
       throw Refused(std::string("The earlier sitting's journal could not be kept: ") +
