@@ -1,10 +1,12 @@
 #include "app/sign_in.h"
 
 #include <chrono>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
+#include "results/keeper_protocol.h"
 #include "test_support.h"
 
 namespace examora {
@@ -93,9 +95,12 @@ TEST_F(SignInTest, OnlyTheWholePasswordSignsInAndARefusalWaits) {
   } rows[] = {{"012345678", "", false},      {"012345678", "ab1", false},
               {"012345678", "ab1Zx", false}, {"123123123", "ab1Z", false},
               {"987654321", "ab1Z", false},  {"012345678", "ab1Z", true}};
+  ManualClock clock;
   for (const auto& row : rows) {
     ModuleExamora fresh;
     waits.clear();
+    clock.Advance(3);  // past the pause after the last try, so each password is checked
+    fresh.Records = OpenSittingRecords(settings, env, clock, recordWait);
     SignInModel each{fresh, settings, env, prompter, recordWait};
     ASSERT_TRUE(each.LoadStudents());
     prompter.SetNextText(row.password);
@@ -117,6 +122,22 @@ TEST(PasswordMatches, TheSameCharactersAndLengthOnly) {
                                                 {"xb1Z", false}};
   for (const auto& [text, matches] : typed) EXPECT_EQ(PasswordMatches(row, text), matches) << text;
   EXPECT_FALSE(PasswordMatches({"012345678", "", "", ""}, ""));  // no password: no sign-in
+}
+
+// A second try on a number within the pause after a wrong one is refused without being checked,
+// even with the right password: a student who kills a waiting keeper gains nothing.
+TEST_F(SignInTest, ATryWithinThePauseAfterAWrongOneIsRefusedUnchecked) {
+  ManualClock clock;
+  for (const auto& [password, advance, signsIn] :
+       {std::tuple{"zzzz", 0, false}, std::tuple{"ab1Z", 1, false}, std::tuple{"ab1Z", 2, true}}) {
+    clock.Advance(advance);
+    ModuleExamora fresh;
+    fresh.Records = OpenSittingRecords(settings, env, clock, recordWait);
+    SignInModel each{fresh, settings, env, prompter, recordWait};
+    ASSERT_TRUE(each.LoadStudents());
+    prompter.SetNextText(password);
+    EXPECT_EQ(each.cmdValidate_Click("012345678"), signsIn) << password << advance;
+  }
 }
 
 TEST_F(SignInTest, MalformedNumberOrCancelledPasswordAskNothingFurther) {

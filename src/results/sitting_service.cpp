@@ -406,18 +406,40 @@ std::function<void(std::chrono::milliseconds)> SittingService::Waiter() const {
   return [this](std::chrono::milliseconds delay) { Wait(delay); };
 }
 
+// A student could kill a keeper still waiting after a wrong guess and try again at once, so
+// every attempt on a name is stamped before it is checked: a second one within the pause, or
+// one while another is being checked, is refused unchecked. A right one clears the stamp.
+bool SittingService::AttemptAllowed(const std::string& name, bool succeeded) {
+  const std::string file = std::string(kJournalsFolder) + "/" + name + ".attempt";
+  const FolderLock lock = folder_->Lock(file);
+  if (!lock.held()) return false;
+  const long long now = clock_.UtcSeconds();
+  char text[32] = {};
+  const ssize_t got = ::pread(lock.fd(), text, sizeof text - 1, 0);
+  const long long last = got > 0 ? std::atoll(text) : 0;
+  const std::string stamp = succeeded ? "0" : std::to_string(now);
+  if (::ftruncate(lock.fd(), 0) != 0 ||
+      ::pwrite(lock.fd(), stamp.data(), stamp.size(), 0) != static_cast<ssize_t>(stamp.size()) ||
+      ::fsync(lock.fd()) != 0) {
+    return false;
+  }
+  const auto pause = std::chrono::duration_cast<std::chrono::seconds>(setup_.wrongPasswordDelay);
+  return succeeded || last == 0 || now - last >= pause.count() || now < last;
+}
+
 void SittingService::SignIn(const std::string& number, const std::string& password) {
   if (studentRow_ != 0) throw Refused("A student has already signed in.");
-  const int row = FindStudent(students_, Trim(number));
+  const std::string typed = Trim(number);
+  const bool nine = typed.size() == 9 && typed.find_first_not_of("0123456789") == std::string::npos;
+  const int row = nine ? FindStudent(students_, typed) : 0;
   const StudentRow none{};
-  const bool right = PasswordMatches(row > 0 ? students_.rows[row - 1] : none, password) &&
-                     row > 0 && Trim(number).size() == 9;
+  const bool allowed = nine && AttemptAllowed("signin-" + typed, false);
+  const bool right = allowed && row > 0 && PasswordMatches(students_.rows[row - 1], password);
   if (!right) {
-    // Serialised across the lab through one lock file, so guessing cannot be run in parallel.
-    const FolderLock lock = folder_->Lock(std::string(kJournalsFolder) + "/signin.lock", true);
     Wait(setup_.wrongPasswordDelay);
     throw Refused("The student number or the password is not right. Please try again.");
   }
+  AttemptAllowed("signin-" + typed, true);
   studentRow_ = row;
 }
 
@@ -624,7 +646,10 @@ std::vector<std::string> SittingService::OwnRecords() const {
 
 bool SittingService::CheckAdminPassword(const std::string& password) {
   const auto hash = ReadAdminPasswordHash(setup_.adminPasswordFile);
-  if (hash && examora::CheckAdminPassword(*hash, password)) return true;
+  if (AttemptAllowed("admin", false) && hash && examora::CheckAdminPassword(*hash, password)) {
+    AttemptAllowed("admin", true);
+    return true;
+  }
   Wait(setup_.wrongPasswordDelay);
   return false;
 }

@@ -134,6 +134,7 @@ class SittingService {
   bool CheckAdminPassword(const std::string& password);
 
  private:
+  bool AttemptAllowed(const std::string& name, bool succeeded);
   void RequireSignedIn() const;
   SittingState& RequireSitting() const;
   void Wait(std::chrono::milliseconds delay) const;
