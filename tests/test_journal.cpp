@@ -112,6 +112,28 @@ TEST_F(JournalTest, ResumedSittingIsTheSameSittingWithTheSameAnswers) {
   EXPECT_TRUE(ReadJournal(path, key).finished);
 }
 
+// What a student typed comes back exactly, whatever it holds; and a head file one entry behind
+// (the keeper writes it only at the end) still lets every answer be read, while one that
+// counts more entries than there are does not.
+TEST_F(JournalTest, AnswersComeBackExactlyAndAHeadBehindStillReads) {
+  const std::vector<std::string> typed = {"a\tb", "line\r\nnext", "back\\slash", "\\t", ""};
+  {
+    SittingJournal journal(files, path, key, Identity(Bank()));
+    journal.headEveryEntry = false;
+    journal.Append({1, 100, false, typed});
+    journal.Append({2, 90, false, {"x"}});
+  }
+  const JournalContent content = ReadJournal(path, key);  // the head counts 1 of 3 entries
+  ASSERT_EQ(content.answers.size(), 2u);
+  EXPECT_EQ(content.answers[0].inputs, typed);
+  EXPECT_EQ(content.answers[1].inputs, std::vector<std::string>{"x"});
+  const std::string head = ReadFileBytes(JournalHeadPath(path));
+  std::string ahead = head;
+  ahead.replace(ahead.find("H\t1\t"), 4, "H\t4\t");
+  WriteFileAtomically(JournalHeadPath(path), ahead);
+  EXPECT_THROW(ReadJournal(path, key), FormatError);  // its seal no longer matches, too
+}
+
 TEST_F(JournalTest, EditedReorderedOrCutJournalsAreReportedNotUsed) {
   const TestBank bank = Bank();
   SittingJournal journal(files, path, key, Identity(bank));
