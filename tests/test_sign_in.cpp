@@ -129,7 +129,7 @@ TEST(PasswordMatches, TheSameCharactersAndLengthOnly) {
 TEST_F(SignInTest, ATryWithinThePauseAfterAWrongOneIsRefusedUnchecked) {
   ManualClock clock;
   for (const auto& [password, advance, signsIn] :
-       {std::tuple{"zzzz", 0, false}, std::tuple{"ab1Z", 1, false}, std::tuple{"ab1Z", 2, true}}) {
+       {std::tuple{"zzzz", 0, false}, std::tuple{"ab1Z", 2, false}, std::tuple{"ab1Z", 1, true}}) {
     clock.Advance(advance);
     ModuleExamora fresh;
     fresh.Records = OpenSittingRecords(settings, env, clock, recordWait);

@@ -154,4 +154,15 @@ std::vector<std::string> SplitLines(std::string_view text) {
   return lines;
 }
 
+std::vector<std::string> SplitAt(std::string_view text, char separator) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (std::size_t at; (at = text.find(separator, start)) != std::string_view::npos;
+       start = at + 1) {
+    parts.emplace_back(text.substr(start, at - start));
+  }
+  parts.emplace_back(text.substr(start));
+  return parts;
+}
+
 }  // namespace examora

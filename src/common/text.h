@@ -36,4 +36,7 @@ std::string LowerAscii(std::string_view text);
 /// start another (empty) line.
 std::vector<std::string> SplitLines(std::string_view text);
 
+/// The parts of a text between separators (an empty text is one empty part).
+std::vector<std::string> SplitAt(std::string_view text, char separator);
+
 }  // namespace examora

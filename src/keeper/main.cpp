@@ -23,6 +23,33 @@ constexpr const char* kConfig = EXAMORA_KEEPER_CONFIG_PATH;
 constexpr const char* kConfig = examora::kKeeperConfig;
 #endif
 
+namespace {
+
+// Limits and signal settings come from the student: a file size limit would kill the keeper
+// mid-line and tear a record in the shared master file. Soft limits are raised to the hard
+// ones; a hard limit on file sizes cannot be raised, so the keeper will not run under one.
+// SIGXFSZ is ignored all the same: a write past any limit fails and is taken back.
+bool ResetInheritedLimits() {
+  for (const int resource : {RLIMIT_FSIZE, RLIMIT_NOFILE, RLIMIT_AS, RLIMIT_DATA, RLIMIT_STACK}) {
+    struct rlimit limit {};
+    if (::getrlimit(resource, &limit) == 0 && limit.rlim_cur != limit.rlim_max) {
+      limit.rlim_cur = limit.rlim_max;
+      ::setrlimit(resource, &limit);
+    }
+  }
+  for (int signal = 1; signal < NSIG; ++signal) {
+    if (signal != SIGKILL && signal != SIGSTOP) std::signal(signal, SIG_DFL);
+  }
+  std::signal(SIGXFSZ, SIG_IGN);
+  sigset_t none;
+  sigemptyset(&none);
+  ::sigprocmask(SIG_SETMASK, &none, nullptr);
+  struct rlimit size {};
+  return ::getrlimit(RLIMIT_FSIZE, &size) == 0 && size.rlim_cur == RLIM_INFINITY;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   using namespace examora;
   // With its group's rights it takes nothing from whoever started it: no options, no
@@ -32,6 +59,9 @@ int main(int argc, char** argv) {
   if (privileged) {
     // Refused rather than ignored, so no one is led to think their settings were read.
     if (argc != 1) return RefuseToServe(1, "examora-keeper takes no arguments");
+    if (!ResetInheritedLimits()) {
+      return RefuseToServe(1, "examora-keeper will not run with a limit on file sizes");
+    }
     ::clearenv();
     ::setenv("PATH", "/usr/bin:/bin", 1);
     ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);

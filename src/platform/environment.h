@@ -26,6 +26,9 @@ class Environment {
   virtual std::filesystem::path ExecutableFolder() const = 0;
   /// The computer's own configuration file, which no variable can move (empty: none).
   virtual std::filesystem::path LabConfigFile() const { return {}; }
+  /// The record keeper's settings file; a lab that has it keeps its records with the keeper
+  /// (empty: none).
+  virtual std::filesystem::path KeeperConfigFile() const { return {}; }
 };
 
 /// The real system.
@@ -37,6 +40,7 @@ class SystemEnvironment : public Environment {
   std::string TempFolder() const override;
   std::filesystem::path ExecutableFolder() const override;
   std::filesystem::path LabConfigFile() const override { return "/etc/xdg/examora/examora.conf"; }
+  std::filesystem::path KeeperConfigFile() const override { return "/etc/examora/keeper.conf"; }
 };
 
 /// A made-up system for tests and tools: every fact is a plain field.

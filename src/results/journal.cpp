@@ -10,6 +10,7 @@
 
 #include "common/error.h"
 #include "common/numtext.h"
+#include "common/text.h"
 #include "crypto/byte_fns.h"
 #include "platform/files.h"
 
@@ -74,16 +75,6 @@ std::string Unescape(const std::string& field) {
     out += c == 't' ? '\t' : c == 'r' ? '\r' : c == 'n' ? '\n' : c;
   }
   return out;
-}
-
-std::vector<std::string> SplitTabs(const std::string& text) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  for (std::size_t tab; (tab = text.find('\t', start)) != std::string::npos; start = tab + 1) {
-    parts.push_back(text.substr(start, tab - start));
-  }
-  parts.push_back(text.substr(start));
-  return parts;
 }
 
 std::string Payload(const std::vector<std::string>& fields) {
@@ -162,7 +153,7 @@ void CheckHead(const std::string& path, const JournalKey& key,
     return;
   }
   const std::string& head = *headText;
-  const auto f = SplitTabs(head.substr(0, head.find("\r\n")));
+  const auto f = SplitAt(head.substr(0, head.find("\r\n")), '\t');
   if (f.size() != 4 || f[0] != "H" ||
       Seal(key, "head\n" + f[0] + "\t" + f[1] + "\t" + f[2]) != f[3]) {
     Broken(path, "has a damaged head file");
@@ -316,7 +307,7 @@ JournalContent ParseJournal(const std::string& text, const std::optional<std::st
     previous = line.substr(tab + 1);
     seals.push_back(previous);
     std::vector<std::string> fields;
-    for (const auto& field : SplitTabs(payload)) fields.push_back(Unescape(field));
+    for (const auto& field : SplitAt(payload, '\t')) fields.push_back(Unescape(field));
     if (seals.size() == 1) {
       content.identity = ParseIdentity(fields, path);
     } else if (content.finished) {

@@ -428,7 +428,8 @@ RecordsSetup DeploymentRecords(const DeploymentSettings& settings, const Environ
 
 RecordsSetup SittingsSetup(const DeploymentSettings& settings, const Environment& env) {
   std::error_code ec;
-  if (std::filesystem::exists(kKeeperConfig, ec)) return ReadKeeperConfig(kKeeperConfig);
+  const auto config = env.KeeperConfigFile();
+  if (!config.empty() && std::filesystem::exists(config, ec)) return ReadKeeperConfig(config);
   return DeploymentRecords(settings, env);
 }
 
@@ -437,7 +438,8 @@ std::shared_ptr<SittingRecords> OpenSittingRecords(
     std::function<void(std::chrono::milliseconds)> wait) {
   // A lab set up for the keeper always uses it: nobody at a lab computer names another.
   std::error_code ec;
-  if (std::filesystem::exists(kKeeperConfig, ec)) {
+  const auto config = env.KeeperConfigFile();
+  if (!config.empty() && std::filesystem::exists(config, ec)) {
     return std::make_shared<KeeperClient>(kInstalledKeeper);
   }
   const std::string chosen = env.Variable("EXAMORA_KEEPER").value_or("");
@@ -450,6 +452,11 @@ std::shared_ptr<SittingRecords> OpenSittingRecords(
 }
 
 RecordsSetup ReadKeeperConfig(const std::filesystem::path& path) {
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) {
+    throw FileError("The record keeper's settings \"" + path.string() +
+                    "\" are missing: the lab is not set up (examora-cli lab setup, as root)");
+  }
   const IniFile ini = ReadIniFile(path);
   if (!ini.problems.empty()) throw FormatError(ini.problems.front().Text());
   RecordsSetup setup;

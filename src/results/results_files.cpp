@@ -70,18 +70,22 @@ int DiskResultsFileSystem::AppendLine(const std::filesystem::path& path, std::st
   // lab's umask 002 every account of the group can append to the master and subject files.
   Fd file{::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666)};
   if (file.fd < 0) return errno;
-  if (const int error = LockWithin(file.fd, lockWait_)) return error;
+  return AppendToOpenFile(file.fd, line);  // closing releases the lock
+}
+
+int DiskResultsFileSystem::AppendToOpenFile(int fd, std::string_view line) {
+  if (const int error = LockWithin(fd, lockWait_)) return error;
   struct stat info {};
-  if (::fstat(file.fd, &info) != 0) return errno;
-  std::string bytes = EndsMidLine(file.fd, info.st_size) ? "\r\n" : "";
+  if (::fstat(fd, &info) != 0) return errno;
+  std::string bytes = EndsMidLine(fd, info.st_size) ? "\r\n" : "";
   bytes.append(line).append("\r\n");
-  int error = WriteWhole(file.fd, bytes);
+  int error = WriteWhole(fd, bytes);
   // A failed flush (EIO on a network share) may have lost the line: it is reported, never
   // taken as written.
-  if (error == 0 && Sync(file.fd) != 0) error = errno;
+  if (error == 0 && Sync(fd) != 0) error = errno;
   // A part-written or unflushed line is taken back, so the file holds only whole lines.
-  if (error != 0 && ::ftruncate(file.fd, info.st_size) == 0) Sync(file.fd);
-  return error;  // closing releases the lock
+  if (error != 0 && ::ftruncate(fd, info.st_size) == 0) Sync(fd);
+  return error;
 }
 
 int DiskResultsFileSystem::ReplaceFile(const std::filesystem::path& path, std::string_view bytes) {

@@ -38,14 +38,17 @@ class DiskResultsFileSystem : public ResultsFileSystem {
   int ReplaceFile(const std::filesystem::path& path, std::string_view bytes) override;
 
  protected:
+  /// Appends the line to an open file as AppendLine does (lock, fresh line, flush, a failure
+  /// taken back); 0 or the errno value. Closing the file releases the lock.
+  int AppendToOpenFile(int fd, std::string_view line);
+  /// Writes all the bytes through `Write`; 0 or the errno value.
+  int WriteWhole(int fd, std::string_view bytes);
   /// The calls a network share fails (EIO, ENOSPC), as `write` and `fsync` return: -1 with
   /// errno set. A test overrides them to make the failure happen.
   virtual ssize_t Write(int fd, const char* data, std::size_t size);
   virtual int Sync(int fd);
 
  private:
-  int WriteWhole(int fd, std::string_view bytes);
-
   std::chrono::milliseconds lockWait_;
 };
 

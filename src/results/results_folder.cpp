@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <thread>
 #include <utility>
 
 #include <dirent.h>
@@ -23,26 +22,6 @@ struct Fd {
     if (fd >= 0) ::close(fd);
   }
 };
-
-int WriteWhole(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return n < 0 ? errno : EIO;
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return 0;
-}
-
-int LockWithin(int fd, std::chrono::milliseconds wait) {
-  const auto until = std::chrono::steady_clock::now() + wait;
-  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    if (errno != EWOULDBLOCK && errno != EINTR) return errno;
-    if (std::chrono::steady_clock::now() >= until) return EWOULDBLOCK;
-    std::this_thread::sleep_for(std::chrono::microseconds(500));
-  }
-  return 0;
-}
 
 unsigned Umasked(unsigned mode) {
   const mode_t mask = ::umask(0);
@@ -68,7 +47,7 @@ FolderLock::~FolderLock() {
 
 ResultsFolder::ResultsFolder(const std::filesystem::path& folder, unsigned fileMode,
                              std::chrono::milliseconds lockWait)
-    : path_(folder), fileMode_(fileMode), lockWait_(lockWait) {
+    : DiskResultsFileSystem(lockWait), path_(folder), fileMode_(fileMode) {
   if (sodium_init() < 0) throw Error("the cryptography library could not start");
   dir_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (dir_ < 0) {
@@ -122,19 +101,7 @@ int ResultsFolder::AppendLine(const std::filesystem::path& path, std::string_vie
   struct stat info {};
   if (::fstat(file.fd, &info) != 0) return errno;
   if (!S_ISREG(info.st_mode)) return EINVAL;
-  if (const int error = LockWithin(file.fd, lockWait_)) return error;
-  if (::fstat(file.fd, &info) != 0) return errno;
-  // A line cut short by a crash elsewhere must not swallow this record: start a fresh line.
-  char last = '\n';
-  const bool midLine =
-      info.st_size > 0 && ::pread(file.fd, &last, 1, info.st_size - 1) == 1 && last != '\n';
-  std::string bytes = midLine ? "\r\n" : "";
-  bytes.append(line).append("\r\n");
-  int error = WriteWhole(file.fd, bytes);
-  if (error == 0 && ::fsync(file.fd) != 0) error = errno;
-  // A part-written or unsynced line is taken back, so the file holds only whole, durable lines.
-  if (error != 0 && ::ftruncate(file.fd, info.st_size) == 0) ::fsync(file.fd);
-  return error;
+  return AppendToOpenFile(file.fd, line);
 }
 
 int ResultsFolder::ReplaceFile(const std::filesystem::path& path, std::string_view bytes) {
@@ -153,7 +120,7 @@ int ResultsFolder::ReplaceFile(const std::filesystem::path& path, std::string_vi
     if (file.fd < 0) return errno;
     if (::fchmod(file.fd, Umasked(fileMode_)) != 0) error = errno;
     if (error == 0) error = WriteWhole(file.fd, bytes);
-    if (error == 0 && ::fsync(file.fd) != 0) error = errno;
+    if (error == 0 && Sync(file.fd) != 0) error = errno;
   }
   // renameat replaces a link planted at the target itself; it never writes through it.
   if (error == 0 && ::renameat(parent.fd, temporary.c_str(), parent.fd, leaf.c_str()) != 0) {

@@ -33,7 +33,7 @@ class FolderLock {
   int fd_ = -1;
 };
 
-class ResultsFolder : public ResultsFileSystem {
+class ResultsFolder : public DiskResultsFileSystem {
  public:
   /// Opens the folder (it must exist and be a folder, reached without a link at its end).
   /// `fileMode`: the mode new files get (the umask still applies). Throws FileError.
@@ -79,7 +79,6 @@ class ResultsFolder : public ResultsFileSystem {
   std::filesystem::path path_;
   int dir_ = -1;
   unsigned fileMode_;
-  std::chrono::milliseconds lockWait_;
 };
 
 }  // namespace examora

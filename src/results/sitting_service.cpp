@@ -89,12 +89,13 @@ bool HoldsLine(const std::optional<std::string>& text, const std::string& line) 
   return false;
 }
 
-std::string TimeOfDay(long long utc) {
+// A UTC time in the computer's own zone, by a strftime pattern.
+std::string LocalText(long long utc, const char* pattern) {
   const std::time_t t = static_cast<std::time_t>(utc);
   std::tm local{};
   localtime_r(&t, &local);
   char text[32];
-  std::strftime(text, sizeof text, "%H:%M on %d/%m/%Y", &local);
+  std::strftime(text, sizeof text, pattern, &local);
   return text;
 }
 
@@ -111,16 +112,6 @@ std::string ExtraSealText(const std::string& base, const SittingIdentity& id,
   return "extra\n" + base + "\n" + std::to_string(id.started) + "\n" + payload;
 }
 
-std::vector<std::string> Tabs(const std::string& text) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  for (std::size_t tab; (tab = text.find('\t', start)) != std::string::npos; start = tab + 1) {
-    parts.push_back(text.substr(start, tab - start));
-  }
-  parts.push_back(text.substr(start));
-  return parts;
-}
-
 // Reads the extensions up to the first line that does not verify, and counts them.
 int ExtraSeconds(const ResultsFolder& folder, const JournalKey& key, const std::string& base,
                  const SittingIdentity& id, int* count = nullptr) {
@@ -131,7 +122,7 @@ int ExtraSeconds(const ResultsFolder& folder, const JournalKey& key, const std::
     if (tab == std::string::npos) break;
     const std::string payload = line.substr(0, tab);
     if (SealText(key, ExtraSealText(base, id, payload)) != line.substr(tab + 1)) break;
-    const auto fields = Tabs(payload);
+    const auto fields = SplitAt(payload, '\t');
     if (fields.size() != 4 || fields[0] != "X" || fields[1] != std::to_string(n + 1)) break;
     const double add = LeadingNumber(fields[2]);
     if (!(add > 0 && add <= 86400)) break;
@@ -417,14 +408,15 @@ bool SittingService::AttemptAllowed(const std::string& name, bool succeeded) {
   char text[32] = {};
   const ssize_t got = ::pread(lock.fd(), text, sizeof text - 1, 0);
   const long long last = got > 0 ? std::atoll(text) : 0;
-  const std::string stamp = succeeded ? "0" : std::to_string(now);
-  if (::ftruncate(lock.fd(), 0) != 0 ||
-      ::pwrite(lock.fd(), stamp.data(), stamp.size(), 0) != static_cast<ssize_t>(stamp.size()) ||
-      ::fsync(lock.fd()) != 0) {
-    return false;
-  }
+  // Whole seconds: more than the pause in them is at least the pause in time.
   const auto pause = std::chrono::duration_cast<std::chrono::seconds>(setup_.wrongPasswordDelay);
-  return succeeded || last == 0 || now - last >= pause.count() || now < last;
+  const bool allowed = succeeded || last == 0 || now - last > pause.count() || now < last;
+  // A refused try leaves the stamp as it was, so trying again and again blocks nobody for longer.
+  if (!allowed) return false;
+  const std::string stamp = succeeded ? "0" : std::to_string(now);
+  return ::ftruncate(lock.fd(), 0) == 0 &&
+         ::pwrite(lock.fd(), stamp.data(), stamp.size(), 0) == static_cast<ssize_t>(stamp.size()) &&
+         ::fsync(lock.fd()) == 0;
 }
 
 void SittingService::SignIn(const std::string& number, const std::string& password) {
@@ -505,7 +497,8 @@ OpenedSitting SittingService::Open(std::string_view bytes, const std::string& ac
                   "; close it there first.");
   }
   OpenedSitting opened;
-  const std::string since = "since " + TimeOfDay(clock_.UtcSeconds()) + " on " + HostName();
+  const std::string since =
+      "since " + LocalText(clock_.UtcSeconds(), "%H:%M on %d/%m/%Y") + " on " + HostName();
   if (::ftruncate(s->lock.fd(), 0) == 0) {
     [[maybe_unused]] const auto n = ::pwrite(s->lock.fd(), since.data(), since.size(), 0);
   }
@@ -746,13 +739,7 @@ std::vector<std::vector<std::string>> SittingsTable(const std::vector<SittingSum
     return std::to_string(s / 60) + ":" + (s % 60 < 10 ? "0" : "") + std::to_string(s % 60);
   };
   const auto when = [](long long utc) -> std::string {
-    if (utc == 0) return "-";
-    const std::time_t t = static_cast<std::time_t>(utc);
-    std::tm local{};
-    localtime_r(&t, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%d/%m/%Y %H:%M", &local);
-    return text;
+    return utc == 0 ? "-" : LocalText(utc, "%d/%m/%Y %H:%M");
   };
   std::vector<std::vector<std::string>> table = {
       {"student", "name", "test", "state", "answered", "time left", "last activity", "problem"}};

@@ -95,7 +95,7 @@ TEST(SignInWindow, AStudentSignsInAndGetTestOpensAnExamSelection) {
   EXPECT_EQ(prompter.prompts()[1].text, kSignInRefused);
   EXPECT_EQ(login.findChild<QLabel*>("lbl_studentName")->text(), "No Name");
 
-  clock.Advance(2);  // the refusal's pause, which the window really waited
+  clock.Advance(3);  // the refusal's pause, which the window really waited
   prompter.SetNextText("ab1Z");
   QTest::mouseClick(login.findChild<QPushButton*>("cmdValidate"), Qt::LeftButton);
   EXPECT_EQ(login.findChild<QLabel*>("lbl_studentName")->text(), "Mary Smith");
