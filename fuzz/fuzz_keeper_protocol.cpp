@@ -18,9 +18,9 @@ namespace {
 
 // A small trusted test, the same every run.
 std::string TestBytes() {
-  std::vector<std::string> lines = {"10170", "Sit", "Sit", "False", "50", "2", "1", "2",
-                                    "22",    "d",   "v",   "Which?", "", "Right", "Wrong",
-                                    "Which too?", "", "Yes", "No"};
+  std::vector<std::string> lines = {"10170", "Sit",        "Sit", "False", "50",     "2", "1",
+                                    "2",     "22",         "d",   "v",     "Which?", "",  "Right",
+                                    "Wrong", "Which too?", "",    "Yes",   "No"};
   std::string bytes;
   for (std::string line : lines) bytes += examora::EncryptText(line) + "\r\n";
   return bytes;
