@@ -138,12 +138,22 @@ long long Deadline(const ResultsFolder& folder, const JournalKey& key, const std
   return id.started + id.totalSeconds + ExtraSeconds(folder, key, base, id);
 }
 
-std::optional<JournalContent> ReadSittingJournal(const ResultsFolder& folder, const JournalKey& key,
+std::optional<JournalContent> ReadSittingJournal(ResultsFolder& folder, const JournalKey& key,
                                                  const std::string& base) {
   const auto text = folder.Read(JournalName(base), std::size_t{4} << 20);
   if (!text) return std::nullopt;
-  return ParseJournal(*text, folder.Read(HeadName(base), 4096), key,
-                      (folder.path() / JournalName(base)).string());
+  JournalContent content = ParseJournal(*text, folder.Read(HeadName(base), 4096), key,
+                                        (folder.path() / JournalName(base)).string());
+  if (!content.note.empty()) {
+    // An entry cut off by a kill is cut away, so the next one starts on a whole line.
+    if (const int error =
+            folder.ReplaceFile(JournalName(base), text->substr(0, text->rfind("\r\n") + 2))) {
+      throw FileError("Cannot repair the journal \"" +
+                      (folder.path() / JournalName(base)).string() + "\": " + std::strerror(error));
+    }
+    content.note.clear();
+  }
+  return content;
 }
 
 }  // namespace
@@ -687,7 +697,7 @@ long long Modified(const ResultsFolder& folder, const std::string& name) {
   return static_cast<long long>(info.st_mtime);
 }
 
-SittingSummary Summarise(const Deployment& d, const Clock& clock, const std::string& base) {
+SittingSummary Summarise(Deployment& d, const Clock& clock, const std::string& base) {
   SittingSummary row;
   row.student = base.substr(0, base.find('_'));
   row.lastActivity = Modified(d.folder, JournalName(base));
@@ -727,7 +737,7 @@ SittingSummary Summarise(const Deployment& d, const Clock& clock, const std::str
 }  // namespace
 
 std::vector<SittingSummary> ListSittings(const RecordsSetup& setup, const Clock& clock) {
-  const Deployment d(setup);
+  Deployment d(setup);
   std::vector<SittingSummary> rows;
   for (const auto& base : CurrentSittings(d.folder)) rows.push_back(Summarise(d, clock, base));
   return rows;
