@@ -189,7 +189,13 @@ JournalKey LoadOrCreateJournalKey(const std::filesystem::path& path) {
     throw FileError("Cannot create the journal key \"" + path.string() +
                     "\": " + std::strerror(errno));
   }
-  const std::string text = ReadFileBytes(path);
+  return ReadJournalKey(path);
+}
+
+JournalKey ReadJournalKey(const std::filesystem::path& path) {
+  InitSodium();
+  const std::string text = ReadFileBytes(path, 4096);
+  JournalKey key{};
   std::size_t length = 0;
   if (sodium_hex2bin(key.data(), key.size(), text.data(), text.size(), " \r\n", &length, nullptr) !=
           0 ||

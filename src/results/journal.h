@@ -26,6 +26,9 @@ using JournalKey = std::array<unsigned char, 32>;
 /// 0600 when it is missing. Throws FileError or FormatError.
 JournalKey LoadOrCreateJournalKey(const std::filesystem::path& path);
 
+/// Reads a journal key file; throws FileError or FormatError. Never creates one.
+JournalKey ReadJournalKey(const std::filesystem::path& path);
+
 /// What prepared the sitting.
 struct SittingIdentity {
   std::string studentNumber;

@@ -164,19 +164,6 @@ const std::vector<std::string>& ResultsFileLabels() {
   return labels;
 }
 
-JournalKey ReadJournalKey(const std::filesystem::path& path) {
-  if (sodium_init() < 0) throw Error("the cryptography library could not start");
-  const std::string text = ReadFileBytes(path, 4096);
-  JournalKey key{};
-  std::size_t length = 0;
-  if (sodium_hex2bin(key.data(), key.size(), text.data(), text.size(), " \r\n", &length, nullptr) !=
-          0 ||
-      length != key.size()) {
-    throw FormatError("The journal key \"" + path.string() + "\" is not 64 hexadecimal digits");
-  }
-  return key;
-}
-
 std::string Sha256Hex(std::string_view bytes) {
   unsigned char out[crypto_hash_sha256_BYTES];
   crypto_hash_sha256(out, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());

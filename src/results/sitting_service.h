@@ -81,9 +81,6 @@ struct SaveReport {
 /// The labels of the three results files, in the order they are written.
 const std::vector<std::string>& ResultsFileLabels();
 
-/// Reads a journal key file; throws FileError or FormatError. Never creates one.
-JournalKey ReadJournalKey(const std::filesystem::path& path);
-
 /// SHA-256 of bytes as lower-case hexadecimal.
 std::string Sha256Hex(std::string_view bytes);
 
