@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "big_test.h"
+#include "big_bank.h"
 #include "common/prompter.h"
 #include "crypto/enciphered_text.h"
 #include "testfile/scrambler.h"

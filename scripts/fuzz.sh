@@ -15,14 +15,14 @@ flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fsanitize=f
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_CXX_FLAGS="$flags" -DEXAMORA_BUILD_GUI=OFF -DEXAMORA_BUILD_TESTS=OFF \
   -DEXAMORA_BUILD_BENCH=OFF -DEXAMORA_BUILD_FUZZ=ON >/dev/null
-targets=(evaluator formula test_loader journal students records settings keeper_protocol)
+targets=(evaluator formula testfile_loader journal students records settings keeper_protocol)
 cmake --build build-fuzz -j2 --target "${targets[@]/#/fuzz_}" examora-cli
 # Every target runs even when one fails, so one finding does not hide another.
 failed=()
 for target in "${targets[@]}"; do
   work=$(mktemp -d)
   cp fuzz/corpus/$target/* "$work"/
-  if [ "$target" = test_loader ]; then
+  if [ "$target" = testfile_loader ]; then
     # The sample tests, enciphered here from their sources, seed the loader (mode byte 0).
     for source in samples/*.txt; do
       build-fuzz/src/examora-cli author "$source" -o "$work/plain.eqb" >/dev/null

@@ -1,5 +1,5 @@
 // The test window's core: presentation, answer entry and the marking edge cases.
-#include "engine/do_test.h"
+#include "engine/dotest.h"
 
 #include <algorithm>
 #include <filesystem>

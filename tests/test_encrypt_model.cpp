@@ -6,7 +6,7 @@
 
 #include "platform/files.h"
 #include "test_support.h"
-#include "testfile/test_file.h"
+#include "testfile/testfile.h"
 
 namespace examora {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/browser_load.h"
-#include "app/test_list.h"
+#include "app/testlist.h"
 
 namespace examora {
 namespace {

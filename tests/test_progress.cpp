@@ -2,7 +2,7 @@
 // test: original order, the results record and the end-of-test screen.
 #include <gtest/gtest.h>
 
-#include "results/end_of_test.h"
+#include "results/end_screen.h"
 #include "results/progress.h"
 
 namespace examora {

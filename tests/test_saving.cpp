@@ -15,7 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "engine/do_test.h"
+#include "engine/dotest.h"
 #include "platform/files.h"
 #include "test_support.h"
 

@@ -13,7 +13,7 @@
 #include "common/numtext.h"
 #include "common/text.h"
 #include "crypto/enciphered_text.h"
-#include "engine/do_test.h"
+#include "engine/dotest.h"
 #include "platform/files.h"
 #include "results/keeper_protocol.h"
 #include "results/resume.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "testfile/test_file.h"
+#include "testfile/testfile.h"
 
 namespace examora::testing {
 

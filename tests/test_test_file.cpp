@@ -1,6 +1,6 @@
 // The test file: header values, validation of damaged files, the shown texts and times, and
 // the access code.
-#include "testfile/test_file.h"
+#include "testfile/testfile.h"
 
 #include <cmath>
 

@@ -8,7 +8,7 @@
 
 #include "app/settings.h"
 #include "app/students.h"
-#include "app/test_list.h"
+#include "app/testlist.h"
 #include "common/clock.h"
 #include "common/debug_log.h"
 #include "engine/units.h"

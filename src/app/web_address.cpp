@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/test_list.h"
+#include "app/testlist.h"
 #include "common/error.h"
 #include "common/text.h"
 #include "platform/paths.h"

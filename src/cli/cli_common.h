@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/prompter.h"
-#include "testfile/test_file.h"
+#include "testfile/testfile.h"
 
 namespace examora::cli {
 

@@ -11,7 +11,7 @@
 #include "common/numtext.h"
 #include "common/text.h"
 #include "crypto/enciphered_text.h"
-#include "engine/do_test.h"
+#include "engine/dotest.h"
 #include "formula/evaluator.h"
 #include "platform/environment.h"
 #include "platform/files.h"

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "cli/cli_common.h"
-#include "engine/do_test.h"
+#include "engine/dotest.h"
 #include "results/keeper_protocol.h"
 #include "results/saving.h"
 

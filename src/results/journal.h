@@ -15,7 +15,7 @@
 
 #include "common/clock.h"
 #include "results/results_files.h"
-#include "testfile/test_file.h"
+#include "testfile/testfile.h"
 
 namespace examora {
 

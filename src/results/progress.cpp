@@ -5,7 +5,7 @@
 
 #include "common/numtext.h"
 #include "common/text.h"
-#include "testfile/test_file.h"
+#include "testfile/testfile.h"
 
 namespace examora {
 

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/do_test.h"
+#include "engine/dotest.h"
 #include "results/journal.h"
 
 namespace examora {

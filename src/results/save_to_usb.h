@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "common/prompter.h"
-#include "results/end_of_test.h"
+#include "results/end_screen.h"
 
 namespace examora {
 

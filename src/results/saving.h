@@ -9,7 +9,7 @@
 
 #include "app/module_examora.h"
 #include "common/prompter.h"
-#include "results/end_of_test.h"
+#include "results/end_screen.h"
 #include "results/results_files.h"
 
 namespace examora {

@@ -13,7 +13,7 @@
 #include "app/admin_password.h"
 #include "common/numtext.h"
 #include "common/text.h"
-#include "engine/do_test.h"
+#include "engine/dotest.h"
 #include "platform/files.h"
 #include "results/resume.h"
 #include "results/saving.h"

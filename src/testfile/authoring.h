@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "crypto/enciphered_text.h"
-#include "testfile/test_file.h"
+#include "testfile/testfile.h"
 
 namespace examora {
 

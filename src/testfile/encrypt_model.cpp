@@ -1,6 +1,6 @@
 #include "testfile/encrypt_model.h"
 
-#include "app/test_list.h"
+#include "app/testlist.h"
 #include "common/error.h"
 #include "common/numtext.h"
 #include "common/text.h"

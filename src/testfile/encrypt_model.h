@@ -10,7 +10,7 @@
 
 #include "common/prompter.h"
 #include "formula/substitution.h"
-#include "testfile/test_file.h"
+#include "testfile/testfile.h"
 
 namespace examora {
 

@@ -9,7 +9,7 @@
 #include "common/debug_log.h"
 #include "common/random.h"
 #include "formula/substitution.h"
-#include "testfile/test_file.h"
+#include "testfile/testfile.h"
 
 namespace examora {
 

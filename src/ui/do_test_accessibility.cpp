@@ -2,7 +2,7 @@
 // its accessible name and description, in the order a student works through a question.
 #include <QString>
 
-#include "engine/do_test.h"
+#include "engine/dotest.h"
 #include "ui/accessibility.h"
 #include "ui/do_test_window.h"
 #include "ui/qtext.h"

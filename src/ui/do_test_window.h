@@ -14,7 +14,7 @@
 #include <array>
 #include <memory>
 
-#include "engine/do_test.h"
+#include "engine/dotest.h"
 #include "formula/grapher.h"
 #include "results/saving.h"
 #include "ui/app_context.h"

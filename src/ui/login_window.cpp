@@ -17,7 +17,7 @@
 #include "ui/qtext.h"
 #include "ui/reports_window.h"
 #include "ui/screen_fit.h"
-#include "ui/test_window.h"
+#include "ui/selection_window.h"
 
 namespace examora {
 namespace {

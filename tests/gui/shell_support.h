@@ -20,7 +20,7 @@
 #include "ui/browser_load_window.h"
 #include "ui/login_window.h"
 #include "ui/page_fetcher.h"
-#include "ui/test_window.h"
+#include "ui/selection_window.h"
 
 namespace examora::gui_testing {
 

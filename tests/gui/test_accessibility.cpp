@@ -26,7 +26,7 @@
 #include "ui/menu_window.h"
 #include "ui/page_fetcher.h"
 #include "ui/reports_window.h"
-#include "ui/test_window.h"
+#include "ui/selection_window.h"
 #include "ui/unit_converter.h"
 
 namespace examora {

@@ -30,7 +30,7 @@
 #include "ui/login_window.h"
 #include "ui/page_fetcher.h"
 #include "ui/screen_fit.h"
-#include "ui/test_window.h"
+#include "ui/selection_window.h"
 
 namespace examora {
 namespace {

@@ -25,7 +25,7 @@
 #include "ui/login_window.h"
 #include "ui/page_fetcher.h"
 #include "ui/qt_prompter.h"
-#include "ui/test_window.h"
+#include "ui/selection_window.h"
 #include "ui/unit_converter.h"
 
 namespace examora {

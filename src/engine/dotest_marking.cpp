@@ -4,10 +4,10 @@
 
 #include "common/numtext.h"
 #include "common/text.h"
-#include "engine/do_test.h"
-#include "results/end_of_test.h"
+#include "engine/dotest.h"
+#include "results/end_screen.h"
 #include "results/saving.h"
-#include "testfile/test_file.h"
+#include "testfile/testfile.h"
 
 namespace examora {
 namespace {

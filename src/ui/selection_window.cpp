@@ -1,4 +1,4 @@
-#include "ui/test_window.h"
+#include "ui/selection_window.h"
 
 #include <QApplication>
 #include <QGridLayout>

@@ -1,4 +1,4 @@
-#include "app/test_list.h"
+#include "app/testlist.h"
 
 #include <cmath>
 

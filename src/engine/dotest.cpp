@@ -1,4 +1,4 @@
-#include "engine/do_test.h"
+#include "engine/dotest.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,8 +6,8 @@
 #include "app/web_address.h"
 #include "common/numtext.h"
 #include "common/text.h"
-#include "results/end_of_test.h"
-#include "testfile/test_file.h"
+#include "results/end_screen.h"
+#include "testfile/testfile.h"
 
 namespace examora {
 namespace {

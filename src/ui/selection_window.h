@@ -13,7 +13,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/test_list.h"
+#include "app/testlist.h"
 #include "ui/app_context.h"
 #include "ui/switch_timer.h"
 

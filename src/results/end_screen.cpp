@@ -1,4 +1,4 @@
-#include "results/end_of_test.h"
+#include "results/end_screen.h"
 
 #include "common/numtext.h"
 #include "common/text.h"

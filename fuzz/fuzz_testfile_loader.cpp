@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/test_list.h"
+#include "app/testlist.h"
 #include "app/web_address.h"
 #include "common/error.h"
 #include "common/prompter.h"

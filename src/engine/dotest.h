@@ -15,7 +15,7 @@
 #include "common/random.h"
 #include "platform/environment.h"
 #include "results/progress.h"
-#include "testfile/test_file.h"
+#include "testfile/testfile.h"
 
 namespace examora {
 

@@ -1,4 +1,4 @@
-#include "testfile/test_file.h"
+#include "testfile/testfile.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
 // The test window's actions on a 500-question test: showing a question, and marking an answer.
 #include <benchmark/benchmark.h>
 
-#include "big_test.h"
+#include "big_bank.h"
 #include "common/prompter.h"
-#include "engine/do_test.h"
+#include "engine/dotest.h"
 
 namespace {
 
