@@ -103,6 +103,14 @@ TEST(StudentsCrypt, DamagedOrShortFilesAreRefused) {
   EXPECT_THROW(ReadStudentsCrypt(dir / "none.eqb"), FileError);
 }
 
+TEST(StudentsCrypt, TheFolderEndsWithTheSeparatorItIsWrittenWith) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"/srv/results", "/srv/results/"}, {"/srv/results/", "/srv/results/"},
+      {"R:\\results", "R:\\results\\"},  {" R:\\results\\ ", "R:\\results\\"},
+      {"results", "results\\"},          {"", "\\"}};
+  for (const auto& [typed, stored] : cases) EXPECT_EQ(FolderWithSeparator(typed), stored) << typed;
+}
+
 TEST(StudentsCli, EncryptThenShowPrintsTheTable) {
   TempDir dir;
   WriteFileAtomically(dir / "plain.txt", "012345678,ab1Z,Mary,Smith\r\n987654321,zz99,Li\r\n\r\n");

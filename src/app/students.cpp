@@ -147,7 +147,11 @@ bool PasswordMatches(const StudentRow& row, std::string_view typed) {
 
 std::string FolderWithSeparator(std::string_view folder) {
   std::string trimmed = Trim(folder);
-  if (trimmed.empty() || (trimmed.back() != '\\' && trimmed.back() != '/')) trimmed += '\\';
+  // A folder written with "/" (a Linux path) ends with "/", one written the Windows way with "\\".
+  const char separator =
+      trimmed.find('/') != std::string::npos && trimmed.find('\\') == std::string::npos ? '/'
+                                                                                        : '\\';
+  if (trimmed.empty() || (trimmed.back() != '\\' && trimmed.back() != '/')) trimmed += separator;
   return trimmed;
 }
 

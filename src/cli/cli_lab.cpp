@@ -156,6 +156,14 @@ int LabSetup(const CommandArgs& args, std::ostream& out) {
     out << "made the journal key " << key.string() << '\n';
   }
   Own(key, gid, 0640, out);
+  // The Menu at a student's account asks the keeper, which reads this hash.
+  const auto admin = folder / "admin.hash";
+  if (std::filesystem::exists(admin, ec)) {
+    Own(admin, gid, 0640, out);
+  } else {
+    out << "no administrator password yet: examora-cli admin set-password --file " << admin.string()
+        << ", then run lab setup again\n";
+  }
   const std::filesystem::path config = Configured(parsed);
   std::filesystem::create_directories(config.parent_path(), ec);
   Content(config,

@@ -39,6 +39,8 @@ class SittingRecords {
   virtual int SecondsLeft() = 0;
   virtual std::vector<std::string> OwnRecords() = 0;
   virtual bool CheckAdminPassword(const std::string& password) = 0;
+  /// True when another program (the keeper) holds the records and the administrator's hash.
+  virtual bool Kept() const { return false; }
 };
 
 /// The records kept by this process itself (no keeper installed).
@@ -106,6 +108,7 @@ class KeeperClient : public SittingRecords {
   int SecondsLeft() override;
   std::vector<std::string> OwnRecords() override;
   bool CheckAdminPassword(const std::string& password) override;
+  bool Kept() const override { return true; }
 
  private:
   std::vector<std::string> Request(const std::string& line, std::string_view bytes = {});

@@ -38,9 +38,10 @@ W* Named(QWidget* parent, const char* name, W* widget) {
 Menu::Menu(AppContext& app, QWidget* parent)
     : QWidget(parent),
       app_(app),
-      model_(StoredHash(app.settings) || !app.m.Records
+      // Where a keeper keeps the records only its hash counts: a student could write a hash
+      // of their own into the file their settings name.
+      model_(!app.m.Records || !app.m.Records->Kept()
                  ? MenuModel(app.clock, StoredHash(app.settings))
-                 // At a student's account only the record keeper can read the hash.
                  : MenuModel(app.clock,
                              [records = app.m.Records](const std::string& typed) {
                                return records->CheckAdminPassword(typed);

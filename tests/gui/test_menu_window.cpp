@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "app/admin_password.h"
+#include "results/keeper_protocol.h"
 #include "ui/marks_window.h"
 #include "ui/menu_window.h"
 #include "ui/page_fetcher.h"
@@ -55,6 +56,56 @@ TEST(MenuWindow, PasswordGuardsTheToolsAndTheAccessCodeShows) {
   QTest::mouseClick(marks, Qt::LeftButton);
   ASSERT_NE(menu.marksWindow(), nullptr);
   EXPECT_TRUE(menu.marksWindow()->isVisible());
+}
+
+// Records kept by a keeper whose administrator password is "keeper12".
+class KeptRecords : public SittingRecords {
+ public:
+  explicit KeptRecords(bool kept) : kept_(kept) {}
+  StudentRow SignIn(const std::string&, const std::string&) override { return {}; }
+  OpenedSitting Open(std::string_view, const std::string&) override { return {}; }
+  AnswerVerdict Answer(const JournalAnswer&) override { return {}; }
+  SaveReport End() override { return {}; }
+  int SecondsLeft() override { return 0; }
+  std::vector<std::string> OwnRecords() override { return {}; }
+  bool CheckAdminPassword(const std::string& password) override { return password == "keeper12"; }
+  bool Kept() const override { return kept_; }
+
+ private:
+  bool kept_;
+};
+
+// A student can write a hash of their own into the file their settings name: where a keeper
+// keeps the records, only the keeper's password opens the menu.
+TEST(MenuWindow, WithAKeeperOnlyItsPasswordCounts) {
+  for (const bool kept : {true, false}) {
+    QTemporaryDir dir;
+    const std::string file = dir.filePath("admin-password").toStdString();
+    WriteAdminPasswordFile(file, HashAdminPassword("student1"));
+    ModuleExamora m;
+    m.Records = std::make_shared<KeptRecords>(kept);
+    DeploymentSettings settings;
+    settings.adminPasswordFile = file;
+    FixedEnvironment env;
+    ManualClock clock{{2026, 12, 8, 10, 0, 0.3}};
+    SeededRandom random{1};
+    ScriptedPrompter prompter;
+    PageFetcher fetcher;
+    AppContext app{m, settings, env, clock, random, prompter, fetcher, true};
+    Menu menu(app);
+    menu.show();
+    auto* password = menu.findChild<QLineEdit*>("txtPassword");
+    QTest::keyClicks(password, "student1");
+    QTest::keyClick(password, Qt::Key_Return);
+    EXPECT_EQ(menu.findChild<QPushButton*>("cmdMarks")->isEnabled(), !kept) << kept;
+    if (!kept) continue;
+    clock.Advance(kWrongPasswordDelay);
+    menu.tmrRefresh_Timer();
+    password->clear();
+    QTest::keyClicks(password, "keeper12");
+    QTest::keyClick(password, Qt::Key_Return);
+    EXPECT_TRUE(menu.findChild<QPushButton*>("cmdMarks")->isEnabled());
+  }
 }
 
 }  // namespace
