@@ -23,22 +23,36 @@ std::string XmlQuestion(int i) {
              "<answer fraction=\"100\"><text>Fixed</text></answer><answer fraction=\"0\"><text>"
              "Pin</text></answer><answer fraction=\"0\"><text>Roller</text></answer></question>\n";
     case 1:
-      return "<question type=\"truefalse\"><name><text>Q" + n + "</text></name><questiontext>"
-             "<text>Steel " + n + " is stiff.</text></questiontext><answer fraction=\"100\">"
+      return "<question type=\"truefalse\"><name><text>Q" + n +
+             "</text></name><questiontext>"
+             "<text>Steel " +
+             n +
+             " is stiff.</text></questiontext><answer fraction=\"100\">"
              "<text>true</text></answer><answer fraction=\"0\"><text>false</text></answer>"
              "</question>\n";
     case 2:
-      return "<question type=\"shortanswer\"><name><text>Q" + n + "</text></name><questiontext>"
-             "<text>Name property " + n + ".</text></questiontext><answer fraction=\"100\"><text>"
+      return "<question type=\"shortanswer\"><name><text>Q" + n +
+             "</text></name><questiontext>"
+             "<text>Name property " +
+             n +
+             ".</text></questiontext><answer fraction=\"100\"><text>"
              "viscosity</text></answer></question>\n";
     case 3:
-      return "<question type=\"numerical\"><name><text>Q" + n + "</text></name><questiontext>"
-             "<text>How long is beam " + n + "?</text></questiontext><answer fraction=\"100\">"
-             "<text>" + n + "</text><tolerance>1</tolerance></answer><units><unit><multiplier>1"
+      return "<question type=\"numerical\"><name><text>Q" + n +
+             "</text></name><questiontext>"
+             "<text>How long is beam " +
+             n +
+             "?</text></questiontext><answer fraction=\"100\">"
+             "<text>" +
+             n +
+             "</text><tolerance>1</tolerance></answer><units><unit><multiplier>1"
              "</multiplier><unit_name>m</unit_name></unit></units></question>\n";
     default:
-      return "<question type=\"calculated\"><name><text>Q" + n + "</text></name><questiontext>"
-             "<text>A plate " + n + " is {w} m by {h} m. Area?</text></questiontext><answer "
+      return "<question type=\"calculated\"><name><text>Q" + n +
+             "</text></name><questiontext>"
+             "<text>A plate " +
+             n +
+             " is {w} m by {h} m. Area?</text></questiontext><answer "
              "fraction=\"100\"><text>{w}*{h}</text><tolerance>0.01</tolerance><tolerancetype>1"
              "</tolerancetype></answer><units><unit><multiplier>1</multiplier><unit_name>m2"
              "</unit_name></unit></units><dataset_definitions><dataset_definition><name><text>w"
@@ -53,11 +67,16 @@ std::string XmlQuestion(int i) {
 std::string GiftQuestion(int i) {
   const std::string n = std::to_string(i);
   switch (i % 5) {
-    case 0: return "::Q" + n + ":: Which support " + n + " is fixed? {=Fixed ~Pin ~Roller}\n\n";
-    case 1: return "::Q" + n + ":: Steel " + n + " is stiff. {T}\n\n";
-    case 2: return "::Q" + n + ":: Name property " + n + ". {=viscosity =visco-sity}\n\n";
-    case 3: return "::Q" + n + ":: How long is beam " + n + "? {#" + n + ":1}\n\n";
-    default: return "::Q" + n + ":: Match " + n + ". {=Force -> N =Energy -> J}\n\n";
+    case 0:
+      return "::Q" + n + ":: Which support " + n + " is fixed? {=Fixed ~Pin ~Roller}\n\n";
+    case 1:
+      return "::Q" + n + ":: Steel " + n + " is stiff. {T}\n\n";
+    case 2:
+      return "::Q" + n + ":: Name property " + n + ". {=viscosity =visco-sity}\n\n";
+    case 3:
+      return "::Q" + n + ":: How long is beam " + n + "? {#" + n + ":1}\n\n";
+    default:
+      return "::Q" + n + ":: Match " + n + ". {=Force -> N =Energy -> J}\n\n";
   }
 }
 

@@ -80,7 +80,8 @@ double Weight(std::string& text, double fallback) {
   if (trimmed.size() < 2 || trimmed[0] != '%') return fallback;
   const std::size_t close = trimmed.find('%', 1);
   double weight = fallback;
-  if (close == std::string::npos || !ReadNumber(trimmed.substr(1, close - 1), weight)) return fallback;
+  if (close == std::string::npos || !ReadNumber(trimmed.substr(1, close - 1), weight))
+    return fallback;
   text = trimmed.substr(close + 1);
   return weight;
 }
@@ -111,9 +112,10 @@ void Numerical(std::string_view body, ImportedQuestion& q) {
 
 void Choices(std::string_view body, ImportedQuestion& q) {
   std::vector<RawAnswer> answers = SplitAnswers(body);
-  const bool matching = !answers.empty() && std::all_of(answers.begin(), answers.end(), [](const RawAnswer& a) {
-    return a.right && a.text.find("->") != std::string::npos;
-  });
+  const bool matching =
+      !answers.empty() && std::all_of(answers.begin(), answers.end(), [](const RawAnswer& a) {
+        return a.right && a.text.find("->") != std::string::npos;
+      });
   if (matching) {
     q.type = "matching";
     for (const auto& a : answers) {
@@ -122,7 +124,8 @@ void Choices(std::string_view body, ImportedQuestion& q) {
     }
     return;
   }
-  const bool anyWrong = std::any_of(answers.begin(), answers.end(), [](const RawAnswer& a) { return !a.right; });
+  const bool anyWrong =
+      std::any_of(answers.begin(), answers.end(), [](const RawAnswer& a) { return !a.right; });
   q.type = anyWrong ? "multichoice" : "shortanswer";
   int credited = 0;
   for (auto& raw : answers) {
@@ -171,7 +174,8 @@ ImportedQuestion QuestionOf(std::string_view chunk, const std::string& category)
   }
   if (text.substr(0, 1) == "[") {
     const std::size_t close = text.find(']');
-    const std::string_view format = close == std::string_view::npos ? "" : text.substr(1, close - 1);
+    const std::string_view format =
+        close == std::string_view::npos ? "" : text.substr(1, close - 1);
     if (format == "html" || format == "moodle" || format == "plain" || format == "markdown") {
       q.html = format == "html" || format == "moodle";
       text.remove_prefix(close + 1);

@@ -12,7 +12,9 @@
 namespace examora {
 namespace {
 
-bool IsNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+bool IsNameChar(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
 
 // The arguments of a call whose "(" is at `open`, split at top-level commas; `close` gets the
 // place of the matching ")".
@@ -76,21 +78,21 @@ std::string TranslateFormula(std::string_view formula,
     const char c = formula[i];
     if (c == '{') {
       const std::size_t close = formula.find('}', i);
-      const std::string name(formula.substr(i + 1, close == std::string_view::npos
-                                                        ? std::string_view::npos : close - i - 1));
+      const std::string name(formula.substr(
+          i + 1, close == std::string_view::npos ? std::string_view::npos : close - i - 1));
       const auto found = variables.find(name);
       if (close == std::string_view::npos || found == variables.end()) {
-        throw FormulaRefusal{"the formula uses {" + name + "}, which the question text does not show"};
+        throw FormulaRefusal{"the formula uses {" + name +
+                             "}, which the question text does not show"};
       }
       out += '#';
       out += found->second;
       i = close + 1;
     } else if (std::isdigit(static_cast<unsigned char>(c)) || c == '.') {
       std::size_t end = i;
-      while (end < formula.size() && (std::isdigit(static_cast<unsigned char>(formula[end])) ||
-                                      formula[end] == '.' ||
-                                      ((formula[end] == 'e' || formula[end] == 'E') &&
-                                       end + 1 < formula.size()))) {
+      while (end < formula.size() &&
+             (std::isdigit(static_cast<unsigned char>(formula[end])) || formula[end] == '.' ||
+              ((formula[end] == 'e' || formula[end] == 'E') && end + 1 < formula.size()))) {
         if (formula[end] == 'e' || formula[end] == 'E') {
           if (formula[end + 1] == '-' || formula[end + 1] == '+') ++end;
         }
@@ -112,7 +114,8 @@ std::string TranslateFormula(std::string_view formula,
       std::size_t open = end;
       while (open < formula.size() && formula[open] == ' ') ++open;
       if (open >= formula.size() || formula[open] != '(') {
-        throw FormulaRefusal{"the formula names \"" + name + "\", which the evaluator does not know"};
+        throw FormulaRefusal{"the formula names \"" + name +
+                             "\", which the evaluator does not know"};
       }
       std::size_t close = open;
       std::vector<std::string> args;
@@ -124,8 +127,7 @@ std::string TranslateFormula(std::string_view formula,
     } else if (c == '*' && i + 1 < formula.size() && formula[i + 1] == '*') {
       out += '^';
       i += 2;
-    } else if (c == '+' || c == '-' || c == '*' || c == '/' || c == '(' || c == ')' ||
-               c == ' ') {
+    } else if (c == '+' || c == '-' || c == '*' || c == '/' || c == '(' || c == ')' || c == ' ') {
       if (c != ' ') out += c;
       ++i;
     } else {

@@ -23,7 +23,8 @@ bool ReadNumber(std::string_view text, double& value);
 /// A calculated question's answer formula in the evaluator's language: each {name} becomes
 /// "#" and its letter, known functions are renamed (log is ln, pow a power); throws
 /// FormulaRefusal naming what has no counterpart.
-std::string TranslateFormula(std::string_view formula, const std::map<std::string, char>& variables);
+std::string TranslateFormula(std::string_view formula,
+                             const std::map<std::string, char>& variables);
 
 /// The evaluator's complaint about a translated formula with these values put in; empty when
 /// it checks out.

@@ -16,19 +16,19 @@ namespace {
 
 const std::unordered_map<std::string_view, char32_t>& NamedEntities() {
   static const std::unordered_map<std::string_view, char32_t> table = {
-      {"amp", '&'},       {"lt", '<'},         {"gt", '>'},       {"quot", '"'},
-      {"apos", '\''},     {"nbsp", ' '},       {"deg", 0xB0},     {"micro", 0xB5},
-      {"times", 0xD7},    {"divide", 0xF7},    {"plusmn", 0xB1},  {"sup1", 0xB9},
-      {"sup2", 0xB2},     {"sup3", 0xB3},      {"frac12", 0xBD},  {"frac14", 0xBC},
-      {"frac34", 0xBE},   {"middot", 0xB7},    {"ndash", 0x2013}, {"mdash", 0x2014},
-      {"lsquo", 0x2018},  {"rsquo", 0x2019},   {"ldquo", 0x201C}, {"rdquo", 0x201D},
-      {"hellip", 0x2026}, {"euro", 0x20AC},    {"copy", 0xA9},    {"reg", 0xAE},
-      {"eacute", 0xE9},   {"egrave", 0xE8},    {"aacute", 0xE1},  {"agrave", 0xE0},
-      {"ouml", 0xF6},     {"auml", 0xE4},      {"uuml", 0xFC},    {"szlig", 0xDF},
-      {"Omega", 0x3A9},   {"mu", 0x3BC},       {"pi", 0x3C0},     {"alpha", 0x3B1},
-      {"beta", 0x3B2},    {"theta", 0x3B8},    {"le", 0x2264},    {"ge", 0x2265},
-      {"minus", 0x2212},  {"ccedil", 0xE7},    {"ntilde", 0xF1},  {"oslash", 0xF8},
-      {"Oslash", 0xD8},   {"ordm", 0xBA},      {"frasl", '/'},    {"shy", 0xAD},
+      {"amp", '&'},       {"lt", '<'},       {"gt", '>'},       {"quot", '"'},
+      {"apos", '\''},     {"nbsp", ' '},     {"deg", 0xB0},     {"micro", 0xB5},
+      {"times", 0xD7},    {"divide", 0xF7},  {"plusmn", 0xB1},  {"sup1", 0xB9},
+      {"sup2", 0xB2},     {"sup3", 0xB3},    {"frac12", 0xBD},  {"frac14", 0xBC},
+      {"frac34", 0xBE},   {"middot", 0xB7},  {"ndash", 0x2013}, {"mdash", 0x2014},
+      {"lsquo", 0x2018},  {"rsquo", 0x2019}, {"ldquo", 0x201C}, {"rdquo", 0x201D},
+      {"hellip", 0x2026}, {"euro", 0x20AC},  {"copy", 0xA9},    {"reg", 0xAE},
+      {"eacute", 0xE9},   {"egrave", 0xE8},  {"aacute", 0xE1},  {"agrave", 0xE0},
+      {"ouml", 0xF6},     {"auml", 0xE4},    {"uuml", 0xFC},    {"szlig", 0xDF},
+      {"Omega", 0x3A9},   {"mu", 0x3BC},     {"pi", 0x3C0},     {"alpha", 0x3B1},
+      {"beta", 0x3B2},    {"theta", 0x3B8},  {"le", 0x2264},    {"ge", 0x2265},
+      {"minus", 0x2212},  {"ccedil", 0xE7},  {"ntilde", 0xF1},  {"oslash", 0xF8},
+      {"Oslash", 0xD8},   {"ordm", 0xBA},    {"frasl", '/'},    {"shy", 0xAD},
   };
   return table;
 }
@@ -66,9 +66,9 @@ std::string LowerTagName(std::string_view tag) {
 }
 
 bool BreaksLine(const std::string& name) {
-  static const char* const kBreaking[] = {"br", "p", "/p", "div", "/div", "li", "tr",
-                                          "h1", "h2", "h3", "h4", "/h1", "/h2", "/h3",
-                                          "/h4", "ul", "/ul", "ol", "/ol", "table", "/table"};
+  static const char* const kBreaking[] = {"br",  "p",  "/p",  "div", "/div", "li",    "tr",
+                                          "h1",  "h2", "h3",  "h4",  "/h1",  "/h2",   "/h3",
+                                          "/h4", "ul", "/ul", "ol",  "/ol",  "table", "/table"};
   return std::any_of(std::begin(kBreaking), std::end(kBreaking),
                      [&](const char* b) { return name == b; });
 }
@@ -173,8 +173,8 @@ std::string HtmlToPlain(std::string_view html, std::vector<std::string>* picture
     } else if (c == '<' && (std::isalpha(static_cast<unsigned char>(next)) || next == '/' ||
                             next == '!' || next == '?')) {
       const std::size_t end = html.find('>', i);
-      const std::string_view tag = html.substr(i + 1, (end == std::string_view::npos
-                                                            ? html.size() : end) - i - 1);
+      const std::string_view tag =
+          html.substr(i + 1, (end == std::string_view::npos ? html.size() : end) - i - 1);
       const std::string name = tag.empty() ? "" : LowerTagName(tag);
       if (BreaksLine(name)) out += '\n';
       if (name == "img" && pictures) {
@@ -204,7 +204,9 @@ std::string HtmlToPlain(std::string_view html, std::vector<std::string>* picture
   return TidyLines(out);
 }
 
-std::string PlainTextLines(std::string_view text) { return TidyLines(text); }
+std::string PlainTextLines(std::string_view text) {
+  return TidyLines(text);
+}
 
 std::string ToCp1252Named(std::string_view utf8, std::vector<std::string>& unconvertible) {
   std::string out;

@@ -16,7 +16,9 @@ namespace examora {
 namespace {
 
 // Nothing outside the file is read, whatever it names.
-xmlParserInputPtr RefuseExternal(const char*, const char*, xmlParserCtxtPtr) { return nullptr; }
+xmlParserInputPtr RefuseExternal(const char*, const char*, xmlParserCtxtPtr) {
+  return nullptr;
+}
 
 void InitOnce() {
   static std::once_flag once;
@@ -26,7 +28,9 @@ void InitOnce() {
   });
 }
 
-std::string Name(xmlNodePtr node) { return reinterpret_cast<const char*>(node->name); }
+std::string Name(xmlNodePtr node) {
+  return reinterpret_cast<const char*>(node->name);
+}
 
 xmlNodePtr Child(xmlNodePtr node, const char* name) {
   for (xmlNodePtr c = node ? node->children : nullptr; c; c = c->next) {
@@ -147,7 +151,8 @@ std::unique_ptr<xmlDoc, DocFree> Parse(std::string_view bytes) {
     throw FormatError("is not well-formed XML (line " + std::to_string(error ? error->line : 0) +
                       ": " + message + ")");
   }
-  if (doc->intSubset || doc->extSubset) throw FormatError("declares a document type, which a question file never has");
+  if (doc->intSubset || doc->extSubset)
+    throw FormatError("declares a document type, which a question file never has");
   return doc;
 }
 
@@ -155,7 +160,8 @@ std::unique_ptr<xmlDoc, DocFree> Parse(std::string_view bytes) {
 
 std::vector<ImportedQuestion> ReadMoodleXml(std::string_view bytes) {
   if (bytes.size() > kMaxImportBytes) {
-    throw FormatError("is larger than " + SizeText(kMaxImportBytes) + ", the most a question file may hold");
+    throw FormatError("is larger than " + SizeText(kMaxImportBytes) +
+                      ", the most a question file may hold");
   }
   // Refused before parsing, so no entity of the file's own is ever expanded.
   if (bytes.find("<!DOCTYPE") != std::string_view::npos ||
@@ -165,7 +171,8 @@ std::vector<ImportedQuestion> ReadMoodleXml(std::string_view bytes) {
   InitOnce();
   const auto doc = Parse(bytes);
   const xmlNodePtr root = xmlDocGetRootElement(doc.get());
-  if (!root || Name(root) != "quiz") throw FormatError("is not a Moodle XML question file (no <quiz>)");
+  if (!root || Name(root) != "quiz")
+    throw FormatError("is not a Moodle XML question file (no <quiz>)");
   std::vector<ImportedQuestion> questions;
   std::string category;
   for (xmlNodePtr node : Children(root, "question")) {

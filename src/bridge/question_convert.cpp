@@ -15,12 +15,16 @@
 namespace examora {
 namespace {
 
-constexpr int kMaxOptions = 6;   // a block of 8 lines: question, picture and six options
+constexpr int kMaxOptions = 6;    // a block of 8 lines: question, picture and six options
 constexpr int kMaxLettered = 26;  // options named "A" to "Z" in a question's text
 
-bool FullCredit(const ImportAnswer& a) { return a.fraction >= 99.999; }
+bool FullCredit(const ImportAnswer& a) {
+  return a.fraction >= 99.999;
+}
 
-std::string Letter(std::size_t i) { return std::string(1, static_cast<char>('A' + i)); }
+std::string Letter(std::size_t i) {
+  return std::string(1, static_cast<char>('A' + i));
+}
 
 std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
   for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) {
@@ -122,7 +126,8 @@ ConvertedBlock TrueFalse(const ImportedQuestion& q) {
   const auto right = std::find_if(q.answers.begin(), q.answers.end(), FullCredit);
   if (right == q.answers.end()) throw Refusal{"neither true nor false earns full marks"};
   const std::string word = LowerAscii(Trim(ItemText(q, right->text, "an answer")));
-  if (word != "true" && word != "false") throw Refusal{"its right answer is neither true nor false"};
+  if (word != "true" && word != "false")
+    throw Refusal{"its right answer is neither true nor false"};
   block.lines[0] = ChoiceStem(stem);
   block.lines.push_back(word == "true" ? "True" : "False");
   block.lines.push_back(word == "true" ? "False" : "True");
@@ -162,7 +167,8 @@ ConvertedBlock ShortAnswer(const ImportedQuestion& q) {
   }
   if (spellings.empty()) throw Refusal{"no answer earns full marks"};
   if (spellings.size() > 20) {
-    throw Refusal{std::to_string(spellings.size()) + " accepted answers, more than the 20 a word may have"};
+    throw Refusal{std::to_string(spellings.size()) +
+                  " accepted answers, more than the 20 a word may have"};
   }
   if (q.caseSensitive) block.notes.push_back("letter case is no longer checked");
   std::string line;
@@ -183,7 +189,8 @@ ConvertedBlock Matching(const ImportedQuestion& q) {
     if (at == choices.end()) at = choices.insert(choices.end(), answer);
     const std::string prompt = ItemText(q, rawPrompt, "an item");
     if (prompt.empty()) continue;  // an answer offered only to mislead
-    if (prompt.find(',') != std::string::npos) throw Refusal{"the item \"" + prompt + "\" holds a comma"};
+    if (prompt.find(',') != std::string::npos)
+      throw Refusal{"the item \"" + prompt + "\" holds a comma"};
     prompts.push_back(prompt);
     letters.push_back(Letter(static_cast<std::size_t>(at - choices.begin())));
   }
@@ -207,7 +214,8 @@ ConvertedBlock Matching(const ImportedQuestion& q) {
 
 std::string NormalisedUnit(std::string text) {
   text = ReplaceAll(ReplaceAll(ReplaceAll(text, "\xC2\xB2", "2"), "\xC2\xB3", "3"), "\xC2\xB7", "");
-  text = ReplaceAll(ReplaceAll(ReplaceAll(text, "\xE2\x8B\x85", ""), "\xCE\xA9", "ohm"), "\xE2\x84\xA6", "ohm");
+  text = ReplaceAll(ReplaceAll(ReplaceAll(text, "\xE2\x8B\x85", ""), "\xCE\xA9", "ohm"),
+                    "\xE2\x84\xA6", "ohm");
   std::string out;
   for (char c : LowerAscii(text)) {
     if (c != ' ' && c != '.' && c != '^' && c != '*') out += c;
@@ -218,8 +226,9 @@ std::string NormalisedUnit(std::string text) {
 // The units key of the unit of multiplier 1, "nounits" without units; refused when the
 // catalogue has no such unit.
 std::string UnitKey(const ImportedQuestion& q, ConvertedBlock& block) {
-  const auto base = std::find_if(q.units.begin(), q.units.end(),
-                                 [](const ImportUnit& u) { return std::fabs(u.multiplier - 1) < 1e-12; });
+  const auto base = std::find_if(q.units.begin(), q.units.end(), [](const ImportUnit& u) {
+    return std::fabs(u.multiplier - 1) < 1e-12;
+  });
   if (base == q.units.end()) {
     if (!q.units.empty()) throw Refusal{"none of its units has the multiplier 1"};
     return "nounits";
@@ -254,19 +263,22 @@ ConvertedBlock Numerical(const ImportedQuestion& q) {
   ConvertedBlock block;
   std::string stem;
   StemAndPicture(q, block, stem);
-  if (stem.find('#') != std::string::npos) throw Refusal{"its text holds \"#\", which would start a variable"};
+  if (stem.find('#') != std::string::npos)
+    throw Refusal{"its text holds \"#\", which would start a variable"};
   const auto right = std::find_if(q.answers.begin(), q.answers.end(), FullCredit);
   if (right == q.answers.end()) throw Refusal{"no answer earns full marks"};
   double value = 0;
   if (Trim(right->text) == "*") throw Refusal{"it accepts any number"};
-  if (!ReadNumber(right->text, value)) throw Refusal{"its answer \"" + right->text + "\" is not a number"};
+  if (!ReadNumber(right->text, value))
+    throw Refusal{"its answer \"" + right->text + "\" is not a number"};
   for (const auto& a : q.answers) {
     double other = 0;
     if (&a == &*right) continue;
     if (FullCredit(a) && (!ReadNumber(a.text, other) || other != value)) {
       throw Refusal{"it has more than one right answer"};
     }
-    if (!FullCredit(a) && a.fraction > 0) block.notes.push_back("partial marks for " + a.text + " are not given");
+    if (!FullCredit(a) && a.fraction > 0)
+      block.notes.push_back("partial marks for " + a.text + " are not given");
   }
   block.lines[0] = "#" + stem;
   block.lines.push_back(FormulaNumber(value));
@@ -285,7 +297,8 @@ ConvertedBlock Calculated(const ImportedQuestion& q) {
   ConvertedBlock block;
   std::string stem;
   StemAndPicture(q, block, stem);
-  if (stem.find('#') != std::string::npos) throw Refusal{"its text holds \"#\", which would start a variable"};
+  if (stem.find('#') != std::string::npos)
+    throw Refusal{"its text holds \"#\", which would start a variable"};
   const auto right = std::find_if(q.answers.begin(), q.answers.end(), FullCredit);
   if (right == q.answers.end()) throw Refusal{"no answer earns full marks"};
   std::map<std::string, char> letters;
@@ -305,7 +318,8 @@ ConvertedBlock Calculated(const ImportedQuestion& q) {
     if (letters.size() == 26) throw Refusal{"more than 26 variables"};
     const char letter = static_cast<char>('a' + letters.size());
     // Variables after o are not bracketed when negative, so "-" before them would misread.
-    if (letter > 'o' && d->min < 0) throw Refusal{"{" + name + "} may be negative but comes after the 15th variable"};
+    if (letter > 'o' && d->min < 0)
+      throw Refusal{"{" + name + "} may be negative but comes after the 15th variable"};
     letters[name] = letter;
     middles[letter] = (d->min + d->max) / 2;
     const std::string definition = "#(" + FormulaNumber(d->min) + "," + FormulaNumber(d->max) +

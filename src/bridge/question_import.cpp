@@ -140,7 +140,8 @@ ImportReport ConvertQuestions(const std::vector<ImportedQuestion>& questions,
   }
   report.imported = static_cast<int>(blocks.size());
   report.sources = Sources(blocks, options, categories);
-  if (options.number.empty()) report.defaults.push_back("test number " + std::string(kDefaultNumber));
+  if (options.number.empty())
+    report.defaults.push_back("test number " + std::string(kDefaultNumber));
   if (options.name.empty()) report.defaults.push_back("test name \"Imported\"");
   report.defaults.push_back("title, not compulsory, pass mark 50");
   return report;
@@ -194,7 +195,8 @@ std::string ImportSummary(const ImportReport& report,
   if (lines.size() > maxLines) {
     const std::size_t more = lines.size() - maxLines + 1;
     lines.resize(maxLines - 1);
-    lines.push_back("... and " + std::to_string(more) + " more lines (examora-cli import lists them all)");
+    lines.push_back("... and " + std::to_string(more) +
+                    " more lines (examora-cli import lists them all)");
   }
   return Joined(lines, "\r\n");
 }

@@ -15,8 +15,8 @@
 namespace examora::cli {
 namespace {
 
-const std::vector<std::string> kOptions = {"--folder", "--students", "--testlist", "--test",
-                                           "--format", "-o"};
+const std::vector<std::string> kOptions = {"--folder", "--students", "--testlist",
+                                           "--test",   "--format",   "-o"};
 
 struct Setup {
   Arguments parsed;

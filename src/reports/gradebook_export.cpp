@@ -11,7 +11,9 @@ std::string Row(const std::vector<std::string>& fields) {
   return line + "\r\n";
 }
 
-std::string Field(const std::string& cp1252) { return CsvField(Cp1252ToUtf8(cp1252)); }
+std::string Field(const std::string& cp1252) {
+  return CsvField(Cp1252ToUtf8(cp1252));
+}
 
 std::string ColumnTitle(const TestIdEntry& test) {
   return test.name.empty() ? test.number : test.number + " " + test.name;

@@ -168,8 +168,8 @@ std::vector<TestIdEntry> MarksModel::ReportTests(const ResultProcessor& processo
   std::vector<TestIdEntry> tests = processor.Tests();
   std::error_code ec;
   if (tests.empty() && std::filesystem::is_regular_file(processor.TestListFile(), ec)) {
-    tests = ReadTestIdList(ReadFileBytes(processor.TestListFile()),
-                           processor.TestListFile().string());
+    tests =
+        ReadTestIdList(ReadFileBytes(processor.TestListFile()), processor.TestListFile().string());
   }
   return tests;
 }

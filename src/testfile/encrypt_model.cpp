@@ -28,15 +28,16 @@ void EncryptModel::cmdOpen_Click() {
 }
 
 void EncryptModel::cmdImport_Click() {
-  const auto chosen = prompter_->OpenFile(
-      "Import", "Moodle XML or GIFT (*.xml *.gift *.txt);;All Files (*)");
+  const auto chosen =
+      prompter_->OpenFile("Import", "Moodle XML or GIFT (*.xml *.gift *.txt);;All Files (*)");
   if (!chosen) return;
   try {
     const std::filesystem::path input = *chosen;
     const ImportReport report = ImportQuestionFile(input, {});
     if (report.imported == 0) {
-      prompter_->Message(std::string(kEncryptTitle), ImportSummary(report, {}, 40) +
-                         "\r\nNothing was written.", MessageButtons::Ok, MessageIcon::Warning);
+      prompter_->Message(std::string(kEncryptTitle),
+                         ImportSummary(report, {}, 40) + "\r\nNothing was written.",
+                         MessageButtons::Ok, MessageIcon::Warning);
       return;
     }
     const auto output = prompter_->SaveFile("Save the question bank", "Text Files (*.txt)",

@@ -86,8 +86,7 @@ Encrypt::Encrypt(AppContext& app, QWidget* parent)
   grid->addWidget(picGraph_, 9, 1);
 
   connect(cmdOpen_, &QPushButton::clicked, this, [this] { Run(&EncryptModel::cmdOpen_Click); });
-  connect(cmdImport_, &QPushButton::clicked, this,
-          [this] { Run(&EncryptModel::cmdImport_Click); });
+  connect(cmdImport_, &QPushButton::clicked, this, [this] { Run(&EncryptModel::cmdImport_Click); });
   connect(cmdCompute_, &QPushButton::clicked, this,
           [this] { Run(&EncryptModel::cmdCompute_Click); });
   connect(cmdOK_, &QPushButton::pressed, this, [this] { Run(&EncryptModel::cmdOK_MouseDown); });
