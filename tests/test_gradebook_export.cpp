@@ -5,7 +5,9 @@
 #include <array>
 #include <cstdio>
 #include <fstream>
+#include <sstream>
 
+#include "cli/cli.h"
 #include "platform/files.h"
 #include "reports/gradebook_export.h"
 #include "test_support.h"
@@ -105,12 +107,40 @@ TEST(GradebookExport, LibreOfficeReadsItAsASpreadsheet) {
   testing::TempDir dir;
   WriteFileAtomically(dir / "marks.csv", GradebookCsv(Table(), GradebookFormat::kCsv));
   Shell("cd " + dir.path().string() + " && HOME=" + dir.path().string() +
-      " soffice --headless --infilter=CSV:44,34,76 --convert-to csv:Text\\ -\\ txt\\ -\\ "
-      "csv\\ \\(StarCalc\\):44,34,76 --outdir out marks.csv >/dev/null 2>&1");
+        " soffice --headless --infilter=CSV:44,34,76 --convert-to csv:Text\\ -\\ txt\\ -\\ "
+        "csv\\ \\(StarCalc\\):44,34,76 --outdir out marks.csv >/dev/null 2>&1");
   const std::string back = ReadFileBytes(dir / "out" / "marks.csv");
   EXPECT_NE(back.find("'=Baker"), std::string::npos) << back;
   EXPECT_NE(back.find("\"Lee, Jr\""), std::string::npos) << back;
   EXPECT_NE(back.find("65.5"), std::string::npos) << back;
+}
+
+TEST(GradebookExport, CommandLineWritesTheFileOrSaysWhatIsWrong) {
+  testing::TempDir dir;
+  WriteFileAtomically(dir / "masterfile.txt",
+                      "10102,000000042,01/02/2026,11:00,80,50,YY,Bo Baker,\r\n");
+  WriteFileAtomically(dir / "students.txt", "000000042,wxyz,Bo,Baker\r\n\r\n");
+  WriteFileAtomically(dir / "testlist.txt", "10102 Forces\r\n");
+  const std::vector<std::string> base = {"results",    "export",
+                                         "--folder",   dir.path().string(),
+                                         "--testlist", (dir / "testlist.txt").string()};
+  struct Row {
+    std::vector<std::string> extra;
+    int code;
+  };
+  for (const auto& row :
+       {Row{{"--students", (dir / "students.txt").string(), "--format", "xls"}, 2}, Row{{}, 2},
+        Row{{"--students", (dir / "students.txt").string(), "--format", "moodle", "-o",
+             (dir / "out.csv").string()},
+            0}}) {
+    std::vector<std::string> args = base;
+    args.insert(args.end(), row.extra.begin(), row.extra.end());
+    std::istringstream in;
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCli(args, in, out, err), row.code) << err.str();
+  }
+  EXPECT_EQ(ReadFileBytes(dir / "out.csv"),
+            "ID number,First name,Last name,10102 Forces\r\n000000042,Bo,Baker,80\r\n");
 }
 
 }  // namespace
