@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgtest-dev
           libbenchmark-dev libssl-dev fonts-dejavu-core clang-format python3 libx11-dev xvfb
-          libmuparser-dev libsodium-dev zlib1g-dev appstream desktop-file-utils
+          libmuparser-dev libsodium-dev zlib1g-dev libxml2-dev appstream desktop-file-utils
           chromium)  # chromium: only the report tests use it, to render the pages headless
 
 missing=()

@@ -70,7 +70,7 @@ TEST(CliResults, AMissingOrUnknownStepIsAUsageMistake) {
        {std::vector<std::string>{}, {"bogus", "--folder", dir.path().string()}}) {
     const ResultsRun run = Results(args);
     EXPECT_EQ(run.code, 2);
-    EXPECT_NE(run.err.find("results takes rebuild, split, sort, reports, stats or recover"),
+    EXPECT_NE(run.err.find("results takes rebuild, split, sort, reports, stats, recover or export"),
               std::string::npos)
         << run.err;
   }

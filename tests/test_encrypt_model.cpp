@@ -106,5 +106,34 @@ TEST(EncryptModel, ABrokenBlockIsShownButNotWritten) {
   EXPECT_EQ(prompter.prompts().back().text.rfind("No test written: ", 0), 0u);
 }
 
+// Import: the question file becomes a bank saved where the teacher says, the report is shown
+// and the bank is opened; cancelling the save writes nothing, and a file of nothing importable
+// is reported without asking where to save.
+TEST(EncryptModel, ImportSavesReportsAndOpensTheBank) {
+  testing::TempDir dir;
+  const std::string data = EXAMORA_TEST_DATA_DIR "/import/";
+  ScriptedPrompter prompter;
+  EncryptModel model("http://web/", prompter);
+  prompter.SetNextText(data + "all_kinds.gift");
+  prompter.SetNextText(std::nullopt);
+  model.cmdImport_Click();
+  EXPECT_FALSE(model.opened);
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+
+  prompter.SetNextText(data + "refusals.gift");
+  model.cmdImport_Click();
+  EXPECT_EQ(prompter.prompts().back().icon, MessageIcon::Warning);
+  EXPECT_NE(prompter.prompts().back().text.find("0 questions imported, 5 left out"),
+            std::string::npos);
+
+  prompter.SetNextText(data + "all_kinds.gift");
+  prompter.SetNextText((dir / "bank.txt").string());
+  model.cmdImport_Click();
+  ASSERT_TRUE(model.opened);
+  EXPECT_EQ(model.lbl6, "8");
+  EXPECT_EQ(model.picFilename, (dir / "bank.txt").string());
+  EXPECT_EQ(prompter.prompts().back().text.substr(0, 32), "8 questions imported, 0 left out");
+}
+
 }  // namespace
 }  // namespace examora

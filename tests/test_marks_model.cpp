@@ -95,5 +95,32 @@ TEST(MarksModel, FailuresSayWhyAndLoseNothing) {
   EXPECT_EQ(ReadFileBytes(f.results / "111111111.txt"), "");
 }
 
+// Export asks the layout first (Cancel writes nothing), then where to save.
+TEST(MarksModel, ExportWritesTheMarksInTheLayoutAsked) {
+  MarksFixture f;
+  ASSERT_TRUE(f.model.cmdRebuildMaster());
+  struct Row {
+    MessageAnswer layout;
+    std::string start;
+  };
+  for (const auto& row : {Row{MessageAnswer::Yes, "ID number,First name,Last name,10101 Beams\r\n"},
+                          Row{MessageAnswer::No, "\xEF\xBB\xBFStudent number,"}}) {
+    const fs::path out = f.dir / "marks.csv";
+    f.prompter.SetNextAnswer(row.layout);
+    f.prompter.SetNextText(out.string());
+    f.model.cmdExport();
+    const std::string csv = ReadFileBytes(out);
+    EXPECT_EQ(csv.substr(0, row.start.size()), row.start);
+    EXPECT_NE(csv.find("111111111,Ann,Lee,50\r\n"), std::string::npos) << csv;
+    EXPECT_EQ(f.model.List1.back(), "Marks exported to " + out.string());
+  }
+  fs::remove(f.dir / "marks.csv");
+  const std::size_t prompts = f.prompter.prompts().size();
+  f.prompter.SetNextAnswer(MessageAnswer::Cancel);
+  f.model.cmdExport();
+  EXPECT_EQ(f.prompter.prompts().size(), prompts + 1);  // no save dialog after Cancel
+  EXPECT_FALSE(fs::exists(f.dir / "marks.csv"));
+}
+
 }  // namespace
 }  // namespace examora

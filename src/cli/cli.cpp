@@ -41,6 +41,11 @@ constexpr CommandInfo kCommands[] = {
     {"units", "", "list the units catalogue, tab-separated", UnitsCommand},
     {"author", "SOURCE.txt [--questions N] [--minutes M] [-o OUT]",
      "convert a plain question bank into an enciphered test", AuthorCommand},
+    {"import", "FILE.xml|FILE.gift [-o SOURCE.txt] [--number N --name NAME]",
+     "turn a Moodle XML or GIFT question file into a plain question bank for author (default "
+     "SOURCE: FILE.txt; more than one bank when it holds over 500 questions), listing every "
+     "question left out with the reason",
+     ImportCommand},
     {"show", "FILE", "print a test's header and question blocks", ShowCommand},
     {"check", "FILE [--sittings N] [--seed S]",
      "prepare N sittings (default 200) and report broken questions; exit status 1 when there "
@@ -84,8 +89,11 @@ constexpr CommandInfo kCommands[] = {
      StudentsCommand},
     {"results",
      "rebuild|split|sort|reports --folder DIR [--students FILE] [--testlist FILE] | "
+     "export --folder DIR --students FILE [--format moodle|csv] [-o OUT.csv] | "
      "stats TESTNUMBER --folder DIR [--test FILE] [--testlist FILE] | recover [--folder DIR]",
-     "the result file processor's steps on a results folder, printing the lines its window logs",
+     "the result file processor's steps on a results folder, printing the lines its window logs; "
+     "export writes the marks per student and test for a gradebook (default format csv, to "
+     "standard output without -o)",
      ResultsCommand},
     {"admin", "set-password [--file FILE]",
      "store the administrator password's salted hash (asked twice, or two lines of standard "

@@ -7,6 +7,7 @@
 #include "common/text.h"
 #include "platform/environment.h"
 #include "platform/files.h"
+#include "reports/gradebook_export.h"
 #include "reports/question_stats.h"
 #include "reports/reports.h"
 #include "reports/result_processor.h"
@@ -14,7 +15,8 @@
 namespace examora::cli {
 namespace {
 
-const std::vector<std::string> kOptions = {"--folder", "--students", "--testlist", "--test"};
+const std::vector<std::string> kOptions = {"--folder", "--students", "--testlist",
+                                           "--test",   "--format",   "-o"};
 
 struct Setup {
   Arguments parsed;
@@ -88,14 +90,29 @@ int Stats(const Setup& s, std::ostream& out) {
   return 0;
 }
 
+int Export(const Setup& s, std::ostream& out, std::ostream& err) {
+  const std::string format = s.parsed.Option("--format").value_or("csv");
+  if (format != "csv" && format != "moodle") throw UsageError("--format takes moodle or csv");
+  const std::string csv =
+      ExportGradebook(s.folder, ReadStudents(s, err, true), OptionalTestList(s),
+                      format == "moodle" ? GradebookFormat::kMoodle : GradebookFormat::kCsv);
+  if (const auto file = s.parsed.Option("-o")) {
+    WriteFileAtomically(*file, csv);
+    out << "written: " << *file << '\n';
+  } else {
+    out << csv;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int ResultsCommand(const CommandArgs& args, std::istream&, std::ostream& out, std::ostream& err) {
   const std::string step = args.size() > 1 ? args[1] : "";
   // Checked first: without a step there are no arguments left to name in a message.
   if (step != "rebuild" && step != "split" && step != "sort" && step != "reports" &&
-      step != "stats" && step != "recover") {
-    throw UsageError("results takes rebuild, split, sort, reports, stats or recover");
+      step != "stats" && step != "recover" && step != "export") {
+    throw UsageError("results takes rebuild, split, sort, reports, stats, recover or export");
   }
   CommandArgs rest(args.begin() + 1, args.end());
   rest[0] = "results " + step;
@@ -109,6 +126,8 @@ int ResultsCommand(const CommandArgs& args, std::istream&, std::ostream& out, st
     Print(out, processor.BuildTestRecords());
   } else if (step == "sort") {
     Print(out, processor.ByDate(StudentNumbers(ReadStudents(s, err, true))));
+  } else if (step == "export") {
+    return Export(s, out, err);
   } else if (step == "reports") {
     Print(out, SortSN(s.folder, ReadStudents(s, err, false), OptionalTestList(s)));
   } else {

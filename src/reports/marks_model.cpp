@@ -5,6 +5,7 @@
 #include "common/error.h"
 #include "common/numtext.h"
 #include "platform/files.h"
+#include "reports/gradebook_export.h"
 #include "reports/master_record.h"
 #include "reports/reports.h"
 
@@ -162,17 +163,42 @@ void MarksModel::cmdchr13() {
   Guarded([&] { CurrentProcessor().AddChr13(Numbers()); });
 }
 
+// Test names come from the split's list, else from the test-list file when there is one.
+std::vector<TestIdEntry> MarksModel::ReportTests(const ResultProcessor& processor) const {
+  std::vector<TestIdEntry> tests = processor.Tests();
+  std::error_code ec;
+  if (tests.empty() && std::filesystem::is_regular_file(processor.TestListFile(), ec)) {
+    tests =
+        ReadTestIdList(ReadFileBytes(processor.TestListFile()), processor.TestListFile().string());
+  }
+  return tests;
+}
+
+void MarksModel::cmdExport() {
+  Guarded([&] {
+    const MessageAnswer layout = prompter_.Message(
+        std::string(kMarksTitle),
+        "Export the marks in the layout of Moodle's gradebook import?\r\nYes: Moodle (an ID "
+        "number column and one column per test)\r\nNo: a plain CSV for spreadsheets",
+        MessageButtons::YesNoCancel, MessageIcon::Question);
+    if (layout == MessageAnswer::Cancel) return;
+    ResultProcessor& processor = CurrentProcessor();
+    const auto file = prompter_.SaveFile("Export marks", "CSV files (*.csv)",
+                                         (processor.Folder().native / "marks.csv").string());
+    if (!file) return;
+    const GradebookFormat format =
+        layout == MessageAnswer::Yes ? GradebookFormat::kMoodle : GradebookFormat::kCsv;
+    WriteFileAtomically(*file, ExportGradebook(processor.Folder(), m_.Students.rows,
+                                               ReportTests(processor), format));
+    List1.push_back(std::string(kLogRule));
+    List1.push_back("Marks exported to " + *file);
+  });
+}
+
 void MarksModel::cmdSortSN() {
   Guarded([&] {
     ResultProcessor& processor = CurrentProcessor();
-    // Test names come from the split's list, else from the test-list file when there is one.
-    std::vector<TestIdEntry> tests = processor.Tests();
-    std::error_code ec;
-    if (tests.empty() && std::filesystem::is_regular_file(processor.TestListFile(), ec)) {
-      tests = ReadTestIdList(ReadFileBytes(processor.TestListFile()),
-                             processor.TestListFile().string());
-    }
-    const auto lines = SortSN(processor.Folder(), m_.Students.rows, tests);
+    const auto lines = SortSN(processor.Folder(), m_.Students.rows, ReportTests(processor));
     List1.insert(List1.end(), lines.begin(), lines.end());
   });
 }

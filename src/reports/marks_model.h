@@ -42,6 +42,9 @@ class MarksModel {
   void cmdByDate();
   void cmdchr13();
   void cmdSortSN();
+  /// `cmdExport`: the marks per student and test, as the reports show them, in a CSV file for
+  /// Moodle's gradebook or for a spreadsheet (asked first, then where to save it).
+  void cmdExport();
   /// `cmdMaster1` .. `cmdMaster5`: the native file to show in `WebBrowser1`, or nothing after
   /// a message when it does not exist.
   std::optional<std::filesystem::path> cmdMaster(int which);
@@ -53,6 +56,7 @@ class MarksModel {
   bool Guarded(Step step);
   ResultProcessor& CurrentProcessor();
   std::vector<std::string> Numbers() const;
+  std::vector<TestIdEntry> ReportTests(const ResultProcessor& processor) const;
 
   ModuleExamora& m_;
   const DeploymentSettings& settings_;

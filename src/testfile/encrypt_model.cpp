@@ -1,6 +1,7 @@
 #include "testfile/encrypt_model.h"
 
 #include "app/testlist.h"
+#include "bridge/question_import.h"
 #include "common/error.h"
 #include "common/numtext.h"
 #include "common/text.h"
@@ -20,6 +21,31 @@ void EncryptModel::cmdOpen_Click() {
   if (!chosen) return;
   try {
     Open(*chosen);
+  } catch (const Error& e) {
+    prompter_->Message(std::string(kEncryptTitle), e.what(), MessageButtons::Ok,
+                       MessageIcon::Critical);
+  }
+}
+
+void EncryptModel::cmdImport_Click() {
+  const auto chosen =
+      prompter_->OpenFile("Import", "Moodle XML or GIFT (*.xml *.gift *.txt);;All Files (*)");
+  if (!chosen) return;
+  try {
+    const std::filesystem::path input = *chosen;
+    const ImportReport report = ImportQuestionFile(input, {});
+    if (report.imported == 0) {
+      prompter_->Message(std::string(kEncryptTitle),
+                         ImportSummary(report, {}, 40) + "\r\nNothing was written.",
+                         MessageButtons::Ok, MessageIcon::Warning);
+      return;
+    }
+    const auto output = prompter_->SaveFile("Save the question bank", "Text Files (*.txt)",
+                                            ImportDefaultOutput(input).string());
+    if (!output) return;
+    const auto written = WriteImportedSources(report, *output);
+    prompter_->Message(std::string(kEncryptTitle), ImportSummary(report, written, 40));
+    Open(written.front());
   } catch (const Error& e) {
     prompter_->Message(std::string(kEncryptTitle), e.what(), MessageButtons::Ok,
                        MessageIcon::Critical);

@@ -33,6 +33,9 @@ class EncryptModel {
   int current = 0;             // the question in Picture1
 
   void cmdOpen_Click();
+  /// "Import...": a Moodle XML or GIFT file becomes a plain bank (saved where the teacher
+  /// says), the report is shown, and the bank is opened as `cmdOpen` would.
+  void cmdImport_Click();
   void cmdCompute_Click();
   void cmdOK_MouseDown();
   void cmdOK_Click();

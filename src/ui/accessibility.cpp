@@ -116,6 +116,7 @@ constexpr AccessibleControl kMarks[] = {
      'P'},
     {"cmdByDate", "Re-sort master file", "Sort the master file by date and time", 'O'},
     {"cmdSortSN", "Reports", "Write the master file's reports", 'R'},
+    {"cmdExport", "Export marks", "Write the marks per student and test for a gradebook", 'X'},
     {"cmdMaster1", "Master raw", "Show the master file as it is", 'M'},
     {"cmdMaster2", "Master by student number", "Show the master file by student number", 'N'},
     {"cmdMaster3", "Master by surname", "Show the master file by surname", 'U'},
@@ -135,6 +136,7 @@ constexpr AccessibleControl kMarks[] = {
 // The encryptor: open a bank, set the sitting, write the test, then check its questions.
 constexpr AccessibleControl kEncrypt[] = {
     {"cmdOpen", "Open", "Choose the question bank to encrypt", 'O'},
+    {"cmdImport", "Import", "Turn a Moodle XML or GIFT question file into a bank and open it", 'I'},
     {"List1", "Question bank", "The questions of the bank opened"},
     {"txtNumQuest", "Questions asked", "How many questions a sitting asks"},
     {"txtEachTime", "Minutes per question", "The time allowed for each question"},

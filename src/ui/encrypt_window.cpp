@@ -38,7 +38,10 @@ Encrypt::Encrypt(AppContext& app, QWidget* parent)
                                    this),
                         "lblTitle"),
                   0, 0);
-  grid->addWidget(cmdOpen_ = Named(new QPushButton("Open", this), "cmdOpen"), 1, 0);
+  auto* openRow = new QHBoxLayout;
+  openRow->addWidget(cmdOpen_ = Named(new QPushButton("Open", this), "cmdOpen"));
+  openRow->addWidget(cmdImport_ = Named(new QPushButton("Import...", this), "cmdImport"));
+  grid->addLayout(openRow, 1, 0);
   grid->addWidget(lblHeading_ = Named(new QLabel(this), "lblHeading"), 2, 0);
   grid->addWidget(lblTestDesc_ = Named(new QLabel(this), "lblTestDesc"), 3, 0);
   grid->addWidget(lblVarDesc_ = Named(new QLabel(this), "lblVarDesc"), 4, 0);
@@ -83,6 +86,7 @@ Encrypt::Encrypt(AppContext& app, QWidget* parent)
   grid->addWidget(picGraph_, 9, 1);
 
   connect(cmdOpen_, &QPushButton::clicked, this, [this] { Run(&EncryptModel::cmdOpen_Click); });
+  connect(cmdImport_, &QPushButton::clicked, this, [this] { Run(&EncryptModel::cmdImport_Click); });
   connect(cmdCompute_, &QPushButton::clicked, this,
           [this] { Run(&EncryptModel::cmdCompute_Click); });
   connect(cmdOK_, &QPushButton::pressed, this, [this] { Run(&EncryptModel::cmdOK_MouseDown); });
@@ -114,6 +118,7 @@ void Encrypt::Run(const std::function<void(EncryptModel&)>& step) {
 void Encrypt::Refresh() {
   const EncryptModel& m = model_;
   cmdOpen_->setEnabled(!m.opened);
+  cmdImport_->setEnabled(!m.opened);
   Frame1_->setVisible(m.opened);
   Frame2_->setVisible(m.opened);
   for (QWidget* w : {static_cast<QWidget*>(txtNumQuest_), static_cast<QWidget*>(txtEachTime_),

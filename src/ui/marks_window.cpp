@@ -40,6 +40,7 @@ Marks::Marks(AppContext& app, QWidget* parent)
   AddButton("cmdchr13", "Add chr$(13) to the end of every student result file",
             &Marks::cmdchr13_Click);
   AddButton("cmdSortSN", "Reports", &Marks::cmdSortSN_Click);
+  AddButton("cmdExport", "Export marks for a gradebook...", &Marks::cmdExport_Click);
   static const char* const kMaster[] = {"Master Raw", "Master by Stud No", "Master by Surname",
                                         "Report by Stud No.htm", "Report by Surname.htm"};
   for (int i = 1; i <= 5; ++i) {
@@ -139,6 +140,10 @@ void Marks::cmdchr13_Click() {
 
 void Marks::cmdSortSN_Click() {
   Run(&MarksModel::cmdSortSN);
+}
+
+void Marks::cmdExport_Click() {
+  Run(&MarksModel::cmdExport);
 }
 
 void Marks::cmdReadStudID_Click() {

@@ -42,6 +42,7 @@ class Marks : public QWidget {
   void cmdByDate_Click();
   void cmdchr13_Click();
   void cmdSortSN_Click();
+  void cmdExport_Click();
 
   AppContext& app_;
   MarksModel model_;

@@ -63,5 +63,27 @@ TEST(EncryptWindow, OpenComputeWriteCheckAndDone) {
   EXPECT_TRUE(done);
 }
 
+// "Import..." turns a GIFT file into a bank and opens it; it is off once a bank is open.
+TEST(EncryptWindow, ImportOpensTheImportedBank) {
+  QTemporaryDir dir;
+  ModuleExamora m;
+  DeploymentSettings settings;
+  FixedEnvironment env;
+  ManualClock clock{{2026, 12, 8, 10, 0, 0}};
+  SeededRandom random{1};
+  ScriptedPrompter prompter;
+  PageFetcher fetcher;
+  AppContext app{m, settings, env, clock, random, prompter, fetcher, true};
+  Encrypt window(app);
+  window.show();
+  auto* import = window.findChild<QPushButton*>("cmdImport");
+  ASSERT_NE(import, nullptr);
+  prompter.SetNextText(EXAMORA_TEST_DATA_DIR "/import/all_kinds.gift");
+  prompter.SetNextText(dir.filePath("bank.txt").toStdString());
+  QTest::mouseClick(import, Qt::LeftButton);
+  EXPECT_EQ(window.findChild<QLabel*>("lbl6")->text(), "8");
+  EXPECT_FALSE(import->isEnabled());
+}
+
 }  // namespace
 }  // namespace examora

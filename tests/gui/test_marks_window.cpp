@@ -73,6 +73,15 @@ TEST(MarksWindow, ButtonsRunTheStepsAndTheWindowShowsWhatTheModelHolds) {
   std::filesystem::create_directories(EXAMORA_SCREENSHOTS);
   window.grab().save(QStringLiteral(EXAMORA_SCREENSHOTS "/Marks.png"));
   EXPECT_TRUE(prompter.prompts().empty());
+
+  // Export: the layout asked, then where to save; the list says where it went.
+  const fs::path csv = root / "marks.csv";
+  prompter.SetNextAnswer(MessageAnswer::Yes);
+  prompter.SetNextText(csv.string());
+  QTest::mouseClick(window.findChild<QPushButton*>("cmdExport"), Qt::LeftButton);
+  EXPECT_EQ(ReadFileBytes(csv), "ID number,First name,Last name,10101\r\n111111111,Ann,Lee,50\r\n");
+  EXPECT_EQ(list->item(list->count() - 1)->text(),
+            QString::fromStdString("Marks exported to " + csv.string()));
 }
 
 }  // namespace
