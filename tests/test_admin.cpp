@@ -71,6 +71,23 @@ TEST(MenuModel, WrongPasswordShutsTheBoxForAWhileAndTheRightOneShowsAFreshCode) 
   EXPECT_EQ(menu.lblValid, "valid for 5 more minutes");  // a new code
 }
 
+TEST(MenuModel, TheKeyboardGoesBackToThePasswordBoxWhenItOpensAgain) {
+  ManualClock clock{{2026, 12, 8, 10, 0, 0}};
+  MenuModel menu(clock, HashAdminPassword("abcdefgh"));
+  EXPECT_EQ(menu.focus, "txtPassword");
+  menu.cmdOK("abcdefgX");
+  EXPECT_EQ(menu.focus, "");  // shut: nothing to type into
+  clock.Advance(kWrongPasswordDelay - 0.1);
+  menu.Tick();
+  EXPECT_EQ(menu.focus, "");
+  clock.Advance(0.1);
+  menu.Tick();
+  EXPECT_EQ(menu.focus, "txtPassword");
+  menu.cmdOK("abcdefgh");
+  EXPECT_EQ(menu.focus, "cmdAuthoring");
+  EXPECT_EQ(MenuModel(clock, std::nullopt).focus, "");
+}
+
 TEST(MenuModel, WithoutAStoredPasswordNothingOpens) {
   ManualClock clock{{2026, 12, 8, 10, 0, 0}};
   MenuModel menu(clock, std::nullopt);

@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <sstream>
 
@@ -407,6 +408,20 @@ TEST(CliSit, AnswersAreMarkedThroughTheWindowCore) {
   EXPECT_NE(study.out.find("Q4 Z 0\n  WARNING! STUDYMODE...\n  Sorry, one-word questions are "
                            "not assessed in StudyMode.\n"),
             std::string::npos);
+}
+
+// The end screen names the account as the windows' session start-up finds it.
+TEST(CliSit, TheEndScreenNamesTheAccount) {
+  TempDir dir;
+  WriteFileAtomically(dir / "sit.txt", kSitSource);
+  WriteFileAtomically(dir / "answers.txt", "1: 4.9 k N\n");
+  const char* before = std::getenv("USERNAME");
+  const std::string kept = before ? before : "";
+  ::setenv("USERNAME", "lab-student-07", 1);
+  const CliRun run =
+      Cli({"sit", (dir / "sit.txt").string(), "--answers", (dir / "answers.txt").string()});
+  before ? ::setenv("USERNAME", kept.c_str(), 1) : ::unsetenv("USERNAME");
+  EXPECT_NE(run.out.find("\n Computer Username = lab-student-07\n"), std::string::npos) << run.out;
 }
 
 TEST(CliSit, UnitSymbolsWithABlankAndMatchingCountsThatDisagree) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -408,6 +409,44 @@ TEST(DoTestEnd, ASecondEndingSavesNothingAgain) {
     EXPECT_EQ(saves, study ? 0 : 1);
     EXPECT_EQ(w.ended, 2);
     EXPECT_EQ(w.model->endScreen, screen);
+  }
+}
+
+// Closing the window: an exam sitting ends only as END ends it (asked, No by default, never in
+// a compulsory test); a study sitting ends at once; END itself asks the same.
+TEST(DoTestEnd, ClosingAnExamAsksAsEndDoes) {
+  const struct Row {
+    bool study, compulsory, viaEnd;
+    std::optional<MessageAnswer> answer;
+    bool ended;
+    const char* text;  // the box shown, "" for none
+  } rows[] = {{true, false, false, std::nullopt, true, ""},
+              {true, true, false, std::nullopt, true, ""},
+              {false, false, false, MessageAnswer::No, false, "Quit the test now ?"},
+              {false, false, false, MessageAnswer::Yes, true, "Quit the test now ?"},
+              {false, true, false, std::nullopt, false,
+               "COMPULSORY: You must do every question to finish."},
+              {false, false, true, MessageAnswer::No, false, "Quit the test now ?"},
+              {true, false, true, MessageAnswer::Yes, true, "Quit the test now ?"},
+              {false, true, true, std::nullopt, false, ""}};
+  for (const auto& row : rows) {
+    Window w({{"@T", "", "A", "2"}, {"@T", "", "A", "2"}}, row.study);
+    w.m.Bank.header.Compulsory = row.compulsory;
+    if (row.answer) w.prompter.SetNextAnswer(*row.answer);
+    row.viaEnd ? w.model->cmdQuit_Click() : w.model->Form_QueryUnload();
+    const std::string where = std::string(row.text) + (row.viaEnd ? " END" : " close");
+    EXPECT_EQ(w.model->Ended(), row.ended) << where;
+    EXPECT_EQ(w.prompter.prompts().empty() ? "" : w.prompter.prompts().back().text, row.text)
+        << where;
+    if (row.answer) {
+      EXPECT_EQ(w.prompter.prompts().back().defaultButton, MessageAnswer::No) << where;
+    }
+    // Closing an ended sitting asks nothing and shows its summary again.
+    if (!row.ended) continue;
+    const std::size_t shown = w.prompter.prompts().size();
+    w.model->Form_QueryUnload();
+    EXPECT_EQ(w.prompter.prompts().size(), shown) << where;
+    EXPECT_EQ(w.ended, 2) << where;
   }
 }
 

@@ -89,6 +89,7 @@ TEST(MarksModel, FailuresSayWhyAndLoseNothing) {
   f.model.cmdCreateEmptyStudentRecords();
   EXPECT_NE(f.prompter.prompts().back().text.find("1 of these files hold results"),
             std::string::npos);
+  EXPECT_EQ(f.prompter.prompts().back().defaultButton, MessageAnswer::No);  // Enter erases nothing
   EXPECT_NE(ReadFileBytes(f.results / "111111111.txt"), "");
   f.prompter.SetNextAnswer(MessageAnswer::Yes);
   f.model.cmdCreateEmptyStudentRecords();

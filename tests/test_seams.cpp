@@ -91,6 +91,14 @@ TEST(Prompter, QuestionsTakeScriptedAnswersInOrder) {
   EXPECT_EQ(p.prompts()[2].kind, ScriptedPrompter::Kind::Input);
 }
 
+// Enter must never confirm a yes/no question by accident: No is its default.
+TEST(Prompter, YesNoQuestionsDefaultToNo) {
+  ScriptedPrompter p;
+  p.SetNextAnswer(MessageAnswer::Yes);
+  EXPECT_TRUE(p.AskYesNo("Erase", "Erase everything?"));
+  EXPECT_EQ(p.prompts().back().defaultButton, MessageAnswer::No);
+}
+
 TEST(Prompter, UnscriptedQuestionsAreTestFaults) {
   ScriptedPrompter p;
   EXPECT_THROW(p.AskYesNo("END", "Quit?"), std::logic_error);

@@ -85,6 +85,25 @@ TEST_F(SignInTest, WrongNumberOrPasswordGetTheSameMessageAndNothingOpens) {
   EXPECT_FALSE(model.OpenSelectionOnListArrival());
 }
 
+// MARKS at an exam computer: before sign-in a word of what to do (no records read, nobody's
+// shown), after it the student's own records; a study deployment opens the reports instead.
+TEST_F(SignInTest, MarksBeforeSignInSaysWhatToDoAndAfterItShowsOwnRecords) {
+  settings.examMode = true;
+  ASSERT_TRUE(model.LoadStudents());
+  EXPECT_TRUE(model.view().cmdMarksEnabled);
+  const auto before = model.cmdMarks_Click();
+  ASSERT_TRUE(before.has_value());
+  EXPECT_TRUE(before->starts_with("Sign in first")) << *before;
+  EXPECT_EQ(before->find("Cannot"), std::string::npos);
+  prompter.SetNextText("ab1Z");
+  ASSERT_TRUE(model.cmdValidate_Click("012345678"));
+  EXPECT_EQ(model.cmdMarks_Click(),
+            "Your results so far (Mary Smith):\r\n10101,012345678,07/03/2010,14:05,73,3,YYX,"
+            "Mary Smith,");
+  settings.examMode = false;
+  EXPECT_EQ(model.cmdMarks_Click(), std::nullopt);
+}
+
 // Only the whole password signs in: none of it, a part of it or more than it is refused, and
 // every refusal holds the next try back; a sign-in that succeeds waits for nothing.
 TEST_F(SignInTest, OnlyTheWholePasswordSignsInAndARefusalWaits) {

@@ -13,13 +13,20 @@ MenuModel::MenuModel(const Clock& clock, std::optional<std::string> hash)
     passwordEnabled = false;
     lblMessage = "No administrator password is set: run examora-cli admin set-password";
   }
+  UpdateFocus();
 }
 
 MenuModel::MenuModel(const Clock& clock, std::function<bool(const std::string&)> check)
-    : clock_(clock), hash_(std::string()), check_(std::move(check)) {}
+    : clock_(clock), hash_(std::string()), check_(std::move(check)) {
+  UpdateFocus();
+}
 
 double MenuModel::Now() const {
   return SecondsSinceMidnight(clock_.Now());
+}
+
+void MenuModel::UpdateFocus() {
+  focus = unlocked ? "cmdAuthoring" : passwordEnabled ? "txtPassword" : "";
 }
 
 void MenuModel::cmdOK(const std::string& typed) {
@@ -34,6 +41,7 @@ void MenuModel::cmdOK(const std::string& typed) {
   lblMessage = "Wrong password";
   passwordEnabled = false;
   shutUntil_ = Now() + kWrongPasswordDelay;
+  UpdateFocus();
 }
 
 void MenuModel::Tick() {
@@ -44,6 +52,7 @@ void MenuModel::Tick() {
     passwordEnabled = true;
     shutUntil_ = -1;
   }
+  UpdateFocus();
   if (!unlocked) return;
   double age = now - codeMadeAt_;
   if (codeMadeAt_ < 0 || age < 0 || age >= kAccessCodeRefresh) {

@@ -29,6 +29,9 @@ class MenuModel {
   std::string lblMessage;       // "Wrong password" and the like
   std::string lblAccessCode;    // the code, once unlocked
   std::string lblValid;         // "valid for N more minutes"
+  /// The control the keyboard belongs to: the password box whenever it takes a password (so
+  /// the next try typed after a wrong one goes there), the first tool once unlocked.
+  std::string focus;
 
   /// `cmdOK` with the typed password.
   void cmdOK(const std::string& typed);
@@ -37,6 +40,7 @@ class MenuModel {
 
  private:
   double Now() const;
+  void UpdateFocus();
   const Clock& clock_;
   std::optional<std::string> hash_;
   std::function<bool(const std::string&)> check_;

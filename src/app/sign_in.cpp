@@ -26,7 +26,6 @@ void SleepFor(std::chrono::milliseconds time) {
 
 bool SignInModel::LoadStudents() {
   view_.cmdStudyModeEnabled = view_.cmdStudyModeShown = false;
-  view_.cmdMarksEnabled = false;
   try {
     // A lab's keeper alone reads the class list; without one this program keeps the records.
     if (!m_.Records) {
@@ -75,13 +74,22 @@ bool SignInModel::cmdValidate_Click(const std::string& typedNumber) {
   view_.txtNameEnabled = view_.cmdValidateEnabled = false;
   view_.lbl_studentName = m_.StudentId;
   view_.cmdGoVisible = true;
-  view_.cmdMarksEnabled = true;
   view_.previousResults = EarlierRecords();
   return true;
 }
 
+std::optional<std::string> SignInModel::cmdMarks_Click() const {
+  // At a student's computer the class's report is not theirs to see: their own marks only.
+  if (!settings_.examMode) return std::nullopt;
+  return OwnMarksText();
+}
+
 std::string SignInModel::OwnMarksText() const {
-  if (!signedIn_) return "Sign in first to see your marks.";
+  // Before sign-in nobody's records are known, so none are read.
+  if (!signedIn_) {
+    return "Sign in first: type your student number and press Validate. MARKS then shows your "
+           "own results.";
+  }
   std::string text = "Your results so far (" + m_.StudentId + "):";
   for (const auto& record : EarlierRecords()) text += "\r\n" + record;
   return text;

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,8 @@ struct SignInView {
   bool cmdValidateEnabled = true;
   bool cmdStudyModeEnabled = true;
   bool cmdStudyModeShown = true;  // an exam deployment offers no practice sittings
-  bool cmdMarksEnabled = true;    // an exam deployment: the signed-in student's own marks only
+  bool cmdMarksEnabled = true;    // an exam deployment: the signed-in student's own marks only,
+                                  // and before sign-in a word of why there are none yet
   std::string lbl_studentName = "No Name";
   bool cmdGoVisible = false;                 // GET TEST: once signed in
   std::vector<std::string> previousResults;  // for List1, after sign-in
@@ -56,6 +58,9 @@ class SignInModel {
   bool signedIn() const { return signedIn_; }
   /// MARKS in an exam deployment: the signed-in student's own records, as one message.
   std::string OwnMarksText() const;
+  /// MARKS: in an exam deployment the one message it shows (`OwnMarksText`); nothing where it
+  /// opens the reports window instead.
+  std::optional<std::string> cmdMarks_Click() const;
   const SignInView& view() const { return view_; }
 
  private:

@@ -209,8 +209,12 @@ int SitCommand(const CommandArgs& given, std::istream& in, std::ostream& out, st
   m.TestNumber = static_cast<int>(LeadingNumber(m.Bank.testNumber));
   m.TestName = m.Bank.testName;
   m.StudentName = m.StudyMode ? "Study Mode" : "";
+  // The windows' session start-up: version, web folder, the account's name and its folders.
   SystemEnvironment env;
-  m.UserName = WindowsUserName(env);
+  std::vector<std::string> none;
+  const DeploymentSettings settings = LoadDeploymentSettings(none, env);
+  InitSession(m, settings, env);
+  SetStudentPaths(m, settings, env);
   std::unique_ptr<ExamSitting> exam;
   if (parsed.Option("--save") || parsed.Option("--keeper")) {
     if (parsed.Option("--save") && parsed.Option("--keeper")) {
@@ -237,7 +241,7 @@ int SitCommand(const CommandArgs& given, std::istream& in, std::ostream& out, st
           ? SplitLines(SourceTextToCp1252(ReadFileBytes(*parsed.Option("--answers"))))
           : std::vector<std::string>();
   SystemClock clock;
-  DoTestModel model(m, prompter, random, clock);
+  DoTestModel model(m, prompter, random, clock, env);
   if (exam) exam->Begin(model, out);
   int malformed = 0;
   for (std::size_t n = 0; n < lines.size(); ++n) {

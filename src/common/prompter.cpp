@@ -4,8 +4,11 @@
 
 namespace examora {
 
+// No is the default: the questions asked this way erase or end something, and a stray Enter
+// must never do that.
 bool Prompter::AskYesNo(const std::string& title, const std::string& text) {
-  return Message(title, text, MessageButtons::YesNo, MessageIcon::Question) == MessageAnswer::Yes;
+  return Message(title, text, MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::No) ==
+         MessageAnswer::Yes;
 }
 
 MessageAnswer ScriptedPrompter::ShowMessage(const std::string& title, const std::string& text,

@@ -104,9 +104,8 @@ TestWindowView DoTestModel::WindowView() const {
   }
   v.compulsoryNotice = h.Compulsory ? "COMPULSORY: You must do every question to finish."
                                     : "NON-COMPULSORY: You may leave questions out. ";
-  // A compulsory exam cannot be left early; study sittings always can.
   v.answering = !Ended();
-  v.endButton = v.answering && (m_.StudyMode || !h.Compulsory);
+  v.endButton = v.answering && MayEndEarly();
   v.countdown = CountdownText(SecondsLeft);
   v.countdownRed = countdownRed_;
   v.redBoxBlinking = countdownRed_;  // once on, it blinks until the window closes

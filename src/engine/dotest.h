@@ -137,6 +137,13 @@ class DoTestModel {
   bool second_Tick();
   /// Ends the test: final figures and the end-of-test screen; saving happens only once.
   void EndtheTest();
+  /// END (`cmdQuit`): asks "Quit the test now ?" with No as the default and ends the test on
+  /// Yes. Does nothing once ended, nor in a compulsory exam (END is disabled there).
+  void cmdQuit_Click();
+  /// Closing the window. An exam sitting ends only as END would end it: asked first, and never
+  /// while a compulsory test forbids leaving (that is said instead). A study sitting ends at
+  /// once; an ended one shows its summary again.
+  void Form_QueryUnload();
 
   int QuestionsToAsk() const { return m_.Bank.header.QuestionsToAsk; }
   int CurrentQuestion() const { return m_.CurrentQuestion; }
@@ -176,6 +183,8 @@ class DoTestModel {
   std::array<float, 6> VariableValues(int position) const;
 
  private:
+  /// Whether the student may end the test before the last question.
+  bool MayEndEarly() const;
   const QuestionBlock& BankBlock() const;
   double Multiplier() const;
   std::string DebugVariables() const;

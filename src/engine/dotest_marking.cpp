@@ -257,6 +257,32 @@ bool DoTestModel::second_Tick() {
   return false;
 }
 
+// A compulsory exam cannot be left early; study sittings always can.
+bool DoTestModel::MayEndEarly() const {
+  return m_.StudyMode || !m_.Bank.header.Compulsory;
+}
+
+void DoTestModel::cmdQuit_Click() {
+  if (Ended() || !MayEndEarly()) return;
+  if (prompter_.Message("Quitting Test", "Quit the test now ?", MessageButtons::YesNo,
+                        MessageIcon::Critical, MessageAnswer::No) == MessageAnswer::Yes) {
+    EndtheTest();
+  }
+}
+
+void DoTestModel::Form_QueryUnload() {
+  if (Ended() || m_.StudyMode) {
+    EndtheTest();
+    return;
+  }
+  if (!MayEndEarly()) {
+    prompter_.Message("Quitting Test", "COMPULSORY: You must do every question to finish.",
+                      MessageButtons::Ok, MessageIcon::Critical);
+    return;
+  }
+  cmdQuit_Click();
+}
+
 void DoTestModel::EndtheTest() {
   // A second ending (closing the window afterwards) shows again what the first one showed and
   // saved: the summary must keep matching the record.

@@ -157,6 +157,8 @@ constexpr AccessibleControl kEncrypt[] = {
     {"Frame1", "Sitting", "The questions asked and the time allowed"},
     {"picFilename", "Bank file", "The bank opened"},
     {"lbl6", "Questions in the bank", "How many questions the bank holds"},
+    {"lblNumQuest", "Questions per sitting", "Caption of the questions box"},
+    {"lblEachTime", "Minutes per question", "Caption of the minutes box"},
     {"lbl10", "Test duration", "The time allowed for the whole test; red when wrong"},
     {"lblProblems", "Problems", "What is wrong with the bank"},
     {"Frame2", "Encrypt", "Writing the encrypted test"},

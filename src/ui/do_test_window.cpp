@@ -212,12 +212,7 @@ void DoTest::picGraph_MouseMove(int button, double x, double y) {
 }
 
 void DoTest::cmdQuit_Click() {
-  if (model_->Ended()) return;
-  // No is the default: a stray Enter must not end a test.
-  if (app_.prompter.Message("Quitting Test", "Quit the test now ?", MessageButtons::YesNo,
-                            MessageIcon::Critical, MessageAnswer::No) == MessageAnswer::Yes) {
-    model_->EndtheTest();
-  }
+  model_->cmdQuit_Click();
 }
 
 void DoTest::cmdQuitAll_Click() {
@@ -232,9 +227,9 @@ void DoTest::cmdQuitAll_Click() {
 }
 
 void DoTest::closeEvent(QCloseEvent* event) {
-  // Closing ends the test first (again redraws, saving nothing twice), then keeps its summary
-  // on screen until QUIT.
-  model_->EndtheTest();
+  // Closing ends the test only as the model allows (an exam asks as END does); the window
+  // itself stays, with the test or its summary, until QUIT.
+  model_->Form_QueryUnload();
   if (quitting_) {
     event->accept();
   } else {

@@ -53,8 +53,17 @@ Encrypt::Encrypt(AppContext& app, QWidget* parent)
   auto* f1 = new QVBoxLayout(Frame1_);
   f1->addWidget(picFilename_ = Named(new QLabel(Frame1_), "picFilename"));
   f1->addWidget(lbl6_ = Named(new QLabel(Frame1_), "lbl6"));
+  // Each box has its caption as its buddy: a screen reader names it, Alt+letter reaches it.
+  auto* lblNumQuest =
+      Named(new QLabel(QStringLiteral("&Questions per sitting:"), Frame1_), "lblNumQuest");
+  f1->addWidget(lblNumQuest);
   f1->addWidget(txtNumQuest_ = Named(new QLineEdit(Frame1_), "txtNumQuest"));
+  lblNumQuest->setBuddy(txtNumQuest_);
+  auto* lblEachTime =
+      Named(new QLabel(QStringLiteral("&Minutes per question:"), Frame1_), "lblEachTime");
+  f1->addWidget(lblEachTime);
   f1->addWidget(txtEachTime_ = Named(new QLineEdit(Frame1_), "txtEachTime"));
+  lblEachTime->setBuddy(txtEachTime_);
   f1->addWidget(cmdCompute_ = Named(new QPushButton("Compute", Frame1_), "cmdCompute"));
   f1->addWidget(lbl10_ = Named(new QLabel(Frame1_), "lbl10"));
   f1->addWidget(lblProblems_ = Named(new QLabel(Frame1_), "lblProblems"));

@@ -244,9 +244,8 @@ bool Login::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Login::cmdMarks_Click() {
-  // At a student's computer the class's report is not theirs to see: their own marks only.
-  if (app_.settings.examMode) {
-    app_.prompter.Message("MARKS", signIn_.OwnMarksText());
+  if (const auto text = signIn_.cmdMarks_Click()) {
+    app_.prompter.Message("MARKS", *text);
     return;
   }
   if (!reports_) reports_ = std::make_unique<frm_Reports>(app_);

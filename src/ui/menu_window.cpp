@@ -116,6 +116,12 @@ void Menu::Refresh() {
   cmdMarks_->setEnabled(open);
   cmdReports_->setEnabled(open);
   cmdSittings_->setEnabled(open);
+  // Only a change moves the focus: someone tabbing about is not pulled back every second.
+  if (model_.focus != focusShown_) {
+    focusShown_ = model_.focus;
+    if (auto* target = findChild<QWidget*>(ToQString(focusShown_)); target && !focusShown_.empty())
+      target->setFocus();
+  }
 }
 
 }  // namespace examora

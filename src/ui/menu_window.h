@@ -42,6 +42,7 @@ class Menu : public QWidget {
   QLineEdit* txtPassword_;
   QPushButton *cmdOK_, *cmdAuthoring_, *cmdMarks_, *cmdReports_, *cmdSittings_;
   QLabel *lblMessage_, *lblAccessCode_, *lblValid_;
+  std::string focusShown_;  // the model's focus as last given to a control
   SwitchTimer tmrRefresh_;
   std::unique_ptr<Marks> marks_;
   std::unique_ptr<frm_Reports> reports_;
