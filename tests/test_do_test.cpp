@@ -212,7 +212,10 @@ TEST(DoTestEntry, StudyModeRefusalsAndWarnings) {
   w.Show(2);
   EXPECT_FALSE(w.model->cmd_OK4_Click());
   EXPECT_EQ(w.LastTitle(), "WARNING! STUDYMODE...");
-  EXPECT_TRUE(w.Show(3).options.empty());  // no options in study mode
+  const QuestionView choice = w.Show(3);
+  EXPECT_TRUE(choice.options.empty());  // no options in study mode, and the stem says why
+  EXPECT_EQ(choice.notice, kChoiceNotAssessed);
+  EXPECT_FALSE(choice.cmdSubmitEnabled);
   w.Show(4);
   EXPECT_FALSE(w.model->cmdOK_Click(true));
   EXPECT_EQ(w.LastTitle(), "WARNING! NO UNITS");
@@ -233,10 +236,12 @@ TEST(DoTestEntry, UnitsPrefixesAndRecentUnits) {
             "C");
   EXPECT_EQ(w.model->PrefixListLines()[kNoPrefix], "");
   w.Show(1);
-  w.model->List1_Click(kKilo);  // no unit yet
+  w.model->List1_Click(kKilo);  // no unit yet: the prefix waits for it
   EXPECT_EQ(w.model->lblUnits, "units?");
-  EXPECT_EQ(w.model->prefixPosition, kNoPrefix);
+  EXPECT_EQ(w.model->prefixPosition, kKilo);
   w.model->List2_Click(kNewton);
+  EXPECT_EQ(w.model->lblUnits, "kN");
+  w.model->List1_Click(kMega);
   w.model->List1_Click(kKilo);
   EXPECT_EQ(w.model->lblUnits, "kN");
   EXPECT_EQ(w.model->lblUnitsLong, "kiloNewtons");
@@ -260,6 +265,41 @@ TEST(DoTestEntry, UnitsPrefixesAndRecentUnits) {
   (void)kNewtonMetre;
 }
 
+// A picture is shown whole: shrunk to its panel when larger, never enlarged.
+TEST(DoTestPresentation, APictureFitsItsPanel) {
+  struct Row {
+    std::array<int, 2> picture, room, shown;
+  };
+  const Row rows[] = {{{560, 320}, {400, 600}, {400, 229}},  // too wide
+                      {{560, 320}, {800, 160}, {280, 160}},  // too high
+                      {{560, 320}, {560, 320}, {560, 320}},  // just fits
+                      {{560, 320}, {559, 320}, {559, 319}},  // a pixel too wide
+                      {{100, 50}, {800, 600}, {100, 50}},    // small: as it is
+                      {{4000, 1}, {100, 100}, {100, 1}},     // never below a pixel
+                      {{560, 320}, {0, 0}, {1, 1}},          // no room yet
+                      {{0, 0}, {100, 100}, {0, 0}}};         // no picture
+  for (const Row& row : rows) {
+    EXPECT_EQ(FitPicture(row.picture, row.room), row.shown) << row.room[0] << "x" << row.room[1];
+  }
+}
+
+// A fresh numeric question shows no part of the unit chosen on the last one.
+TEST(DoTestEntry, AFreshQuestionKeepsNoUnitCaption) {
+  Window w({{"#v=#(2,2,2)", "", "#a", "n.m"}, {"#w=#(3,3,2)", "", "#a", "n"}}, false);
+  w.Show(1);
+  w.model->List2_Click(kNewtonMetre);
+  w.model->List1_Click(kKilo);
+  ASSERT_EQ(w.model->lblMultiplier, "3");
+  ASSERT_FALSE(w.model->lblUnitsLong.empty());
+  for (int shown = 0; shown < 2; ++shown) {  // shown again, still nothing chosen
+    w.Show(2);
+    EXPECT_EQ(w.model->lblUnits, "units?");
+    EXPECT_EQ(w.model->lblUnitsLong, "");
+    EXPECT_EQ(w.model->lblMultiplier, "");
+    EXPECT_EQ(w.model->prefixPosition, kNoPrefix);
+  }
+}
+
 TEST(DoTestPresentation, StemsPanelsNavigationAndPictures) {
   Window w({{"#N #(1,1,2)", "pics/beam.png", "#a", "number"},
             {"@Tick", "", "A", "5"},
@@ -272,7 +312,10 @@ TEST(DoTestPresentation, StemsPanelsNavigationAndPictures) {
   EXPECT_FALSE(numeric.unitsPanel);
   EXPECT_EQ(w.Show(2).boxes, 5);
   EXPECT_EQ(w.Show(3).boxes, 0);  // a three-character count shows no box
-  EXPECT_EQ(w.Show(4).stem, "Q4: Plain choice?");
+  const QuestionView choice = w.Show(4);
+  EXPECT_EQ(choice.stem, "Q4: Plain choice?");
+  EXPECT_EQ(choice.options.size(), 2u);
+  EXPECT_EQ(choice.notice, "");  // options to answer with: nothing to explain
   EXPECT_EQ(w.Show(5).matchPrompts, (std::vector<std::string>{"a", "b"}));
   w.m.WebBase = "http://h/";
   w.m.CurrentQuestion = 1;
@@ -345,6 +388,7 @@ TEST(DoTestView, WindowRulesAsData) {
   study.m.TestNumber = 10105;
   study.m.TestName = "Units";
   TestWindowView v = study.model->WindowView();
+  EXPECT_TRUE(v.questionShown);
   EXPECT_EQ(v.caption, "V   |   STUDY MODE  (Not Recorded)    |       10105 Units");
   EXPECT_TRUE(v.studyNotice && v.stemDarkGreen && v.endButton);  // study: END always
   EXPECT_EQ(v.chartBackground, kTeal);
@@ -359,8 +403,8 @@ TEST(DoTestView, WindowRulesAsData) {
   study.model->EndtheTest();
   v = study.model->WindowView();
   EXPECT_TRUE(v.quitAll && v.saveUsb && v.saveUsbEnabled);
-  EXPECT_FALSE(v.answering);
-  EXPECT_TRUE(v.redBoxBlinking);  // blinks on until the window closes
+  EXPECT_FALSE(v.answering || v.questionShown);  // the summary takes the question's place
+  EXPECT_TRUE(v.redBoxBlinking);                 // blinks on until the window closes
 
   Window exam({{"@T", "", "A", "2"}}, false);
   exam.m.Bank.header.Compulsory = true;

@@ -69,6 +69,24 @@ TEST(GetTestsWeb, HostileLinesAreSkippedAndNumbersStayInRange) {
   EXPECT_EQ(TestAddress("http://h/w/", t, 4), "http://h/w/tests/10103%20Ok/Ok-BF.txt");
 }
 
+// An interrupted sitting that opening the test carries on is announced instead of the test's
+// continuation setting, which it overrides.
+TEST(TestChoice, TheContinueNoticeNamesAnInterruptedSittingFirst) {
+  const struct {
+    bool continuable, pending;
+    const char* text;
+    bool red;
+  } rows[] = {{false, false, "------ Continue Forbidden ------", true},
+              {true, false, "CONTINUE OK", false},
+              {false, true, "Your interrupted sitting of this test carries on", false},
+              {true, true, "Your interrupted sitting of this test carries on", false}};
+  for (const auto& row : rows) {
+    const ContinueNotice notice = ContinueModeNotice(row.continuable, row.pending);
+    EXPECT_EQ(notice.text, row.text);
+    EXPECT_EQ(notice.red, row.red) << row.text;
+  }
+}
+
 TEST(TestChoice, AFailedTestCanBeChosenAgainAndNothingCountsAfterGetTheTest) {
   TestChoice c{3, 7, false, false};
   EXPECT_TRUE(ClickChoosesTest(c, 2));  // still loading or failed: a retry

@@ -45,5 +45,63 @@ TEST(SaveToUsb, CancelledDialogsWriteNothing) {
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
+TEST(SaveToUsb, TheDialogStartsOnRemovableMediaElseAtHome) {
+  examora::testing::TempDir root;
+  FixedEnvironment env;
+  env.variables["HOME"] = "/home/ann";
+  env.login = "ann";
+  EXPECT_EQ(UsbStartFolder(env, root.path()), "/home/ann");  // no media folder at all
+  std::filesystem::create_directories(root / "run/media/ann");
+  EXPECT_EQ(UsbStartFolder(env, root.path()), (root / "run/media/ann").string());
+  std::filesystem::create_directories(root / "media/ann");
+  EXPECT_EQ(UsbStartFolder(env, root.path()), (root / "media/ann").string());
+  env.login.clear();  // the login unknown: the variable names the user
+  env.variables["USER"] = "ann";
+  EXPECT_EQ(UsbStartFolder(env, root.path()), (root / "media/ann").string());
+  std::filesystem::create_directories(root / "media/ann/x");
+  for (const char* odd : {"..", "ann/x", "bob"}) {
+    env.variables["USER"] = odd;
+    EXPECT_EQ(UsbStartFolder(env, root.path()), "/home/ann") << odd;
+  }
+}
+
+TEST(SaveToUsb, TheTextExtensionIsAddedWhenMissing) {
+  const std::pair<const char*, const char*> rows[] = {{"/m/usb", "/m/usb.txt"},
+                                                      {"/m/usb.txt", "/m/usb.txt"},
+                                                      {"/m/USB.TXT", "/m/USB.TXT"},
+                                                      {"/m/usb.", "/m/usb.txt"},
+                                                      {"/m/usb.dat", "/m/usb.dat.txt"},
+                                                      {"/m/a.txt/usb", "/m/a.txt/usb.txt"},
+                                                      {"/m/usb.txt.bak", "/m/usb.txt.bak.txt"}};
+  for (const auto& [chosen, written] : rows) EXPECT_EQ(WithTextExtension(chosen), written);
+}
+
+// The dialog starts where sticks are mounted; a name without ".txt" gets it, and a file that
+// name already has is replaced only when the student says so.
+TEST(SaveToUsb, ANameWithoutExtensionGetsItAndAsksBeforeReplacing) {
+  examora::testing::TempDir dir;
+  ScriptedPrompter prompter;
+  auto save = [&](const std::string& name) {
+    for (const char* answer : {"123456789", "ann", "lee"}) prompter.SetNextText(answer);
+    prompter.SetNextText((dir / name).string());
+    return cmdSaveUSB_Click(kFields, " 3:07", prompter, "/media/ann");
+  };
+  EXPECT_EQ(save("usb").path, (dir / "usb.txt").string());
+  EXPECT_EQ(prompter.prompts().back().suggested, "/media/ann");
+  const std::string first = ReadFileBytes(dir / "usb.txt");
+  prompter.SetNextAnswer(MessageAnswer::No);
+  EXPECT_EQ(save("usb").path, "");
+  EXPECT_EQ(prompter.prompts().back().defaultButton, MessageAnswer::No);
+  EXPECT_EQ(prompter.prompts().back().text,
+            (dir / "usb.txt").string() + " already exists.\r\nDo you want to replace it?");
+  prompter.SetNextAnswer(MessageAnswer::Yes);
+  EXPECT_EQ(save("usb").path, (dir / "usb.txt").string());
+  prompter.ClearPrompts();
+  EXPECT_EQ(save("usb.txt").path, (dir / "usb.txt").string());  // the dialog asked already
+  EXPECT_EQ(prompter.prompts().back().kind, ScriptedPrompter::Kind::SaveFile);
+  EXPECT_FALSE(std::filesystem::exists(dir / "usb"));
+  EXPECT_EQ(DecryptText(first), "10101,123456789,07/03/2010,14:05,,20,YXU,Ann,LEE, 3:07,");
+}
+
 }  // namespace
 }  // namespace examora

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <fstream>
 #include <thread>
+#include <tuple>
 
 #include "common/numtext.h"
 #include "common/text.h"
@@ -453,6 +454,55 @@ TEST_F(Records, AHostileStudentSpeakingTheProtocolIsRefusedAndNothingIsWritten) 
   const auto journal = ReadFileBytes(folder / kJournalsFolder / "012345678_10170journal.txt");
   EXPECT_EQ(journal.find("\tA\t"), std::string::npos);  // no answer was journalled
   EXPECT_EQ(Lines("masterfile.txt").size(), 1u);        // the sitting was saved as it stood
+}
+
+// Before a test is opened the records say whether opening it carries on an interrupted
+// sitting; one carried on keeps the start it had.
+TEST_F(Records, AnInterruptedSittingIsKnownBeforeOpeningAndKeepsItsStart) {
+  EXPECT_THROW(Service()->HasInterruptedSitting(10170), Refused);  // nobody signed in
+  long long started = 0;
+  {
+    auto service = Service();
+    service->SignIn("012345678", "ab1Z");
+    EXPECT_FALSE(service->HasInterruptedSitting(10170));  // never sat
+    const OpenedSitting opened = service->Open(bytes, Code());
+    started = opened.started;
+    EXPECT_EQ(started, clock.UtcSeconds());
+    clock.Advance(30);
+    service->Answer(Inputs(opened.seed, 1, true));
+  }
+  clock.Advance(60);
+  auto service = Service();
+  service->SignIn("012345678", "ab1Z");
+  EXPECT_TRUE(service->HasInterruptedSitting(10170));
+  EXPECT_FALSE(service->HasInterruptedSitting(10171));
+  {
+    Conversation keeper(*service);
+    EXPECT_EQ(keeper.Say("PENDING\t10170\n"), "OK\t1");
+    EXPECT_EQ(keeper.Say("PENDING\t10171\n"), "OK\t0");
+    EXPECT_EQ(keeper.Say("PENDING\t-1\n").substr(0, 3), "NO\t");
+  }
+  const OpenedSitting opened = service->Open(bytes, Code());
+  EXPECT_TRUE(opened.resumed);
+  EXPECT_EQ(opened.started, started);
+  clock.Advance(90);  // its time is up: nothing is left to carry on
+  EXPECT_FALSE(service->HasInterruptedSitting(10170));
+}
+
+TEST(SittingTimes, ACarriedOnSittingShowsTheTimesItStartedWith) {
+  ManualClock clock{{2026, 12, 9, 0, 20, 0}};
+  ModuleExamora m;
+  m.Bank.header.TestMinutes = 30;
+  const long long now = clock.UtcSeconds();
+  const std::tuple<long long, const char*, const char*> rows[] = {
+      {now, "00:20", "00:50"},             // started now
+      {now - 600, "00:10", "00:40"},       // ten minutes ago
+      {now - 35 * 60, "11:45", "12:15"}};  // before midnight (twelve-hour times)
+  for (const auto& [started, start, end] : rows) {
+    ShowSittingTimes(m, clock, started);
+    EXPECT_EQ(m.StartTimeText, start);
+    EXPECT_EQ(m.EndTimeText, end);
+  }
 }
 
 }  // namespace

@@ -94,6 +94,12 @@ int TestNumberOf(std::string_view text) {
   return static_cast<int>(value);
 }
 
+ContinueNotice ContinueModeNotice(bool continuable, bool interruptedPending) {
+  if (interruptedPending) return {"Your interrupted sitting of this test carries on", false};
+  if (continuable) return {"CONTINUE OK", false};
+  return {"------ Continue Forbidden ------", true};
+}
+
 bool ClickChoosesTest(const TestChoice& choice, int row) {
   if (choice.prepared || row < 0) return false;
   return !(choice.loaded && row + 1 == choice.sel && row != 0);

@@ -51,6 +51,17 @@ struct TestChoice {
 /// failed or never came can be chosen again; after "Get the Test" no click counts.
 bool ClickChoosesTest(const TestChoice& choice, int row);
 
+/// What `lblContinueMode` says of the chosen test.
+struct ContinueNotice {
+  std::string text;
+  bool red = false;
+};
+
+/// By the test's setting "CONTINUE OK", or "------ Continue Forbidden ------" in red; but a
+/// test whose interrupted sitting opening it carries on says that instead, since the sitting
+/// carries on whatever the setting.
+ContinueNotice ContinueModeNotice(bool continuable, bool interruptedPending);
+
 /// Whether a page handed on for loader request `request` belongs to the chosen test: pages of
 /// earlier choices, and any page after "Get the Test", are dropped.
 bool ArrivalBelongs(const TestChoice& choice, int request);

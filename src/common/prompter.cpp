@@ -14,7 +14,7 @@ bool Prompter::AskYesNo(const std::string& title, const std::string& text) {
 MessageAnswer ScriptedPrompter::ShowMessage(const std::string& title, const std::string& text,
                                             MessageButtons buttons, MessageIcon icon,
                                             std::optional<MessageAnswer> defaultButton) {
-  prompts_.push_back({Kind::Message, title, text, buttons, icon, defaultButton});
+  prompts_.push_back({Kind::Message, title, text, buttons, icon, defaultButton, {}});
   if (whileShown) whileShown(prompts_.back());
   if (buttons == MessageButtons::Ok) {
     // A lone OK button leaves nothing to decide, but a scripted answer is still consumed in
@@ -29,8 +29,10 @@ MessageAnswer ScriptedPrompter::ShowMessage(const std::string& title, const std:
 }
 
 std::optional<std::string> ScriptedPrompter::NextText(Kind kind, const std::string& title,
-                                                      const std::string& text) {
-  prompts_.push_back({kind, title, text, MessageButtons::Ok, MessageIcon::None, std::nullopt});
+                                                      const std::string& text,
+                                                      const std::string& suggested) {
+  prompts_.push_back(
+      {kind, title, text, MessageButtons::Ok, MessageIcon::None, std::nullopt, suggested});
   if (whileShown) whileShown(prompts_.back());
   if (texts_.empty()) throw std::logic_error("unscripted prompt: " + title);
   auto answer = texts_.front();
@@ -56,8 +58,8 @@ std::optional<std::string> ScriptedPrompter::ChooseOpenFile(const std::string& t
 
 std::optional<std::string> ScriptedPrompter::ChooseSaveFile(const std::string& title,
                                                             const std::string& filter,
-                                                            const std::string& /*suggested*/) {
-  return NextText(Kind::SaveFile, title, filter);
+                                                            const std::string& suggested) {
+  return NextText(Kind::SaveFile, title, filter, suggested);
 }
 
 }  // namespace examora

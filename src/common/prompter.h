@@ -77,6 +77,7 @@ class ScriptedPrompter : public Prompter {
     MessageButtons buttons = MessageButtons::Ok;
     MessageIcon icon = MessageIcon::None;
     std::optional<MessageAnswer> defaultButton;
+    std::string suggested;  // a save dialog's starting folder or file
   };
 
   /// Runs on every prompt as it is shown (while it is open, as a real modal box would be),
@@ -105,7 +106,8 @@ class ScriptedPrompter : public Prompter {
                                             const std::string& suggested) override;
 
  private:
-  std::optional<std::string> NextText(Kind kind, const std::string& title, const std::string& text);
+  std::optional<std::string> NextText(Kind kind, const std::string& title, const std::string& text,
+                                      const std::string& suggested = {});
 
   std::vector<Prompt> prompts_;
   std::deque<MessageAnswer> answers_;

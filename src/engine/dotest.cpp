@@ -105,6 +105,7 @@ TestWindowView DoTestModel::WindowView() const {
   v.compulsoryNotice = h.Compulsory ? "COMPULSORY: You must do every question to finish."
                                     : "NON-COMPULSORY: You may leave questions out. ";
   v.answering = !Ended();
+  v.questionShown = !Ended();
   v.endButton = v.answering && MayEndEarly();
   v.countdown = CountdownText(SecondsLeft);
   v.countdownRed = countdownRed_;
@@ -183,7 +184,10 @@ QuestionView DoTestModel::ShowQuestion() {
       txtAnswer.clear();
       if (shownBefore_) prefixPosition = 4;
       unitPosition = -1;
+      // Nothing of the last question's unit may look chosen on this one.
       lblUnits = "units?";
+      lblUnitsLong.clear();
+      lblMultiplier.clear();
       break;
     case Panel::kMultiSelect: {
       const std::string count = BankBlock()[4];
@@ -202,6 +206,8 @@ QuestionView DoTestModel::ShowQuestion() {
       if (!m_.StudyMode) {
         for (int k = 1; k <= s.OptionCount[i]; ++k) view.options.push_back(s.OptionText[i][k]);
         view.picked = Picked[i];
+      } else {
+        view.notice = kChoiceNotAssessed;
       }
       break;
   }
@@ -211,6 +217,16 @@ QuestionView DoTestModel::ShowQuestion() {
   view.focus = Ended() ? "" : FirstAnswerControl(view);
   shownBefore_ = true;
   return view;
+}
+
+std::array<int, 2> FitPicture(std::array<int, 2> picture, std::array<int, 2> room) {
+  const auto [width, height] = picture;
+  if (width <= 0 || height <= 0) return {0, 0};
+  const double scale = std::min({1.0, std::max(room[0], 1) / static_cast<double>(width),
+                                 std::max(room[1], 1) / static_cast<double>(height)});
+  // Rounded: the side that limits comes out at exactly the room it has.
+  return {std::max(1, static_cast<int>(std::lround(width * scale))),
+          std::max(1, static_cast<int>(std::lround(height * scale)))};
 }
 
 PictureView DoTestModel::ShowPic(const std::string& testFolderName) const {
@@ -298,9 +314,13 @@ void DoTestModel::List2_Click(int position) {
 
 void DoTestModel::List1_Click(int position) {
   prefixPosition = position;
-  if (unitPosition < 0) lblUnits = "units?";
-  if (unitPosition >= 0 &&
-      m_.Units.UnitTable[static_cast<std::size_t>(unitPosition) + 1].prefixFlag == "1") {
+  if (unitPosition < 0) {
+    // A prefix may be picked first: it stays until the unit is chosen, which keeps it when the
+    // unit takes one.
+    lblUnits = "units?";
+    return;
+  }
+  if (m_.Units.UnitTable[static_cast<std::size_t>(unitPosition) + 1].prefixFlag == "1") {
     updateUnits();
   } else {
     prefixPosition = 4;

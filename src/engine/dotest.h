@@ -44,8 +44,15 @@ struct QuestionView {
   int picked = 0;                         // the option drawn bold and set
   bool cmdSubmit = false;                 // the window's own MARK button (choice, multi-select)
   bool cmdSubmitEnabled = false;          // a choice needs an option picked first
-  std::string focus;  // the control a keyboard user starts at: the first answer control, if any
+  std::string focus;   // the control a keyboard user starts at: the first answer control, if any
+  std::string notice;  // why the question offers nothing to answer (empty when it does)
 };
+
+/// What the question area says of a multiple-choice question in study mode, which shows no
+/// options there.
+inline constexpr const char* kChoiceNotAssessed =
+    "Multiple-choice questions are not assessed in Study Mode, so their options are shown "
+    "only in exam sittings. Work out your answer, then press Next.";
 
 /// Colours as 0xRRGGBB.
 inline constexpr std::uint32_t kDarkGreen = 0x008000, kTeal = 0x008080, kScoreBackground = 0x202020;
@@ -67,8 +74,9 @@ struct TestWindowView {
   std::uint32_t scoreBackground = kScoreBackground;  // dark, so both colours read
   std::vector<std::string> statisticsPhrases;        // picStatistics, breakable between them
   std::vector<ChartColumn> chart;                    // picResults
-  bool answering = true;  // every confirm control, option and list acts; false once ended
-  bool quitAll = false;   // cmdQuitAll shown
+  bool answering = true;      // every confirm control, option and list acts; false once ended
+  bool questionShown = true;  // the stem, options and MARK; the summary replaces them at the end
+  bool quitAll = false;       // cmdQuitAll shown
   bool saveUsb = false, saveUsbEnabled = false;  // cmdSaveUSB shown, enabled
 };
 
@@ -82,6 +90,10 @@ struct PictureView {
   std::string lblNoPic;  // the label's text
   std::string address;   // where the browser goes (empty for a graph)
 };
+
+/// The size a picture is shown at in a panel of `room`: whole, scaled down when it is larger
+/// (keeping its proportions, never below one pixel), never enlarged.
+std::array<int, 2> FitPicture(std::array<int, 2> picture, std::array<int, 2> room);
 
 class DoTestModel {
  public:

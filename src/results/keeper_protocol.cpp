@@ -83,7 +83,7 @@ std::string Handle(SittingService& service, LineReader& in, const std::vector<st
     std::string reply =
         Line({"OK", opened.resumed ? "resumed" : "new", std::to_string(opened.seed),
               std::to_string(opened.secondsLeft), std::to_string(opened.answers.size()),
-              std::to_string(opened.notes.size())});
+              std::to_string(opened.notes.size()), std::to_string(opened.started)});
     for (const auto& line : Answers(opened)) reply += line;
     return reply;
   }
@@ -102,6 +102,10 @@ std::string Handle(SittingService& service, LineReader& in, const std::vector<st
         {"OK", r.record, r.Complete() ? "1" : "0", Join(r.written), Join(r.failed), Join(numbers)});
   }
   if (verb == "TIME" && f.size() == 1) return Line({"OK", std::to_string(service.SecondsLeft())});
+  if (verb == "PENDING" && f.size() == 2) {
+    const bool pending = service.HasInterruptedSitting(static_cast<int>(Number(f[1], 0, 99999)));
+    return Line({"OK", pending ? "1" : "0"});
+  }
   if (verb == "RECORDS" && f.size() == 1) {
     const auto records = service.OwnRecords();
     std::string reply = Line({"OK", std::to_string(records.size())});
@@ -331,9 +335,11 @@ StudentRow KeeperClient::SignIn(const std::string& number, const std::string& pa
 
 OpenedSitting KeeperClient::Open(std::string_view testBytes, const std::string& accessCode) {
   const auto f = Request(Line({"OPEN", accessCode, std::to_string(testBytes.size())}), testBytes);
-  if (f.size() != 6) throw Error("The record keeper gave a malformed reply");
+  // An older keeper does not say when the sitting started.
+  if (f.size() != 6 && f.size() != 7) throw Error("The record keeper gave a malformed reply");
   OpenedSitting opened;
   opened.resumed = f[1] == "resumed";
+  if (f.size() == 7) opened.started = static_cast<long long>(LeadingNumber(f[6]));
   opened.seed = static_cast<std::uint64_t>(std::stoull("0" + f[2].substr(0, 16)));
   opened.secondsLeft = static_cast<int>(LeadingNumber(f[3]));
   const auto answers = static_cast<std::size_t>(LeadingNumber(f[4]));
@@ -383,6 +389,11 @@ SaveReport KeeperClient::End() {
 int KeeperClient::SecondsLeft() {
   const auto f = Request("TIME\n");
   return f.size() == 2 ? static_cast<int>(LeadingNumber(f[1])) : 0;
+}
+
+bool KeeperClient::HasInterruptedSitting(int testNumber) {
+  const auto f = Request(Line({"PENDING", std::to_string(testNumber)}));
+  return f.size() == 2 && f[1] == "1";
 }
 
 std::vector<std::string> KeeperClient::OwnRecords() {

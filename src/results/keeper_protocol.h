@@ -4,8 +4,11 @@
 // Fields are separated by tabs; a tab, CR, LF or backslash inside a field is escaped as \t, \r,
 // \n, \\. The requests:
 //   SIGNIN number password          OK first last
-//   OPEN accesscode size + bytes    OK new|resumed seed secondsLeft answers notes, then one
-//                                   "A position inputs..." line per answer and "N note" per note
+//   OPEN accesscode size + bytes    OK new|resumed seed secondsLeft answers notes started, then
+//                                   one "A position inputs..." line per answer and "N note" per
+//                                   note (started: UTC seconds)
+//   PENDING testnumber              OK 1 when opening that test carries on an interrupted
+//                                   sitting, else OK 0
 //   ANSWER position inputs...       OK code state secondsLeft ended(0|1)
 //   END                             OK record complete(0|1) written failed errors (each a list
 //                                   joined by ","; errors: the classic error number a file)
@@ -37,6 +40,8 @@ class SittingRecords {
   virtual AnswerVerdict Answer(const JournalAnswer& answer) = 0;
   virtual SaveReport End() = 0;
   virtual int SecondsLeft() = 0;
+  /// Whether opening the test numbered `testNumber` carries on an interrupted sitting.
+  virtual bool HasInterruptedSitting(int testNumber) = 0;
   virtual std::vector<std::string> OwnRecords() = 0;
   virtual bool CheckAdminPassword(const std::string& password) = 0;
   /// True when another program (the keeper) holds the records and the administrator's hash.
@@ -52,6 +57,9 @@ class LocalRecords : public SittingRecords {
   AnswerVerdict Answer(const JournalAnswer& answer) override;
   SaveReport End() override { return service_.End(); }
   int SecondsLeft() override { return service_.SecondsLeft(); }
+  bool HasInterruptedSitting(int testNumber) override {
+    return service_.HasInterruptedSitting(testNumber);
+  }
   std::vector<std::string> OwnRecords() override { return service_.OwnRecords(); }
   bool CheckAdminPassword(const std::string& password) override {
     return service_.CheckAdminPassword(password);
@@ -106,6 +114,7 @@ class KeeperClient : public SittingRecords {
   AnswerVerdict Answer(const JournalAnswer& answer) override;
   SaveReport End() override;
   int SecondsLeft() override;
+  bool HasInterruptedSitting(int testNumber) override;
   std::vector<std::string> OwnRecords() override;
   bool CheckAdminPassword(const std::string& password) override;
   bool Kept() const override { return true; }

@@ -94,6 +94,15 @@ bool ConfirmAnswer(DoTestModel& model, ModuleExamora& m, const JournalAnswer& a)
   return model.QuestionState[i] >= 8;
 }
 
+void ShowSittingTimes(ModuleExamora& m, const Clock& clock, long long started) {
+  // Local time then: now, wound back by the time since (zone changes meanwhile aside).
+  ManualClock then(clock.Now());
+  then.Advance(-static_cast<double>(clock.UtcSeconds() - started));
+  float startHour = 0;
+  m.StartTimeText = GetStartTime(then.Now(), startHour);
+  m.EndTimeText = GetEndTime(startHour, m.Bank.header.TestMinutes);
+}
+
 void PrepareSeededSitting(ModuleExamora& m, std::uint64_t seed, Prompter& prompter) {
   SeededRandom random(seed);
   FormulaContext context{&prompter, &m.Debugger, 0};

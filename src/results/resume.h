@@ -30,6 +30,10 @@ bool ConfirmAnswer(DoTestModel& model, ModuleExamora& m, const JournalAnswer& an
 /// prepared: the same seed gives the same questions, order, options and values.
 void PrepareSeededSitting(ModuleExamora& m, std::uint64_t seed, Prompter& prompter);
 
+/// Sets `StartTimeText` and `EndTimeText` of `m` to those of a sitting that started at
+/// `started` (UTC seconds), however much later it is carried on.
+void ShowSittingTimes(ModuleExamora& m, const Clock& clock, long long started);
+
 /// How an exam sitting was opened by its records: the seed it is prepared from, the time to its
 /// deadline, and the answers of an interrupted sitting that carries on.
 struct ExamStart {

@@ -516,6 +516,7 @@ OpenedSitting SittingService::Open(std::string_view bytes, const std::string& ac
           "teacher.");
     }
     PrepareSeededSitting(s->m, earlier->identity.seed, s->prompter);
+    ShowSittingTimes(s->m, clock_, earlier->identity.started);
     s->model = std::make_unique<DoTestModel>(s->m, s->prompter, s->random, clock_);
     ReplayJournal(*s->model, s->m, *earlier);
     s->identity = earlier->identity;
@@ -556,7 +557,24 @@ OpenedSitting SittingService::Open(std::string_view bytes, const std::string& ac
   if (sitting.model->Ended())
     EndAndSave(Records{*folder_, key_, clock_, setup_, Waiter()}, sitting);
   opened.secondsLeft = SecondsLeft();
+  opened.started = sitting_->identity.started;
   return opened;
+}
+
+bool SittingService::HasInterruptedSitting(int testNumber) const {
+  RequireSignedIn();
+  ModuleExamora m;
+  m.Students = students_;
+  m.StudentIndex = studentRow_;
+  const std::string base = SittingBaseName(RecordStudentNumber(m), testNumber);
+  std::optional<JournalContent> earlier;
+  try {
+    earlier = ReadSittingJournal(*folder_, key_, base);
+  } catch (const FormatError&) {
+    return false;  // a damaged journal is set aside when the test is opened, not carried on
+  }
+  return earlier && !earlier->finished &&
+         clock_.UtcSeconds() < Deadline(*folder_, key_, base, earlier->identity);
 }
 
 int SittingService::SecondsLeft() const {

@@ -57,6 +57,7 @@ struct OpenedSitting {
   bool resumed = false;
   std::uint64_t seed = 0;  // the program prepares the same sitting from it
   int secondsLeft = 0;
+  long long started = 0;  // when the sitting first started (UTC seconds), resumed or not
   std::vector<JournalAnswer> answers;  // already confirmed, in order (a resumed sitting)
   std::vector<std::string> notes;      // told first: an earlier sitting completed or set aside
 };
@@ -121,6 +122,9 @@ class SittingService {
   /// Ends the sitting (END, the clock, closing the window) and saves its record; called again
   /// it tries the files still missing. Throws Refused when no sitting is open.
   SaveReport End();
+  /// Whether opening the test numbered `testNumber` would carry on an interrupted sitting of
+  /// the signed-in student (one whose time is not up). Refused when no student has signed in.
+  bool HasInterruptedSitting(int testNumber) const;
   /// Seconds until the deadline (never below 0); Refused when no sitting is open.
   int SecondsLeft() const;
   /// Work left for after a reply has gone (the backup copy of the record).

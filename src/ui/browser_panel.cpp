@@ -1,5 +1,6 @@
 #include "ui/browser_panel.h"
 
+#include <cmath>
 #include <filesystem>
 
 #include <QImage>
@@ -7,6 +8,7 @@
 
 #include "app/web_address.h"
 #include "common/error.h"
+#include "engine/dotest.h"
 #include "platform/files.h"
 #include "ui/page_fetcher.h"
 
@@ -51,6 +53,7 @@ bool RealPathInside(const QUrl& address, const QString& folder) {
 
 void BrowserPanel::Navigate(const QUrl& address) {
   location_ = address;
+  picture_.clear();
   const int generation = ++generation_;
   fetcher_.Abort(fetch_);
   const std::string text = Address(address);
@@ -82,7 +85,27 @@ void BrowserPanel::ShowPicture(const QUrl& address, const QByteArray& bytes) {
     return;
   }
   document()->addResource(QTextDocument::ImageResource, address, image);
-  setHtml(QStringLiteral("<img src=\"%1\">").arg(address.toString()));
+  picture_ = address;
+  pictureSize_ = image.size();
+  FitPictureToPanel();
+}
+
+void BrowserPanel::FitPictureToPanel() {
+  if (picture_.isEmpty()) return;
+  // The document's own margin surrounds the picture: it needs room too, or a scroll bar comes.
+  const int margin = 2 * static_cast<int>(std::ceil(document()->documentMargin())) + 2;
+  const auto [width, height] =
+      FitPicture({pictureSize_.width(), pictureSize_.height()},
+                 {viewport()->width() - margin, viewport()->height() - margin});
+  setHtml(QStringLiteral("<img src=\"%1\" width=\"%2\" height=\"%3\">")
+              .arg(picture_.toString())
+              .arg(width)
+              .arg(height));
+}
+
+void BrowserPanel::resizeEvent(QResizeEvent* event) {
+  QTextBrowser::resizeEvent(event);
+  FitPictureToPanel();
 }
 
 void BrowserPanel::ShowPage(const QUrl& address, const QByteArray& html) {

@@ -31,9 +31,12 @@ class BrowserPanel : public QTextBrowser {
 
  protected:
   QVariant loadResource(int type, const QUrl& name) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void ShowPicture(const QUrl& address, const QByteArray& bytes);
+  /// Shows the picture on show whole, at the size the panel leaves it.
+  void FitPictureToPanel();
   void ShowPage(const QUrl& address, const QByteArray& html);
   QString FolderFor(const QUrl& address) const;
 
@@ -44,6 +47,8 @@ class BrowserPanel : public QTextBrowser {
   int refused_ = 0;
   int generation_ = 0;  // a later navigation supersedes pages still on their way
   int fetch_ = 0;
+  QUrl picture_;  // the picture on show (empty while a page or message is)
+  QSize pictureSize_;
 };
 
 }  // namespace examora

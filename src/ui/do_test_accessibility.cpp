@@ -12,6 +12,7 @@ namespace {
 
 constexpr AccessibleControl kDoTest[] = {
     {"lblStem", "Question", "The question on screen"},
+    {"lblNotAssessed", "Not assessed", "Why this question offers nothing to answer"},
     {"txtAnswer", "Answer", "Type the number, then press Enter"},
     {"cmdOK", "Mark the number", "Hand in the number and its unit", 'O'},
     {"List1", "Prefix", "The prefix of the unit; arrow keys choose"},

@@ -184,6 +184,11 @@ void DoTest::BuildControls() {
   stemFont.setPointSize(stemFont.pointSize() + 2);
   lblStem_->setFont(stemFont);
   left->addWidget(lblStem_);
+  lblNotAssessed_ = Named(new QLabel(this), QStringLiteral("lblNotAssessed"));
+  lblNotAssessed_->setWordWrap(true);
+  lblNotAssessed_->setStyleSheet(QStringLiteral("color: #000080; font-style: italic;"));
+  lblNotAssessed_->hide();
+  left->addWidget(lblNotAssessed_);
   for (int k = 1; k <= 6; ++k) {
     opt_[static_cast<std::size_t>(k)] =
         Named(new QRadioButton(this), QStringLiteral("opt%1").arg(k));

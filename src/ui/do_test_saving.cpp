@@ -113,8 +113,8 @@ void DoTest::cmdSaveUSB_Click() {
   ModuleExamora& m = app_.m;
   const ResultsFields fields =
       RecordFields(m, model_->progress.Score, model_->progress.AnswerCodes, app_.clock.Now());
-  const UsbSaveResult saved =
-      examora::cmdSaveUSB_Click(fields, FromQString(lblCountdown_->text()), app_.prompter);
+  const UsbSaveResult saved = examora::cmdSaveUSB_Click(fields, FromQString(lblCountdown_->text()),
+                                                        app_.prompter, UsbStartFolder(app_.env));
   if (!saved.record.empty()) model_->ResultsLine = saved.record;
   if (!saved.error.empty()) {
     app_.prompter.Message("Save to USB", saved.error, MessageButtons::Ok, MessageIcon::Warning);

@@ -164,6 +164,11 @@ void DoTest::ShowWindowState() {
                                                     cmdNext_, cmdBack_, cmdInfo_, cmdConvert_}) {
     w->setEnabled(v.answering);
   }
+  if (!v.questionShown) {
+    cmdSubmit_->hide();
+    lblNotAssessed_->hide();
+    for (int k = 1; k <= 6; ++k) opt_[static_cast<std::size_t>(k)]->hide();
+  }
   if (!v.answering) {
     cmdSubmit_->setEnabled(false);
     for (int k = 1; k <= 6; ++k) opt_[static_cast<std::size_t>(k)]->setEnabled(false);
@@ -265,6 +270,8 @@ void DoTest::ShowQuestion() {
   Frame_oneword_->setVisible(view.panel == Panel::kOneWord);
   Frame_Match_->setVisible(view.panel == Panel::kMatching);
   lblStem_->setText(ToQString(view.stem));
+  lblNotAssessed_->setText(ToQString(view.notice));
+  lblNotAssessed_->setVisible(!view.notice.empty());
   cmdSubmit_->setVisible(view.cmdSubmit);
   cmdSubmit_->setEnabled(view.cmdSubmitEnabled);
   for (int k = 1; k <= 6; ++k) opt_[static_cast<std::size_t>(k)]->hide();
@@ -323,7 +330,9 @@ void DoTest::ShowQuestion() {
       break;
   }
   if (QWidget* first = findChild<QWidget*>(ToQString(view.focus)); first && !view.focus.empty()) {
-    first->setFocus();
+    // The keyboard starts here, so the control shows its focus outline as if tabbed to.
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    first->setFocus(Qt::TabFocusReason);
   }
 }
 

@@ -119,6 +119,7 @@ class DoTest : public QWidget {
   QLineEdit* txtGotit_;
   bool quitting_ = false;
 
+  QLabel* lblNotAssessed_;  // says why a question offers nothing to answer
   QLabel *lblStem_, *lblNoPic_, *lblUnits_, *lblUnitsLong_, *lblMultiplier_;
   QLabel *lblCountdown_, *lblStudyMode_, *lblCompulsory_, *lbltheSolution_, *lblTheBaseUnit_;
   QScrollArea* answerArea_ = nullptr;  // holds the answer panels

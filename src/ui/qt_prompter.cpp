@@ -1,8 +1,11 @@
 #include "ui/qt_prompter.h"
 
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 #include "ui/qtext.h"
 
@@ -71,6 +74,22 @@ QString ShownText(const std::string& text) {
   return ToQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
+// Room a window manager's title bar takes beside the title: the window's icon, its three
+// buttons and their margins.
+constexpr int kTitleBarDecorations = 140;
+
+// Qt sizes a message box by its text and leaves its title little room, so a short box's title
+// was cut ("Quitt\u2026g Test"): the box is made wide enough for its title drawn in bold.
+void MakeRoomForTitle(QMessageBox& box) {
+  QFont bold = box.font();
+  bold.setBold(true);
+  const int need = QFontMetrics(bold).horizontalAdvance(box.windowTitle()) + kTitleBarDecorations;
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+    grid->addItem(new QSpacerItem(need, 0, QSizePolicy::Fixed, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+  }
+}
+
 }  // namespace
 
 MessageAnswer QtPrompter::ShowMessage(const std::string& title, const std::string& text,
@@ -78,6 +97,7 @@ MessageAnswer QtPrompter::ShowMessage(const std::string& title, const std::strin
                                       std::optional<MessageAnswer> defaultButton) {
   QMessageBox box(IconOf(icon), ToQString(title), ShownText(text), ButtonsOf(buttons), parent_);
   if (defaultButton) box.setDefaultButton(ButtonOf(*defaultButton));
+  MakeRoomForTitle(box);
   const int pressed = box.exec();
   // Closing the box with Escape or the window's close button counts as its safe answer.
   if (buttons == MessageButtons::YesNo && pressed != QMessageBox::Yes) return MessageAnswer::No;
@@ -113,10 +133,16 @@ std::optional<std::string> QtPrompter::ChooseOpenFile(const std::string& title,
 std::optional<std::string> QtPrompter::ChooseSaveFile(const std::string& title,
                                                       const std::string& filter,
                                                       const std::string& suggested) {
-  const QString name = QFileDialog::getSaveFileName(
-      parent_, ToQString(title), QString::fromStdString(suggested), ToQString(filter));
-  if (name.isEmpty()) return std::nullopt;
-  return name.toStdString();
+  QFileDialog dialog(parent_, ToQString(title), QString::fromStdString(suggested),
+                     ToQString(filter));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  // A name typed without the filter's extension gets it before the dialog asks whether to
+  // replace a file of that name.
+  const QRegularExpressionMatch pattern =
+      QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(ToQString(filter));
+  if (pattern.hasMatch()) dialog.setDefaultSuffix(pattern.captured(1));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().first().toStdString();
 }
 
 }  // namespace examora

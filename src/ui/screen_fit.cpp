@@ -22,7 +22,14 @@ QRect FreeArea(const QWidget& window) {
 void FitToScreen(QWidget& window, QSize wanted) {
   const QRect free = FreeArea(window);
   window.resize(wanted.boundedTo(free.size()));
-  if (!window.isVisible()) return;  // the window manager places it when it is shown
+  if (!window.isVisible()) {
+    if (!window.isWindow()) return;
+    // Placed here, in the middle of the free area: a window manager left to place it may put
+    // it partly off the screen (the information window ran off the bottom).
+    window.move(free.topLeft() +
+                QPoint((free.width() - window.width()) / 2, (free.height() - window.height()) / 2));
+    return;
+  }
   // pos() is the frame's corner, and the free area already leaves the frame's room.
   const int x = std::clamp(window.x(), free.left(),
                            std::max(free.left(), free.left() + free.width() - window.width()));

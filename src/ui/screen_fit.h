@@ -13,8 +13,8 @@ namespace examora {
 /// room for the window manager's frame.
 QRect FreeArea(const QWidget& window);
 
-/// Resizes the window to `wanted`, bounded by its free area, and brings it back onto that area
-/// if it is shown partly off it.
+/// Resizes the window to `wanted`, bounded by its free area; a window not yet shown is placed
+/// in the middle of that area, one shown partly off it is brought back onto it.
 void FitToScreen(QWidget& window, QSize wanted);
 
 }  // namespace examora

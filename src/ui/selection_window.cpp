@@ -223,9 +223,7 @@ void Test::List1_Click(int row) {
   loadWait_->SetEnabled(true);
   lblContinueMode_->show();
   m.ContinueAllowed = m.Tests.TestContinuable[index];
-  lblContinueMode_->setText(m.ContinueAllowed ? QStringLiteral("CONTINUE OK")
-                                              : QStringLiteral("------ Continue Forbidden ------"));
-  lblContinueMode_->setStyleSheet(Colour(m.ContinueAllowed ? "#000000" : "#FF0000"));
+  ShowContinueMode(TestNumberOf(m.Tests.TestList[index][1]));
   if (m.StudyMode) {
     txtPassword_->setText(QStringLiteral("StudyMode"));
     txtPassword_->setEnabled(false);
@@ -233,6 +231,21 @@ void Test::List1_Click(int row) {
   } else {
     txtPassword_->setFocus();
   }
+}
+
+void Test::ShowContinueMode(int testNumber) {
+  ModuleExamora& m = app_.m;
+  bool pending = false;
+  if (!m.StudyMode && m.Records && testNumber >= 0) {
+    try {
+      pending = m.Records->HasInterruptedSitting(testNumber);
+    } catch (const Error&) {
+      // Unknown: the setting speaks, and opening the test tells what happens.
+    }
+  }
+  const ContinueNotice notice = ContinueModeNotice(m.ContinueAllowed, pending);
+  lblContinueMode_->setText(ToQString(notice.text));
+  lblContinueMode_->setStyleSheet(Colour(notice.red ? "#FF0000" : "#000000"));
 }
 
 void Test::RefuseTest(const std::string& message) {
@@ -300,6 +313,8 @@ bool Test::OpenTheTest() {
   m.EndTimeText = GetEndTime(startHour, h.TestMinutes);
   lblStartTime_->setText(ToQString(m.StartTimeText));
   lblEndTime_->setText(ToQString(m.EndTimeText));
+  // The test's own number is the one its sittings are kept under.
+  if (!m.StudyMode) ShowContinueMode(static_cast<int>(LeadingNumber(m.Bank.testNumber)));
   choice_.loaded = true;
   RestoreNormalPointer();
   return true;
@@ -383,6 +398,10 @@ bool Test::PrepareExam() {
     if (opened.resumed) {
       exam->resume.emplace();
       exam->resume->answers = opened.answers;
+      // A sitting carried on keeps the times it started with.
+      if (opened.started > 0) ShowSittingTimes(m, app_.clock, opened.started);
+      lblStartTime_->setText(ToQString(m.StartTimeText));
+      lblEndTime_->setText(ToQString(m.EndTimeText));
     }
     PrepareSeededSitting(m, opened.seed, app_.prompter);
     for (const auto& note : opened.notes) app_.prompter.Message("Examora", note);

@@ -65,6 +65,9 @@ class Test : public QWidget {
   void BuildInfoFrame();
   void PlaceControls();
   void ClearHeaderLabels();
+  /// `lblContinueMode` for the test numbered `testNumber`, asking the records (exam mode)
+  /// whether an interrupted sitting of it carries on.
+  void ShowContinueMode(int testNumber);
   /// The chosen test cannot be used: `message` in red, nothing of it offered.
   void RefuseTest(const std::string& message);
   std::string ChosenLine() const;

@@ -8,10 +8,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
 #include <set>
+
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -253,7 +256,12 @@ TEST(DoTestWindow, StudyModeRefusalsAndHiddenOptions) {
   for (int k = 1; k <= 6; ++k)
     EXPECT_FALSE(s.Find<QRadioButton>(QStringLiteral("opt%1").arg(k))->isVisible());
   EXPECT_EQ(s.window->focusWidget(), s.Find<QPushButton>("cmdNext"));  // no option to start at
+  // The question area says why there is nothing to pick and MARK stays grey.
+  EXPECT_TRUE(s.Find<QLabel>("lblNotAssessed")->isVisible());
+  EXPECT_EQ(s.Find<QLabel>("lblNotAssessed")->text(), kChoiceNotAssessed);
+  EXPECT_FALSE(s.Find<QPushButton>("cmdSubmit")->isEnabled());
   for (int q = 12; q < 14; ++q) QTest::mouseClick(s.Find<QPushButton>("cmdNext"), Qt::LeftButton);
+  EXPECT_FALSE(s.Find<QLabel>("lblNotAssessed")->isVisible());  // a word box to answer in
   QTest::keyClicks(s.Find<QLineEdit>("txtOneWord0"), "mole");
   QTest::keyClicks(s.Find<QLineEdit>("txtOneWord1"), "candela");
   QTest::mouseClick(s.Find<QPushButton>("cmd_OK3"), Qt::LeftButton);
@@ -706,6 +714,117 @@ TEST(DoTestClock, EachAnswerSwitchesTheBackupOnOutsideStudyMode) {
   EXPECT_TRUE(gotit->styleSheet().contains("#A0A0A0"));
   EXPECT_FALSE(s.window->BackupTimerEnabled());
   EXPECT_EQ(backups, 1);
+}
+
+}  // namespace
+}  // namespace examora
+
+namespace examora {
+namespace {
+
+// Ended on a multiple-choice question in study mode: the summary stands alone, with no grey
+// MARK or note left over from the question.
+TEST(DoTestWindow, TheEndScreenKeepsNothingOfTheQuestion) {
+  Sitting s(true);
+  while (s.m.CurrentQuestion != 12)
+    QTest::mouseClick(s.Find<QPushButton>("cmdNext"), Qt::LeftButton);
+  ASSERT_TRUE(s.Find<QPushButton>("cmdSubmit")->isVisible());
+  s.prompter.SetNextAnswer(MessageAnswer::Yes);
+  QTest::mouseClick(s.Find<QPushButton>("cmdQuit"), Qt::LeftButton);
+  ASSERT_TRUE(s.Find<QLabel>("picSave")->isVisible());
+  for (const char* name : {"cmdSubmit", "lblNotAssessed", "opt1", "lblStem"})
+    EXPECT_FALSE(s.Find<QWidget>(QLatin1String(name))->isVisible()) << name;
+}
+
+// The units panel of a fresh question shows nothing of the last one's unit; a prefix picked
+// before its unit is kept.
+TEST(DoTestWindow, UnitCaptionsStartAfreshAndAPrefixMayComeFirst) {
+  Sitting s(false);
+  s.Pick("List2", kNewton);
+  s.Pick("List1", kKilo);
+  ASSERT_EQ(s.Find<QLabel>("lblUnitsLong")->text(), "kiloNewtons");
+  QTest::mouseClick(s.Find<QPushButton>("cmdNext"), Qt::LeftButton);
+  QTest::mouseClick(s.Find<QPushButton>("cmdNext"), Qt::LeftButton);
+  ASSERT_TRUE(s.Stem().startsWith("Q3:"));
+  EXPECT_EQ(s.Find<QLabel>("lblUnits")->text(), "units?");
+  EXPECT_EQ(s.Find<QLabel>("lblUnitsLong")->text(), "");
+  EXPECT_EQ(s.Find<QLabel>("lblMultiplier")->text(), "");
+  s.Pick("List1", kKilo);
+  EXPECT_EQ(s.Find<QListWidget>("List1")->currentRow(), kKilo);
+  EXPECT_EQ(s.Find<QLabel>("lblUnits")->text(), "units?");
+  s.Pick("List2", kNewton);
+  EXPECT_EQ(s.Find<QLabel>("lblUnits")->text(), "kN");
+  EXPECT_EQ(s.Find<QLabel>("lblMultiplier")->text(), "3");
+}
+
+// The option the keyboard starts at shows its focus outline, as if it had been tabbed to.
+TEST(DoTestWindow, TheFirstOptionShowsItsFocus) {
+  Sitting s(false);
+  s.window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(s.window.get()));
+  while (s.m.CurrentQuestion != 12)
+    QTest::mouseClick(s.Find<QPushButton>("cmdNext"), Qt::LeftButton);
+  auto* first = s.Find<QRadioButton>("opt1");
+  ASSERT_EQ(QApplication::focusWidget(), first);
+  QStyleOptionButton option;
+  option.initFrom(first);
+  EXPECT_TRUE(option.state & QStyle::State_HasFocus);
+  EXPECT_TRUE(option.state & QStyle::State_KeyboardFocusChange);  // what draws the outline
+}
+
+// The information window is placed by the program inside the free area, not left to a window
+// manager, which put it partly below the bottom of a 900-line screen.
+TEST(ScreenFit, TheInformationWindowOpensOnTheScreen) {
+  Sitting s(false);
+  QTest::mouseClick(s.Find<QPushButton>("cmdInfo"), Qt::LeftButton);
+  QWidget* info = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->objectName() == "frm_Info" && w->isVisible()) info = w;
+  ASSERT_NE(info, nullptr);
+  EXPECT_TRUE(info->testAttribute(Qt::WA_Moved));
+  EXPECT_TRUE(gui_testing::OnFreeArea(*info));
+  info->close();
+}
+
+// A message box leaves its title room beside a title bar's icon and buttons: "Quitting Test"
+// was cut to "Quitt...g Test".
+TEST(DoTestClock, TheQuitBoxHasRoomForItsTitle) {
+  QtPrompter dialogs;
+  Sitting s(false, &dialogs);
+  int width = 0, need = 0;
+  QTimer::singleShot(0, [&] {
+    QWidget* box = QApplication::activeModalWidget();
+    ASSERT_NE(box, nullptr);
+    QFont bold = box->font();
+    bold.setBold(true);
+    need = QFontMetrics(bold).horizontalAdvance(box->windowTitle()) + 140;
+    width = box->width();
+    QTest::keyClick(box, Qt::Key_Escape);
+  });
+  s.window->cmdQuit_Click();
+  EXPECT_GE(width, need);
+  EXPECT_GT(need, 140);
+}
+
+// "Save to USB" starts at the home folder when no removable media folder is there, and a
+// name typed without ".txt" gets it.
+TEST(DoTestWindow, SaveToUsbStartsAtTheMediaFolderAndAddsTheExtension) {
+  Sitting s(false);
+  const std::filesystem::path home =
+      std::filesystem::temp_directory_path() / ("examora-usb-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(home);
+  s.env.login = "no-such-user-here";
+  s.env.variables["HOME"] = home.string();
+  s.prompter.SetNextAnswer(MessageAnswer::Yes);
+  QTest::mouseClick(s.Find<QPushButton>("cmdQuit"), Qt::LeftButton);
+  for (const char* answer : {"123456789", "ann", "lee"}) s.prompter.SetNextText(answer);
+  s.prompter.SetNextText((home / "carry-on").string());
+  QTest::mouseClick(s.Find<QPushButton>("cmdSaveUSB"), Qt::LeftButton);
+  EXPECT_EQ(s.prompter.prompts().back().kind, ScriptedPrompter::Kind::SaveFile);
+  EXPECT_EQ(s.prompter.prompts().back().suggested, home.string());
+  EXPECT_TRUE(std::filesystem::exists(home / "carry-on.txt"));
+  EXPECT_FALSE(std::filesystem::exists(home / "carry-on"));
+  std::filesystem::remove_all(home);
 }
 
 }  // namespace

@@ -107,43 +107,44 @@ TEST(MenuWindow, WithAKeeperOnlyItsPasswordCounts) {
     QTest::keyClick(password, Qt::Key_Return);
     EXPECT_TRUE(menu.findChild<QPushButton*>("cmdMarks")->isEnabled());
   }
+}
 
-  // Keyboard alone: after a wrong password and its pause, the right one typed straight away goes
-  // into the password box and opens the menu.
-  TEST(MenuWindow, TheRightPasswordTypedAfterAWrongOneGoesToThePasswordBox) {
-    QTemporaryDir dir;
-    const std::string file = dir.filePath("admin-password").toStdString();
-    WriteAdminPasswordFile(file, HashAdminPassword("abcdefgh"));
-    ModuleExamora m;
-    DeploymentSettings settings;
-    settings.adminPasswordFile = file;
-    FixedEnvironment env;
-    ManualClock clock{{2026, 12, 8, 10, 0, 0}};
-    SeededRandom random{1};
-    ScriptedPrompter prompter;
-    PageFetcher fetcher;
-    AppContext app{m, settings, env, clock, random, prompter, fetcher, true};
-    Menu menu(app);
-    menu.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&menu));
-    auto* password = menu.findChild<QLineEdit*>("txtPassword");
-    auto typeAndEnter = [](const char* text) {
-      QWidget* focused = QApplication::focusWidget();
-      if (!focused) return false;
-      QTest::keyClicks(focused, QLatin1String(text));
-      QTest::keyClick(focused, Qt::Key_Return);
-      return true;
-    };
-    ASSERT_EQ(QApplication::focusWidget(), password);
-    ASSERT_TRUE(typeAndEnter("abcdefgX"));
-    clock.Advance(kWrongPasswordDelay);
-    menu.tmrRefresh_Timer();
-    ASSERT_TRUE(password->isEnabled());
-    EXPECT_EQ(QApplication::focusWidget(), password);
-    ASSERT_TRUE(typeAndEnter("abcdefgh"));
-    EXPECT_TRUE(menu.model().unlocked);
-    EXPECT_TRUE(menu.findChild<QPushButton*>("cmdMarks")->isEnabled());
-  }
+// Keyboard alone: after a wrong password and its pause, the right one typed straight away goes
+// into the password box and opens the menu.
+TEST(MenuWindow, TheRightPasswordTypedAfterAWrongOneGoesToThePasswordBox) {
+  QTemporaryDir dir;
+  const std::string file = dir.filePath("admin-password").toStdString();
+  WriteAdminPasswordFile(file, HashAdminPassword("abcdefgh"));
+  ModuleExamora m;
+  DeploymentSettings settings;
+  settings.adminPasswordFile = file;
+  FixedEnvironment env;
+  ManualClock clock{{2026, 12, 8, 10, 0, 0}};
+  SeededRandom random{1};
+  ScriptedPrompter prompter;
+  PageFetcher fetcher;
+  AppContext app{m, settings, env, clock, random, prompter, fetcher, true};
+  Menu menu(app);
+  menu.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&menu));
+  auto* password = menu.findChild<QLineEdit*>("txtPassword");
+  auto typeAndEnter = [](const char* text) {
+    QWidget* focused = QApplication::focusWidget();
+    if (!focused) return false;
+    QTest::keyClicks(focused, QLatin1String(text));
+    QTest::keyClick(focused, Qt::Key_Return);
+    return true;
+  };
+  ASSERT_EQ(QApplication::focusWidget(), password);
+  ASSERT_TRUE(typeAndEnter("abcdefgX"));
+  clock.Advance(kWrongPasswordDelay);
+  menu.tmrRefresh_Timer();
+  ASSERT_TRUE(password->isEnabled());
+  EXPECT_EQ(QApplication::focusWidget(), password);
+  ASSERT_TRUE(typeAndEnter("abcdefgh"));
+  EXPECT_TRUE(menu.model().unlocked);
+  EXPECT_TRUE(menu.findChild<QPushButton*>("cmdMarks")->isEnabled());
+}
 
 }  // namespace
 }  // namespace examora

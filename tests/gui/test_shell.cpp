@@ -1,6 +1,7 @@
 // The desktop shell against the sample web folder served over HTTP on 127.0.0.1 by a real
 // server: start-up, the test list, choosing a test, the access code, preparing a sitting, and
 // the failure paths. Timers are fired by the test; only the network is waited for.
+#include <QApplication>
 #include <QDir>
 #include <QImage>
 #include <QLabel>
@@ -8,6 +9,7 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -21,6 +23,7 @@
 #include "engine/units.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "results/keeper_protocol.h"
 #include "shell_support.h"
 #include "testfile/access_code.h"
 #include "ui/browser_load_window.h"
@@ -323,6 +326,94 @@ TEST(PageFetcherTest, FileUrlsWithEncodedNamesAndMissingFiles) {
   EXPECT_TRUE(page.html);
   EXPECT_EQ(page.bodyText.substr(0, 17), "Image not needed.");
   EXPECT_FALSE(missing.ok);
+}
+
+}  // namespace
+}  // namespace examora
+
+namespace examora {
+namespace {
+
+// Records holding an interrupted sitting of every test, which started at `started`.
+class InterruptedRecords : public SittingRecords {
+ public:
+  long long started = 0;
+  std::vector<int> asked;  // the test numbers asked about
+
+  StudentRow SignIn(const std::string&, const std::string&) override { return {}; }
+  OpenedSitting Open(std::string_view, const std::string&) override {
+    OpenedSitting opened;
+    opened.resumed = true;
+    opened.seed = 5;
+    opened.secondsLeft = 600;
+    opened.started = started;
+    return opened;
+  }
+  AnswerVerdict Answer(const JournalAnswer&) override { throw Refused("not in this test"); }
+  SaveReport End() override { return {}; }
+  int SecondsLeft() override { return 600; }
+  bool HasInterruptedSitting(int testNumber) override {
+    asked.push_back(testNumber);
+    return true;
+  }
+  std::vector<std::string> OwnRecords() override { return {}; }
+  bool CheckAdminPassword(const std::string&) override { return false; }
+};
+
+// Beams may not be continued, but its interrupted exam sitting carries on: the selection window
+// says so rather than "Continue Forbidden", and the sitting keeps the times it started with.
+TEST(SelectionWindow, AnInterruptedSittingIsAnnouncedAndKeepsItsTimes) {
+  gui_testing::Shell s(FolderFileUrl(EXAMORA_WEBROOT));
+  s.login.Form_Load();
+  s.RunLoader();
+  s.m.StudyMode = false;
+  auto records = std::make_shared<InterruptedRecords>();
+  records->started = s.clock.UtcSeconds() - 25 * 60;  // at 12:25; the clock says 12:50
+  s.m.Records = records;
+  s.Choose(0);
+  EXPECT_EQ(s.Label("lblContinueMode"), "Your interrupted sitting of this test carries on");
+  EXPECT_EQ(records->asked.back(), 10101);
+  examora::Test& test = s.login.selection();
+  auto* code = s.Find<QLineEdit>(test, "txtPassword");
+  QTest::keyClicks(code, QString::number(MakeAccessCode(s.clock)));
+  QTest::keyClick(code, Qt::Key_Return);
+  QTest::mouseClick(s.Find<QPushButton>(test, "cmdRunTest"), Qt::LeftButton);
+  QTest::mouseClick(s.Find<QPushButton>(test, "cmdGO"), Qt::LeftButton);
+  EXPECT_EQ(s.Label("lblStartTime"), "12:25");
+  EXPECT_EQ(s.Label("lblEndTime"), "12:43");  // eighteen minutes on
+  DoTest* window = s.login.testWindow();
+  ASSERT_NE(window, nullptr);
+  window->tmrDelay_Tick();
+  const QString statistics = s.Find<QLabel>(*window, "picStatistics")->text();
+  EXPECT_TRUE(statistics.contains(QString::fromUtf8("Start\u00A0=12:25")))
+      << statistics.toStdString();
+  EXPECT_TRUE(statistics.contains(QString::fromUtf8("Finish\u00A0=12:43")));
+  fs::remove(s.env.temp + s.m.SittingFileName);
+}
+
+}  // namespace
+}  // namespace examora
+
+namespace examora {
+namespace {
+
+// The pipe picture (560 x 320) is shown whole in a narrower panel: shrunk, no scroll bar, so
+// its label F is in sight; with room enough it keeps its own size.
+TEST(BrowserPanelTest, APictureLargerThanThePanelIsShownWhole) {
+  PageFetcher fetcher;
+  BrowserPanel panel(fetcher);
+  panel.resize(320, 240);
+  panel.show();
+  panel.Navigate(QUrl(QString::fromStdString(FolderFileUrl(EXAMORA_WEBROOT) +
+                                             "tests/10104%20Fluids/pics/pipe.png")));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return panel.arrivals() > 0; }, 5000));
+  QApplication::processEvents();
+  EXPECT_TRUE(panel.toHtml().contains("<img")) << panel.toPlainText().toStdString();
+  EXPECT_EQ(panel.horizontalScrollBar()->maximum(), 0);
+  EXPECT_EQ(panel.verticalScrollBar()->maximum(), 0);
+  panel.resize(900, 700);
+  QApplication::processEvents();
+  EXPECT_TRUE(panel.toHtml().contains("width=\"560\"")) << panel.toHtml().toStdString();
 }
 
 }  // namespace
