@@ -84,7 +84,8 @@ constexpr CommandInfo kCommands[] = {
      StudentsCommand},
     {"results",
      "rebuild|split|sort|reports --folder DIR [--students FILE] [--testlist FILE] | "
-     "stats TESTNUMBER --folder DIR [--test FILE] [--testlist FILE] | recover [--folder DIR]",
+     "stats TESTNUMBER --folder DIR [--test FILE] [--journal-key FILE] [--testlist FILE] | "
+     "recover [--folder DIR]",
      "the result file processor's steps on a results folder, printing the lines its window logs",
      ResultsCommand},
     {"admin", "set-password [--file FILE]",

@@ -30,6 +30,10 @@ bool ConfirmAnswer(DoTestModel& model, ModuleExamora& m, const JournalAnswer& an
 /// prepared: the same seed gives the same questions, order, options and values.
 void PrepareSeededSitting(ModuleExamora& m, std::uint64_t seed, Prompter& prompter);
 
+/// The bank question asked at each position of the sitting `PrepareSeededSitting` prepares from
+/// the seed (1-based, index 0 unused), without working out the questions.
+std::vector<int> SeededQuestionOrder(const TestBank& bank, std::uint64_t seed);
+
 /// How an exam sitting was opened by its records: the seed it is prepared from, the time to its
 /// deadline, and the answers of an interrupted sitting that carries on.
 struct ExamStart {
