@@ -39,8 +39,12 @@ frm_Reports::frm_Reports(AppContext& app, QWidget* parent)
   auto* testFile = Button(this, "cmdTestFile", "Test file...");
   auto* stats = Button(this, "cmdStats", "Question statistics");
   auto* statsPage = Button(this, "cmdStatsPage", "Statistics page");
-  QWidget* const row[] = {reports, byNumber, bySurname, cboTest_, testFile, stats, statsPage};
-  for (int i = 0; i < 7; ++i) grid->addWidget(row[i], 0, i);
+  // Two rows of four, so the window keeps to a small lab screen beside the report panel.
+  QWidget* const row[] = {reports,  byNumber, bySurname, nullptr,
+                          cboTest_, testFile, stats,     statsPage};
+  for (int i = 0; i < 8; ++i) {
+    if (row[i]) grid->addWidget(row[i], i / 4, i % 4);
+  }
   connect(testFile, &QPushButton::clicked, this, &frm_Reports::cmdTestFile_Click);
   connect(reports, &QPushButton::clicked, this, &frm_Reports::cmdReports_Click);
   connect(stats, &QPushButton::clicked, this, &frm_Reports::cmdStats_Click);
@@ -60,16 +64,16 @@ frm_Reports::frm_Reports(AppContext& app, QWidget* parent)
   lblSource_ = new QLabel(this);
   lblSource_->setObjectName(QStringLiteral("lblSource"));
   lblSource_->setWordWrap(true);
-  grid->addWidget(lblSource_, 1, 0, 1, 7);
-  grid->addWidget(grdStats_, 2, 0, 1, 7);
+  grid->addWidget(lblSource_, 2, 0, 1, 4);
+  grid->addWidget(grdStats_, 3, 0, 1, 4);
   List1_ = new QListWidget(this);
   List1_->setObjectName(QStringLiteral("List1"));
-  grid->addWidget(List1_, 3, 0, 1, 7);
+  grid->addWidget(List1_, 4, 0, 1, 4);
   report_ = new ReportPanel(app.fetcher, app.prompter, app.opener, this);
   report_->setObjectName(QStringLiteral("pnlReport"));
-  grid->addWidget(report_, 0, 7, 4, 1);
+  grid->addWidget(report_, 0, 4, 5, 1);
   report_->setMinimumWidth(Twips(3000));  // a report page stays readable on a small screen
-  grid->setColumnStretch(7, 1);
+  grid->setColumnStretch(4, 1);
   ApplyAccessibility(*this, ReportsControls());
   FitToScreen(*this, QSize(1280, 760));
 }
