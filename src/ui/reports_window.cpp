@@ -64,6 +64,8 @@ frm_Reports::frm_Reports(AppContext& app, QWidget* parent)
   lblSource_ = new QLabel(this);
   lblSource_->setObjectName(QStringLiteral("lblSource"));
   lblSource_->setWordWrap(true);
+  // Room for the source and a test file's path: a wrapped label gets only one line otherwise.
+  lblSource_->setMinimumHeight(lblSource_->fontMetrics().lineSpacing() * 3);
   grid->addWidget(lblSource_, 2, 0, 1, 4);
   grid->addWidget(grdStats_, 3, 0, 1, 4);
   List1_ = new QListWidget(this);
