@@ -1,11 +1,13 @@
 // A console reporter that also keeps each benchmark's time per iteration, so that a benchmark
-// program can print how it compares with a peer library after the table.
+// program can print how it compares with a peer library after the table. With repetitions the
+// mean of the repetitions counts: it is all that is reported when only aggregates are asked for.
 #pragma once
 
 #include <benchmark/benchmark.h>
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace examora::bench {
@@ -13,7 +15,7 @@ namespace examora::bench {
 class RecordingReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& run : runs) seconds_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    for (const auto& run : runs) Keep(run);
     ConsoleReporter::ReportRuns(runs);
   }
 
@@ -25,7 +27,20 @@ class RecordingReporter : public benchmark::ConsoleReporter {
   }
 
  private:
+  // Kept by the benchmark's own name, without the aggregate's suffix ("_mean").
+  void Keep(const Run& run) {
+    const std::string name = run.run_name.str();
+    if (run.run_type == Run::RT_Aggregate) {
+      if (run.aggregate_name != "mean") return;
+      averaged_.insert(name);
+    } else if (averaged_.count(name) != 0) {
+      return;
+    }
+    seconds_[name] = run.GetAdjustedRealTime();
+  }
+
   std::map<std::string, double> seconds_;
+  std::set<std::string> averaged_;
 };
 
 }  // namespace examora::bench

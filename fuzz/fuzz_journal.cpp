@@ -5,7 +5,8 @@
 // The first byte varies the file around the entries: no head file (bit 0), a last entry cut
 // off (bit 1), a head counting one more, as many, one or two fewer (bits 2-3). "@fp" in a line
 // stands for the fingerprint of the test the resume check is given, so that resumable sittings
-// are reached too. Refusals are fine; crashes, sanitizer reports and contradictions are not.
+// are reached too; an ended sitting's record is then placed on a bank as the question
+// statistics place it. Refusals are fine; crashes, sanitizer reports and contradictions are not.
 #include <sodium.h>
 
 #include <algorithm>
@@ -16,7 +17,9 @@
 
 #include "common/error.h"
 #include "fuzz_temp_folder.h"
+#include "reports/stats_source.h"
 #include "results/journal.h"
+#include "results/resume.h"
 
 namespace {
 
@@ -85,6 +88,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // What verified must be every sealed entry, and the cut-off one noted.
     if (content.entries != static_cast<int>(seals.size()) || content.note.empty() == cutOff) {
       std::abort();
+    }
+    // The statistics place an ended sitting's record on a bank of five asking three: what is
+    // placed must hold exactly the asked questions' codes.
+    if (content.finished) {
+      examora::TestBank bank;
+      bank.testNumber = "10101";
+      bank.header.QuestionsInFile = 5;
+      bank.header.QuestionsToAsk = 3;
+      bank.QLineCount = {0, 4, 1, 1, 4, 1};
+      std::string problem;
+      const auto placed = examora::PlaceRecord(
+          content.record, bank, examora::SeededQuestionOrder(bank, content.identity.seed), problem);
+      if (placed &&
+          (placed->codes.size() != 5 ||
+           std::count(placed->codes.begin(), placed->codes.end(), examora::kNotAsked) != 2)) {
+        std::abort();
+      }
+      if (!placed && problem.empty()) std::abort();
     }
   } catch (const examora::Error&) {
   }

@@ -12,9 +12,11 @@
 
 #include "common/error.h"
 #include "fuzz_temp_folder.h"
+#include "platform/files.h"
 #include "reports/question_stats.h"
 #include "reports/reports.h"
 #include "reports/result_processor.h"
+#include "reports/stats_source.h"
 
 namespace {
 
@@ -53,9 +55,18 @@ void Process(const examora::ResultFolder& folder, const std::filesystem::path& t
   processor.ByDate(numbers);
   const auto set = examora::BuildReports(processor.MasterLines(), kStudents, processor.Tests());
   if (PicturesStayInside(folder, set)) examora::SortSN(folder, kStudents, processor.Tests());
-  const std::vector<int> options = fourOptions ? std::vector<int>{0, 4, 4, 4} : std::vector<int>{};
+  // The statistics read the records only for a test that asks its whole bank of three.
+  examora::TestBank bank;
+  bank.header.QuestionsInFile = bank.header.QuestionsToAsk = 3;
+  bank.QLineCount = fourOptions ? std::vector<int>{0, 4, 4, 4} : std::vector<int>{0, 1, 1, 1};
   for (const auto& test : processor.Tests()) {
-    examora::WriteQuestionStats(folder, test.number, options, test.name);
+    bank.testNumber = test.number;
+    const auto text =
+        examora::ReadFileBytes(folder.Native("subject_files\\" + test.number + ".txt"));
+    examora::TestStats stats = examora::QuestionStatistics(
+        examora::RecordAttempts(text, bank, test.number).attempts, bank.QLineCount);
+    stats.testNumber = test.number;
+    examora::WriteStatsPage(folder, stats, test.name);
   }
   processor.FilesHoldingResults(numbers);
   processor.AddChr13(numbers);

@@ -5,18 +5,19 @@
 namespace examora {
 namespace {
 
-std::string Rec(int score, const std::string& codes) {
-  return "10101,123456789,01/03/2010,09:00," + std::to_string(score) + ",4," + codes + ",A B,";
+AttemptCodes Rec(int score, const std::string& codes) {
+  return {static_cast<double>(score), codes};
 }
 
 TEST(QuestionStats, FacilityCodesAndDiscriminationPerQuestionInFileOrder) {
   // Q1 and Q4 multiple choice of four options, Q2 and Q3 numeric.
-  const std::vector<std::string> lines = {Rec(90, "AXYX"), Rec(70, "AXUX"), Rec(50, "BXXY"),
-                                          Rec(10, "AXXY"), Rec(99, "AX"),   ""};
-  const TestStats stats = QuestionStatistics(lines, {0, 4, 1, 1, 4});
-  EXPECT_EQ(stats.testNumber, "10101");
+  const std::vector<AttemptCodes> lines = {Rec(90, "AXYX"), Rec(70, "AXUX"), Rec(50, "BXXY"),
+                                           Rec(10, "AXXY"), Rec(99, "AX"),   Rec(0, "")};
+  TestStats stats = QuestionStatistics(lines, {0, 4, 1, 1, 4});
+  stats.testNumber = "10101";
+  stats.source = "the <records>";
   EXPECT_EQ(stats.attempts, 4);
-  EXPECT_EQ(stats.skipped, 1);
+  EXPECT_EQ(stats.skipped, 2);
   ASSERT_EQ(stats.questions.size(), 4u);
   const QuestionStats& q1 = stats.questions[0];
   EXPECT_DOUBLE_EQ(q1.facility, (3 - 1.0 / 3) / 4);  // a wrong pick of four costs a third
@@ -30,11 +31,12 @@ TEST(QuestionStats, FacilityCodesAndDiscriminationPerQuestionInFileOrder) {
   const std::string page = StatsPage(stats, "Beams");
   EXPECT_NE(page.find("<tr><th scope=\"row\">3</th><td>4</td><td>0.30</td>"), std::string::npos);
   EXPECT_NE(page.find("negative discrimination</td></tr>"), std::string::npos);
+  EXPECT_NE(page.find("Source: the &lt;records&gt;."), std::string::npos);
 }
 
 TEST(QuestionStats, FlagsAtTheirBoundariesAndTheUpperAndLowerGroups) {
   const auto run = [](int right, int total) {
-    std::vector<std::string> lines;
+    std::vector<AttemptCodes> lines;
     for (int i = 0; i < total; ++i) lines.push_back(Rec(100 - i, i < right ? "Y" : "X"));
     return QuestionStatistics(lines, {0, 1}).questions[0];
   };

@@ -90,7 +90,8 @@ constexpr CommandInfo kCommands[] = {
     {"results",
      "rebuild|split|sort|reports --folder DIR [--students FILE] [--testlist FILE] | "
      "export --folder DIR --students FILE [--format moodle|csv] [-o OUT.csv] | "
-     "stats TESTNUMBER --folder DIR [--test FILE] [--testlist FILE] | recover [--folder DIR]",
+     "stats TESTNUMBER --folder DIR [--test FILE] [--journal-key FILE] [--testlist FILE] | "
+     "recover [--folder DIR]",
      "the result file processor's steps on a results folder, printing the lines its window logs; "
      "export writes the marks per student and test for a gradebook (default format csv, to "
      "standard output without -o)",

@@ -4,6 +4,7 @@
 
 #include "app/settings.h"
 #include "cli/cli_common.h"
+#include "common/error.h"
 #include "common/text.h"
 #include "platform/environment.h"
 #include "platform/files.h"
@@ -11,12 +12,13 @@
 #include "reports/question_stats.h"
 #include "reports/reports.h"
 #include "reports/result_processor.h"
+#include "reports/stats_source.h"
 
 namespace examora::cli {
 namespace {
 
-const std::vector<std::string> kOptions = {"--folder", "--students", "--testlist",
-                                           "--test",   "--format",   "-o"};
+const std::vector<std::string> kOptions = {"--folder",      "--students", "--testlist", "--test",
+                                           "--journal-key", "--format",   "-o"};
 
 struct Setup {
   Arguments parsed;
@@ -73,20 +75,36 @@ std::vector<TestIdEntry> OptionalTestList(const Setup& s) {
   return ReadTestIdList(ReadFileBytes(s.testList), s.testList.string());
 }
 
-int Stats(const Setup& s, std::ostream& out) {
-  const std::string number = s.parsed.positional[0];
-  std::vector<int> optionCounts;
-  std::string name;
-  if (const auto test = s.parsed.Option("--test")) {
-    const TestBank bank = ReadAnyTest(*test);
-    optionCounts = OptionCountsOf(bank.QLineCount);
-    name = bank.testName;
-  } else {
-    for (const auto& t : OptionalTestList(s)) {
-      if (t.number == number) name = t.name;
-    }
+// The journal key: as given, else the folder's own (a lab's), else this user's.
+StatsRequest KeyFor(const Setup& s, StatsRequest request) {
+  std::filesystem::path key = s.folder.native / "journal.key";
+  std::error_code ec;
+  if (const auto given = s.parsed.Option("--journal-key")) {
+    key = *given;
+  } else if (!std::filesystem::exists(key, ec)) {
+    std::vector<std::string> none;
+    key = LoadDeploymentSettings(none, SystemEnvironment()).journalKeyFile;
   }
-  Print(out, WriteQuestionStats(s.folder, number, optionCounts, name));
+  try {
+    request.key = ReadJournalKey(key);
+  } catch (const Error& e) {
+    request.keyProblem = std::string(e.what()) + ": the journals cannot be verified";
+  }
+  return request;
+}
+
+int Stats(const Setup& s, std::ostream& out) {
+  StatsRequest request{s.parsed.positional[0], std::nullopt, std::nullopt, ""};
+  std::string name;
+  for (const auto& t : OptionalTestList(s)) {
+    if (t.number == request.testNumber) name = t.name;
+  }
+  if (const auto test = s.parsed.Option("--test")) {
+    request.testBytes = ReadFileBytes(*test, std::size_t{16} << 20);
+    name = LoadTestText(*request.testBytes, *test).testName;
+  }
+  const ResultsFolder folder(s.folder.native);
+  Print(out, WriteStatsPage(s.folder, TestStatistics(folder, KeyFor(s, request)), name));
   return 0;
 }
 

@@ -50,8 +50,8 @@ std::uint32_t CurveColour(int g) {
   return kColours[static_cast<std::size_t>(((g % 10) + 10) % 10)];
 }
 
-GraphView Grapher::SetUpGraph(const std::string& markup, const FormulaTables& tables,
-                              int position) {
+const GraphView& Grapher::SetUpGraph(const std::string& markup, const FormulaTables& tables,
+                                     int position) {
   // The suffix after the last "]": the scale, and "L" for a view that cannot be zoomed.
   std::string suffix;
   ZoomLocked = false;
@@ -84,24 +84,48 @@ GraphView Grapher::SetUpGraph(const std::string& markup, const FormulaTables& ta
   return RedrawGraph();
 }
 
-GraphView Grapher::RedrawGraph() const {
-  GraphView view{ViewXMin, ViewXMax, ViewYMin, ViewYMax, (ViewXMax - ViewXMin) / 300, {}, {}};
-  const double width = ViewXMax - ViewXMin;
-  for (std::size_t g = 1; g <= GraphCurves.size(); ++g) {
-    PlottedCurve curve;
-    curve.expression = NormaliseSigns(Inside(GraphCurves[g - 1]));
-    curve.colour = CurveColour(static_cast<int>(g));
-    const CompiledExpression expression(curve.expression);
-    for (int step = 0; step <= 500; ++step) {
-      const double x = ViewXMin + width * step / 500;
-      curve.points.push_back({x, Value(expression, x)});
-    }
-    for (int place = 0; place <= 3; ++place) {
-      const double x = ViewXMin + width * place / 3;
-      curve.labels.push_back({x, Value(expression, x), " F" + std::to_string(g)});
-    }
-    view.curves.push_back(std::move(curve));
+// The curves are read once per markup, not once per redraw.
+void Grapher::Compile() {
+  if (compiledFor_ == GraphCurves) return;
+  compiled_.clear();
+  expressions_.clear();
+  for (const auto& call : GraphCurves) {
+    expressions_.push_back(NormaliseSigns(Inside(call)));
+    compiled_.emplace_back(expressions_.back());
   }
+  compiledFor_ = GraphCurves;
+}
+
+void Grapher::DrawCurve(std::size_t g, PlottedCurve& curve) const {
+  const double width = ViewXMax - ViewXMin;
+  const CompiledExpression& expression = compiled_[g - 1];
+  curve.expression = expressions_[g - 1];
+  curve.colour = CurveColour(static_cast<int>(g));
+  curve.points.resize(501);
+  for (int step = 0; step <= 500; ++step) {
+    const double x = ViewXMin + width * step / 500;
+    curve.points[static_cast<std::size_t>(step)] = {x, Value(expression, x)};
+  }
+  curve.labels.resize(4);
+  for (int place = 0; place <= 3; ++place) {
+    const double x = ViewXMin + width * place / 3;
+    GraphLabel& label = curve.labels[static_cast<std::size_t>(place)];
+    label.x = x;
+    label.y = Value(expression, x);
+    label.text = " F" + std::to_string(g);
+  }
+}
+
+const GraphView& Grapher::RedrawGraph() {
+  Compile();
+  view_.xMin = ViewXMin;
+  view_.xMax = ViewXMax;
+  view_.yMin = ViewYMin;
+  view_.yMax = ViewYMax;
+  view_.plotStep = (ViewXMax - ViewXMin) / 300;
+  view_.curves.resize(GraphCurves.size());
+  for (std::size_t g = 1; g <= GraphCurves.size(); ++g) DrawCurve(g, view_.curves[g - 1]);
+  view_.points.resize(GraphPoints.size());
   for (std::size_t p = 1; p <= GraphPoints.size(); ++p) {
     const std::string inside = Inside(GraphPoints[p - 1]);
     const std::size_t comma = inside.find(',');
@@ -109,9 +133,9 @@ GraphView Grapher::RedrawGraph() const {
     const double x = EvaluateExpression(inside.substr(0, comma), 0, code);
     const double y =
         comma == std::string::npos ? 0 : EvaluateExpression(inside.substr(comma + 1), 0, code);
-    view.points.push_back({x, y, {x, y, " p" + std::to_string(p)}});
+    view_.points[p - 1] = {x, y, {x, y, " p" + std::to_string(p)}};
   }
-  return view;
+  return view_;
 }
 
 bool Grapher::ZoomOut() {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "formula/evaluator.h"
 #include "formula/substitution.h"
 
 namespace examora {
@@ -56,9 +57,11 @@ class Grapher {
 
   /// Reads the markup of the question at `position` with its drawn values, sets the view and
   /// draws.
-  GraphView SetUpGraph(const std::string& markup, const FormulaTables& tables, int position);
-  /// Works out every curve and point in the current view.
-  GraphView RedrawGraph() const;
+  const GraphView& SetUpGraph(const std::string& markup, const FormulaTables& tables, int position);
+  /// Works out every curve and point in the current view. The view is refilled in place on
+  /// every redraw (a redraw per mouse move must not allocate), so the reference is good until
+  /// the next one.
+  const GraphView& RedrawGraph();
   /// Zoom in (a tenth off each side) unless narrower than 0.03; out (an eighth added to each
   /// side) unless wider than 20000. False when the limit held the view still.
   bool ZoomIn();
@@ -69,6 +72,15 @@ class Grapher {
   /// The pointer's place in graph units as the panel shows it ("x = 1.25   y = -0.5"), to four
   /// significant figures.
   static std::string PointerText(double x, double y);
+
+ private:
+  void Compile();
+  void DrawCurve(std::size_t g, PlottedCurve& curve) const;
+
+  GraphView view_;
+  std::vector<std::string> compiledFor_;  // the curves `compiled_` was read from
+  std::vector<std::string> expressions_;  // normalised, as the view names them
+  std::vector<CompiledExpression> compiled_;
 };
 
 }  // namespace examora

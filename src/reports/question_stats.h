@@ -1,7 +1,7 @@
-// Question statistics of one test from its subject file: how many attempts each question had,
-// how well it was done (facility: the mean mark by the score weights), which codes were given
-// and how well it tells strong from weak attempts (discrimination: mean mark of the upper 27 %
-// of attempts by score minus that of the lower 27 %).
+// Question statistics of one test per bank question: how often each question was asked, how
+// well it was done (facility: the mean mark by the score weights), which codes and options were
+// given and how well it tells strong from weak sittings (discrimination: mean mark of the upper
+// 27 % of the sittings that asked it, by score, minus that of the lower 27 %).
 #pragma once
 
 #include <map>
@@ -19,32 +19,43 @@ inline constexpr double kTooHardFacility = 0.1;
 /// Share of attempts in each of the upper and lower groups.
 inline constexpr double kDiscriminationShare = 0.27;
 
+/// One finished sitting as the statistics see it: its score and, per bank question in file
+/// order, the code given, or kNotAsked for a question the sitting did not ask.
+struct AttemptCodes {
+  double score = 0;
+  std::string codes;
+};
+inline constexpr char kNotAsked = '-';
+
 struct QuestionStats {
   int question = 0;  // 1-based, the order of the test file
-  int attempts = 0;
+  int asked = 0;     // sittings that asked it
   double facility = 0;
-  std::map<char, int> codes;  // how often each code letter was given
-  double discrimination = 0;  // 0 when there are fewer than two attempts
+  std::map<char, int> codes;  // how often each code letter was given (a letter A-F: the option)
+  double discrimination = 0;  // 0 when fewer than two sittings asked it
   bool tooEasy = false, tooHard = false, negativeDiscrimination = false;
 };
 
 struct TestStats {
   std::string testNumber;
-  int attempts = 0;  // records counted
-  int skipped = 0;   // records whose codes do not cover every question of the test
+  int attempts = 0;  // sittings counted
+  int skipped = 0;   // left out (see `problems` and `source`)
   std::vector<QuestionStats> questions;
+  std::string source;                 // where the figures come from, as the page states it
+  std::vector<std::string> problems;  // what was left out and why
 };
 
-/// Statistics from the records of a subject file. `optionCounts[q]` (1-based, index 0 unused)
-/// is question q's number of options, as the test file gives it; its size fixes the number of
-/// questions. Only records with exactly one code per question are counted: a sitting that asked
-/// fewer questions leaves their positions unknown.
-TestStats QuestionStatistics(const std::vector<std::string>& subjectLines,
+/// Statistics per bank question. `optionCounts[q]` (1-based, index 0 unused) is question q's
+/// number of options, as the test file gives it; its size fixes the number of questions, and
+/// an attempt whose codes do not cover exactly that many is left out. Facility is the mean
+/// mark of the sittings that asked the question; discrimination ranks those sittings by score
+/// and compares the mean mark of the upper 27 % with that of the lower 27 %.
+TestStats QuestionStatistics(const std::vector<AttemptCodes>& attempts,
                              const std::vector<int>& optionCounts);
 
 /// One question's statistics as text, as the window's table and the page show them.
 struct StatsRow {
-  std::string question, attempts, facility, discrimination, codes, flags;
+  std::string question, asked, facility, discrimination, codes, flags;
   int bar = 0;  // facility as a bar length, 0 to 100
 };
 
@@ -56,19 +67,13 @@ std::vector<StatsRow> StatsRows(const TestStats& stats);
 /// QuestionStatistics takes them.
 std::vector<int> OptionCountsOf(const std::vector<int>& QLineCount);
 
-/// The longest code string among the records, one count of 0 per question (index 0 unused):
-/// for statistics without the test file, where a wrong pick then costs nothing extra.
-std::vector<int> OptionCountsFromRecords(const std::vector<std::string>& subjectLines);
-
-/// Reads "subject_files\" & test number & ".txt" of the folder, writes "stats_" & test
-/// number & ".htm" beside the reports (and the style sheet when missing); returns the lines
-/// logged, one per question.
-std::vector<std::string> WriteQuestionStats(const ResultFolder& folder,
-                                            const std::string& testNumber,
-                                            const std::vector<int>& optionCounts,
-                                            const std::string& testName);
-
-/// The statistics as an HTML5 page (UTF-8) linking "css/results.css", with a bar per question.
+/// The statistics as an HTML5 page (UTF-8) linking "css/results.css", with a bar per question
+/// and the source of the figures.
 std::string StatsPage(const TestStats& stats, const std::string& testName);
+
+/// Writes "stats_" & test number & ".htm" beside the reports (and the style sheet when
+/// missing); returns the lines logged: a summary, the source, one per question, the page.
+std::vector<std::string> WriteStatsPage(const ResultFolder& folder, const TestStats& stats,
+                                        const std::string& testName);
 
 }  // namespace examora

@@ -39,21 +39,47 @@ void ReportsModel::cmdReports() {
   }
 }
 
-void ReportsModel::cmdStats(std::size_t index, const std::vector<int>& optionCounts) {
+bool ReportsModel::cmdTestFile() {
+  const auto chosen = prompter_.OpenFile("Test file", "Enciphered tests (*.txt *.eqb)");
+  if (!chosen || chosen->empty()) return false;
+  testFile = *chosen;
+  return true;
+}
+
+StatsRequest ReportsModel::Request(const std::string& testNumber) const {
+  StatsRequest request{testNumber, std::nullopt, std::nullopt, ""};
+  if (!testFile.empty()) request.testBytes = ReadFileBytes(testFile, std::size_t{16} << 20);
+  std::filesystem::path key = journalKeyFile;
+  std::error_code ec;
+  if (key.empty()) key = Folder().native / "journal.key";
+  if (journalKeyFile.empty() && !std::filesystem::exists(key, ec)) key = settings_.journalKeyFile;
+  try {
+    request.key = ReadJournalKey(key);
+  } catch (const Error& e) {
+    request.keyProblem = std::string(e.what()) + ": the journals cannot be verified";
+  }
+  return request;
+}
+
+void ReportsModel::cmdStats(std::size_t index) {
   if (index >= tests.size()) return;
   const TestIdEntry& test = tests[index];
   try {
     const ResultFolder where = Folder();
-    const auto lines = WriteQuestionStats(where, test.number, optionCounts, test.name);
+    const TestStats stats = TestStatistics(ResultsFolder(where.native), Request(test.number));
+    const auto lines = WriteStatsPage(where, stats, test.name);
     List1.insert(List1.end(), lines.begin(), lines.end());
-    const auto records =
-        ResultFileLines(ReadFileBytes(where.Native("subject_files\\" + test.number + ".txt")));
-    rows = StatsRows(QuestionStatistics(
-        records, optionCounts.size() > 1 ? optionCounts : OptionCountsFromRecords(records)));
+    rows = StatsRows(stats);
+    statsSource = stats.source;
     statsPage = where.Native("stats_" + test.number + ".htm").string();
   } catch (const Error& e) {
     prompter_.Message("Reports", e.what(), MessageButtons::Ok, MessageIcon::Critical);
   }
+}
+
+std::string ReportsModel::SourceText() const {
+  return (testFile.empty() ? std::string() : "Test file: " + testFile + ". ") +
+         (statsSource.empty() ? std::string() : "Source: " + statsSource + ".");
 }
 
 std::optional<std::filesystem::path> ReportsModel::Page(const std::string& name) const {

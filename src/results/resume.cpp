@@ -109,6 +109,11 @@ void PrepareSeededSitting(ModuleExamora& m, std::uint64_t seed, Prompter& prompt
   m.Prepared = Scrambler(m.Bank, false, "", random, m.Formulas, context);
 }
 
+std::vector<int> SeededQuestionOrder(const TestBank& bank, std::uint64_t seed) {
+  SeededRandom random(seed);
+  return QuestionOrderOf(bank, false, random);
+}
+
 void ReplayJournal(DoTestModel& model, ModuleExamora& m, const JournalContent& journal,
                    const TextAnswerEntry& enterText) {
   for (const JournalAnswer& a : journal.answers) {

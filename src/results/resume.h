@@ -34,6 +34,10 @@ void PrepareSeededSitting(ModuleExamora& m, std::uint64_t seed, Prompter& prompt
 /// `started` (UTC seconds), however much later it is carried on.
 void ShowSittingTimes(ModuleExamora& m, const Clock& clock, long long started);
 
+/// The bank question asked at each position of the sitting `PrepareSeededSitting` prepares from
+/// the seed (1-based, index 0 unused), without working out the questions.
+std::vector<int> SeededQuestionOrder(const TestBank& bank, std::uint64_t seed);
+
 /// How an exam sitting was opened by its records: the seed it is prepared from, the time to its
 /// deadline, and the answers of an interrupted sitting that carries on.
 struct ExamStart {

@@ -1,5 +1,6 @@
 #include "testfile/scrambler.h"
 
+#include <algorithm>
 #include <numeric>
 #include <string_view>
 #include <utility>
@@ -124,12 +125,18 @@ void ShuffleOrder(std::vector<int>& order, Random& random) {
   }
 }
 
+std::vector<int> QuestionOrderOf(const TestBank& bank, bool studyMode, Random& random) {
+  std::vector<int> order(static_cast<std::size_t>(std::max(bank.header.QuestionsInFile, 0)) + 1);
+  std::iota(order.begin(), order.end(), 0);
+  if (!studyMode && !bank.HasContinuation) ShuffleOrder(order, random);
+  return order;
+}
+
 Sitting Scrambler(const TestBank& bank, bool studyMode, const std::string& TestFolder,
                   Random& random, FormulaTables& formulas, FormulaContext& context) {
   const int n = bank.header.QuestionsInFile;
   Sitting s = EmptySitting(n);
-  std::iota(s.QuestionOrder.begin(), s.QuestionOrder.end(), 0);
-  if (!studyMode && !bank.HasContinuation) ShuffleOrder(s.QuestionOrder, random);
+  s.QuestionOrder = QuestionOrderOf(bank, studyMode, random);
   for (int i = 1; i <= n; ++i) s.OrderPosition[s.QuestionOrder[i]] = i;
   for (int i = 1; i <= n; ++i) s.OptionCount[i] = bank.QLineCount[s.QuestionOrder[i]];
 

@@ -46,6 +46,10 @@ void InsertSymbols(std::string& text);
 /// re-seeding the generator.
 void ShuffleOrder(std::vector<int>& order, Random& random);
 
+/// The bank question asked at each position (1-based, index 0 unused): shuffled outside study
+/// mode when the test has no continued question groups, the first draws of a sitting.
+std::vector<int> QuestionOrderOf(const TestBank& bank, bool studyMode, Random& random);
+
 /// Prepares a sitting of `bank`. Outside study mode, and when the test has no continued
 /// question groups, the questions are shuffled. `TestFolder` is put before picture names.
 /// `context.currentQuestion` follows the position being prepared (formula messages name it).

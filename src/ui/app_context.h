@@ -6,6 +6,7 @@
 #include "common/clock.h"
 #include "common/prompter.h"
 #include "common/random.h"
+#include "common/url_opener.h"
 #include "platform/environment.h"
 
 namespace examora {
@@ -23,6 +24,8 @@ struct AppContext {
   /// Tests fire timer ticks themselves: the windows' timers then only record being switched
   /// on and off.
   bool manualTimers = false;
+  /// Opens report pages in the desktop's browser; null: the desktop's own opener.
+  UrlOpener* opener = nullptr;
 };
 
 /// Window sizes are given in twips; the screen has 15 twips to a pixel.

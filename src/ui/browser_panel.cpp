@@ -78,6 +78,15 @@ void BrowserPanel::Navigate(const QUrl& address) {
   });
 }
 
+void BrowserPanel::ShowDocument(const QUrl& address, const QByteArray& html) {
+  location_ = address;
+  ++generation_;
+  fetcher_.Abort(fetch_);
+  fetch_ = 0;
+  ++arrivals_;
+  ShowPage(address, html);
+}
+
 void BrowserPanel::ShowPicture(const QUrl& address, const QByteArray& bytes) {
   const QImage image = QImage::fromData(bytes);
   if (image.isNull()) {

@@ -19,6 +19,9 @@ class BrowserPanel : public QTextBrowser {
 
   /// Shows the page or picture at `address` once it has arrived.
   void Navigate(const QUrl& address);
+  /// Shows a page already read (a preview of a report), as if navigated to `address`: its
+  /// pictures and style sheet load from the same folder only.
+  void ShowDocument(const QUrl& address, const QByteArray& html);
   /// Confines the panel to `folder` (an address ending with "/", such as the web folder).
   /// Without it, each page is confined to its own folder.
   void setFolder(const QString& folder) { folder_ = folder; }

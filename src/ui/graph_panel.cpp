@@ -36,8 +36,8 @@ GraphPanel::GraphPanel(QWidget* parent) : QWidget(parent) {
   setMouseTracking(true);
 }
 
-void GraphPanel::SetView(GraphView view) {
-  view_ = std::move(view);
+void GraphPanel::SetView(const GraphView& view) {
+  view_ = view;  // assigned into the panel's own buffers, which the last redraw sized
   update();
 }
 

@@ -14,7 +14,7 @@ class GraphPanel : public QWidget {
  public:
   explicit GraphPanel(QWidget* parent = nullptr);
 
-  void SetView(GraphView view);
+  void SetView(const GraphView& view);
   const GraphView& view() const { return view_; }
   /// Where a point in graph units lands on the panel.
   QPointF ToPixels(double x, double y) const;

@@ -10,8 +10,8 @@
 #include <QVBoxLayout>
 
 #include "ui/accessibility.h"
-#include "ui/browser_panel.h"
 #include "ui/qtext.h"
+#include "ui/report_panel.h"
 #include "ui/screen_fit.h"
 
 namespace examora {
@@ -73,10 +73,10 @@ Marks::Marks(AppContext& app, QWidget* parent)
   List1_ = new QListWidget(this);
   List1_->setObjectName(QStringLiteral("List1"));
   grid->addWidget(List1_, 2, 1);
-  WebBrowser1_ = new BrowserPanel(app.fetcher, this);
-  WebBrowser1_->setObjectName(QStringLiteral("WebBrowser1"));
-  grid->addWidget(WebBrowser1_, 0, 2, 3, 1);
-  WebBrowser1_->setMinimumWidth(Twips(3000));  // a report page stays readable on a small screen
+  report_ = new ReportPanel(app.fetcher, app.prompter, app.opener, this);
+  report_->setObjectName(QStringLiteral("pnlReport"));
+  grid->addWidget(report_, 0, 2, 3, 1);
+  report_->setMinimumWidth(Twips(3000));  // a report page stays readable on a small screen
   grid->setColumnStretch(2, 1);
   ApplyAccessibility(*this, MarksControls());
   FitToScreen(*this, QSize(1280, 800));
@@ -180,7 +180,7 @@ void Marks::Refresh() {
 void Marks::ShowMaster(int which) {
   model_.txtChosenPath = FromQString(txtChosenPath_->text());
   if (const auto path = model_.cmdMaster(which)) {
-    WebBrowser1_->Navigate(QUrl::fromLocalFile(QString::fromStdString(path->string())));
+    report_->Show(path->parent_path(), path->filename().string());
   }
 }
 

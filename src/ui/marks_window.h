@@ -15,7 +15,7 @@ class QPushButton;
 
 namespace examora {
 
-class BrowserPanel;
+class ReportPanel;
 
 class Marks : public QWidget {
  public:
@@ -49,7 +49,7 @@ class Marks : public QWidget {
   QLineEdit *txtChosenPath_, *txtStudInfoText_, *Text8_, *Text3_, *txtUserName_, *txtDrive_;
   QListWidget* List1_;
   QPlainTextEdit *Pic1_, *Pic2_, *Pic3_, *Pic4_;
-  BrowserPanel* WebBrowser1_;
+  ReportPanel* report_;
   QWidget* buttons_;
 };
 

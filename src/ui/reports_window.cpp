@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -10,8 +11,8 @@
 #include <QUrl>
 
 #include "ui/accessibility.h"
-#include "ui/browser_panel.h"
 #include "ui/qtext.h"
+#include "ui/report_panel.h"
 #include "ui/screen_fit.h"
 
 namespace examora {
@@ -35,10 +36,16 @@ frm_Reports::frm_Reports(AppContext& app, QWidget* parent)
   auto* bySurname = Button(this, "cmdReport5", "Report by Surname.htm");
   cboTest_ = new QComboBox(this);
   cboTest_->setObjectName(QStringLiteral("cboTest"));
+  auto* testFile = Button(this, "cmdTestFile", "Test file...");
   auto* stats = Button(this, "cmdStats", "Question statistics");
   auto* statsPage = Button(this, "cmdStatsPage", "Statistics page");
-  QWidget* const row[] = {reports, byNumber, bySurname, cboTest_, stats, statsPage};
-  for (int i = 0; i < 6; ++i) grid->addWidget(row[i], 0, i);
+  // Two rows of four, so the window keeps to a small lab screen beside the report panel.
+  QWidget* const row[] = {reports,  byNumber, bySurname, nullptr,
+                          cboTest_, testFile, stats,     statsPage};
+  for (int i = 0; i < 8; ++i) {
+    if (row[i]) grid->addWidget(row[i], i / 4, i % 4);
+  }
+  connect(testFile, &QPushButton::clicked, this, &frm_Reports::cmdTestFile_Click);
   connect(reports, &QPushButton::clicked, this, &frm_Reports::cmdReports_Click);
   connect(stats, &QPushButton::clicked, this, &frm_Reports::cmdStats_Click);
   connect(byNumber, &QPushButton::clicked, this, [this] { ShowPage("masterfile4.htm"); });
@@ -52,17 +59,23 @@ frm_Reports::frm_Reports(AppContext& app, QWidget* parent)
   grdStats_ = new QTableWidget(0, 7, this);
   grdStats_->setObjectName(QStringLiteral("grdStats"));
   grdStats_->setHorizontalHeaderLabels(
-      {"Question", "Attempts", "Facility", "Chart", "Discrimination", "Codes", "Flags"});
+      {"Question", "Asked", "Facility", "Chart", "Discrimination", "Codes and options", "Flags"});
   grdStats_->verticalHeader()->hide();
-  grid->addWidget(grdStats_, 1, 0, 1, 6);
+  lblSource_ = new QLabel(this);
+  lblSource_->setObjectName(QStringLiteral("lblSource"));
+  lblSource_->setWordWrap(true);
+  // Room for the source and a test file's path: a wrapped label gets only one line otherwise.
+  lblSource_->setMinimumHeight(lblSource_->fontMetrics().lineSpacing() * 3);
+  grid->addWidget(lblSource_, 2, 0, 1, 4);
+  grid->addWidget(grdStats_, 3, 0, 1, 4);
   List1_ = new QListWidget(this);
   List1_->setObjectName(QStringLiteral("List1"));
-  grid->addWidget(List1_, 2, 0, 1, 6);
-  WebBrowser1_ = new BrowserPanel(app.fetcher, this);
-  WebBrowser1_->setObjectName(QStringLiteral("WebBrowser1"));
-  grid->addWidget(WebBrowser1_, 0, 6, 3, 1);
-  WebBrowser1_->setMinimumWidth(Twips(3000));  // a report page stays readable on a small screen
-  grid->setColumnStretch(6, 1);
+  grid->addWidget(List1_, 4, 0, 1, 4);
+  report_ = new ReportPanel(app.fetcher, app.prompter, app.opener, this);
+  report_->setObjectName(QStringLiteral("pnlReport"));
+  grid->addWidget(report_, 0, 4, 5, 1);
+  report_->setMinimumWidth(Twips(3000));  // a report page stays readable on a small screen
+  grid->setColumnStretch(4, 1);
   ApplyAccessibility(*this, ReportsControls());
   FitToScreen(*this, QSize(1280, 760));
 }
@@ -86,20 +99,26 @@ void frm_Reports::cmdStats_Click() {
   Refresh();
 }
 
+void frm_Reports::cmdTestFile_Click() {
+  model_.cmdTestFile();
+  Refresh();
+}
+
 void frm_Reports::ShowPage(const std::string& name) {
   if (const auto path = model_.Page(name)) {
-    WebBrowser1_->Navigate(QUrl::fromLocalFile(QString::fromStdString(path->string())));
+    report_->Show(path->parent_path(), path->filename().string());
   }
 }
 
 void frm_Reports::Refresh() {
+  lblSource_->setText(ToQString(model_.SourceText()));
   List1_->clear();
   for (const auto& line : model_.List1) List1_->addItem(ToQString(line));
   grdStats_->setRowCount(static_cast<int>(model_.rows.size()));
   for (int r = 0; r < grdStats_->rowCount(); ++r) {
     const StatsRow& row = model_.rows[static_cast<std::size_t>(r)];
-    const std::string* texts[] = {&row.question,       &row.attempts, &row.facility, nullptr,
-                                  &row.discrimination, &row.codes,    &row.flags};
+    const std::string* texts[] = {&row.question,       &row.asked, &row.facility, nullptr,
+                                  &row.discrimination, &row.codes, &row.flags};
     for (int c = 0; c < 7; ++c) {
       if (texts[c]) grdStats_->setItem(r, c, new QTableWidgetItem(ToQString(*texts[c])));
     }

@@ -8,12 +8,13 @@
 #include "ui/app_context.h"
 
 class QComboBox;
+class QLabel;
 class QListWidget;
 class QTableWidget;
 
 namespace examora {
 
-class BrowserPanel;
+class ReportPanel;
 
 class frm_Reports : public QWidget {
  public:
@@ -26,6 +27,7 @@ class frm_Reports : public QWidget {
  private:
   void cmdReports_Click();
   void cmdStats_Click();
+  void cmdTestFile_Click();
   void ShowPage(const std::string& name);
   void Refresh();
 
@@ -33,7 +35,8 @@ class frm_Reports : public QWidget {
   QComboBox* cboTest_;
   QTableWidget* grdStats_;
   QListWidget* List1_;
-  BrowserPanel* WebBrowser1_;
+  QLabel* lblSource_;
+  ReportPanel* report_;
 };
 
 }  // namespace examora

@@ -189,8 +189,9 @@ TEST(ScreenFit, EveryWindowKeepsToTheScreenAndClipsNothing) {
                           static_cast<QWidget*>(&s.encrypt), static_cast<QWidget*>(&s.menu)}) {
     window->show();
     QApplication::processEvents();
-    const std::string name = window->metaObject()->className();
-    EXPECT_TRUE(gui_testing::OnFreeArea(*window)) << name;
+    const std::string name = window->objectName().toStdString();  // most are plain QWidgets
+    EXPECT_TRUE(gui_testing::OnFreeArea(*window)) << name << " " << window->frameGeometry().width()
+                                                  << "x" << window->frameGeometry().height();
     EXPECT_EQ(gui_testing::ClippedControls(*window), "") << name;
     window->hide();
   }

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
+#include "reports/question_stats.h"
 #include "reports/reports.h"
 
 namespace examora {
@@ -86,6 +87,28 @@ TEST(ReportBrowser, PagesRenderWithTheirCellsOnADesktopAndOnAPhone) {
   RunChromium(dir, {"--screenshot=" + broken, "--window-size=1280,900"}, "broken.htm");
   EXPECT_GT(WhitePixels(QImage(dir.filePath("masterfile4.htm1280,900.png"))),
             WhitePixels(QImage(broken)) + 2 * 19 * 200);
+}
+
+// A statistics page: Chromium parses it into the table of bank questions, with the source above
+// it and the bars drawn.
+TEST(ReportBrowser, AStatisticsPageShowsItsTableAndSource) {
+  if (Chromium().isEmpty()) GTEST_SKIP() << "chromium is not installed (scripts/deps.sh)";
+  QTemporaryDir dir;
+  TestStats stats = QuestionStatistics({{90, "AY-"}, {40, "B-X"}, {70, "-YY"}}, {0, 4, 1, 1});
+  stats.testNumber = "10180";
+  stats.source = "the sitting journals in journals/ (3 ended sittings)";
+  stats.problems = {"journals/x.txt <b>damaged</b>"};
+  WriteStatsPage(NativeResultFolder(dir.path().toStdString()), stats, "Stats \xe9");
+  const QString shot = dir.filePath("stats.png");
+  RunChromium(dir, {"--screenshot=" + shot, "--window-size=1280,900"}, "stats_10180.htm");
+  EXPECT_GT(InkedPixels(QImage(shot)), 1500);
+  const QByteArray dom = RunChromium(dir, {"--dump-dom"}, "stats_10180.htm");
+  EXPECT_TRUE(dom.contains("<table id=\"stats\">")) << dom.toStdString();
+  EXPECT_TRUE(dom.contains("<tr><th scope=\"row\">1</th><td>2</td><td>0.33</td>"));
+  EXPECT_TRUE(dom.contains("<td>A:1 B:1</td>"));
+  EXPECT_TRUE(dom.contains("<h1>Question statistics: 10180 Stats \xc3\xa9</h1>"));
+  EXPECT_TRUE(dom.contains("Source: the sitting journals in journals/ (3 ended sittings)."));
+  EXPECT_TRUE(dom.contains("<li>journals/x.txt &lt;b&gt;damaged&lt;/b&gt;</li>"));
 }
 
 }  // namespace
