@@ -1,5 +1,6 @@
 #include "ui/qt_prompter.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -73,10 +74,26 @@ QString ShownText(const std::string& text) {
 
 }  // namespace
 
+QFileDialog::Options QtPrompter::FileDialogOptions() const {
+  // A desktop's own file dialog may be another program, with its own ways out.
+  return examSession_ ? QFileDialog::DontUseNativeDialog : QFileDialog::Options();
+}
+
+QWidget* QtPrompter::Owner() const {
+  if (parent_ || !examSession_) return parent_;
+  if (QWidget* active = QApplication::activeWindow()) return active;
+  // Without keyboard focus there is no active window: the window shown on top is the one.
+  QWidget* owner = nullptr;
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window->isVisible() && window->windowType() == Qt::Window) owner = window;
+  }
+  return owner;
+}
+
 MessageAnswer QtPrompter::ShowMessage(const std::string& title, const std::string& text,
                                       MessageButtons buttons, MessageIcon icon,
                                       std::optional<MessageAnswer> defaultButton) {
-  QMessageBox box(IconOf(icon), ToQString(title), ShownText(text), ButtonsOf(buttons), parent_);
+  QMessageBox box(IconOf(icon), ToQString(title), ShownText(text), ButtonsOf(buttons), Owner());
   if (defaultButton) box.setDefaultButton(ButtonOf(*defaultButton));
   const int pressed = box.exec();
   // Closing the box with Escape or the window's close button counts as its safe answer.
@@ -87,7 +104,7 @@ MessageAnswer QtPrompter::ShowMessage(const std::string& title, const std::strin
 std::optional<std::string> QtPrompter::AskInput(const std::string& title, const std::string& prompt,
                                                 const std::string& initial) {
   bool ok = false;
-  const QString text = QInputDialog::getText(parent_, ToQString(title), ShownText(prompt),
+  const QString text = QInputDialog::getText(Owner(), ToQString(title), ShownText(prompt),
                                              QLineEdit::Normal, ToQString(initial), &ok);
   if (!ok) return std::nullopt;
   return FromQString(text);
@@ -96,7 +113,7 @@ std::optional<std::string> QtPrompter::AskInput(const std::string& title, const 
 std::optional<std::string> QtPrompter::AskSecret(const std::string& title,
                                                  const std::string& prompt) {
   bool ok = false;
-  const QString text = QInputDialog::getText(parent_, ToQString(title), ShownText(prompt),
+  const QString text = QInputDialog::getText(Owner(), ToQString(title), ShownText(prompt),
                                              QLineEdit::Password, QString(), &ok);
   if (!ok) return std::nullopt;
   return FromQString(text);
@@ -104,8 +121,8 @@ std::optional<std::string> QtPrompter::AskSecret(const std::string& title,
 
 std::optional<std::string> QtPrompter::ChooseOpenFile(const std::string& title,
                                                       const std::string& filter) {
-  const QString name =
-      QFileDialog::getOpenFileName(parent_, ToQString(title), QString(), ToQString(filter));
+  const QString name = QFileDialog::getOpenFileName(
+      Owner(), ToQString(title), QString(), ToQString(filter), nullptr, FileDialogOptions());
   if (name.isEmpty()) return std::nullopt;
   return name.toStdString();  // native paths stay in the system's encoding (UTF-8)
 }
@@ -113,8 +130,9 @@ std::optional<std::string> QtPrompter::ChooseOpenFile(const std::string& title,
 std::optional<std::string> QtPrompter::ChooseSaveFile(const std::string& title,
                                                       const std::string& filter,
                                                       const std::string& suggested) {
-  const QString name = QFileDialog::getSaveFileName(
-      parent_, ToQString(title), QString::fromStdString(suggested), ToQString(filter));
+  const QString name =
+      QFileDialog::getSaveFileName(Owner(), ToQString(title), QString::fromStdString(suggested),
+                                   ToQString(filter), nullptr, FileDialogOptions());
   if (name.isEmpty()) return std::nullopt;
   return name.toStdString();
 }
