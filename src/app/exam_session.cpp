@@ -70,7 +70,9 @@ std::optional<std::string> SystemOpenerRefusal(const Environment& env) {
 }
 
 bool IsSpreadsheetProcess(std::string_view comm, std::string_view cmdline) {
-  std::string name = LowerAscii(Trim(comm));
+  // The kernel ends a process name with a line feed.
+  while (!comm.empty() && (comm.back() == '\n' || comm.back() == ' ')) comm.remove_suffix(1);
+  const std::string name = LowerAscii(comm);
   if (std::find(kSpreadsheetNames.begin(), kSpreadsheetNames.end(), name) !=
       kSpreadsheetNames.end()) {
     return true;

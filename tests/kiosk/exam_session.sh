@@ -29,11 +29,14 @@ account=$(id -un)
 made_account=
 cleanup() {
   [ -n "${cage_pid:-}" ] && kill "$cage_pid" 2>/dev/null
+  # runuser does not pass the signal on: the throwaway account's own processes end with it.
+  [ -n "$made_account" ] && pkill -KILL -u "$made_account" 2>/dev/null && sleep 0.5
   [ -n "${cage_pid:-}" ] && wait "$cage_pid" 2>/dev/null
   [ -n "$made_account" ] && userdel "$made_account" 2>/dev/null
   [ -n "${KEEP_KIOSK_WORK:-}" ] && echo "kept $work" || rm -rf "$work"
 }
 trap cleanup EXIT
+trap "exit 1" INT TERM  # the account and the session go, however the test ends
 
 # cage refuses to run as root: as root, a throwaway account runs the session.
 if [ "$(id -u)" -eq 0 ]; then
