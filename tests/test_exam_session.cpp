@@ -18,8 +18,8 @@ TEST(ExamSession, RecognisedOnlyByTheSessionScriptsValue) {
   const struct {
     std::optional<std::string> value;
     bool inSession;
-  } rows[] = {{std::nullopt, false}, {"", false}, {"0", false}, {"yes", false},
-              {"1 ", false},         {"1", true}};
+  } rows[] = {{std::nullopt, false}, {"", false},   {"0", false},
+              {"yes", false},        {"1 ", false}, {"1", true}};
   for (const auto& row : rows) {
     FixedEnvironment env;
     if (row.value) env.variables["EXAMORA_EXAM_SESSION"] = *row.value;
