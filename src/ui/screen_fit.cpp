@@ -64,11 +64,11 @@ QRect FreeArea(const QWidget& window) {
 }
 
 void FitToScreen(QWidget& window, QSize wanted) {
-  // In the exam session such a window is made full screen as it is shown; a companion (a
-  // window with a parent) keeps its own size above the window it belongs to.
-  if (fillScreen && !window.parentWidget()) return;
   const QRect free = FreeArea(window);
   window.resize(wanted.boundedTo(free.size()));
+  // In the exam session a window of its own is made full screen as it is shown; the size
+  // counts for a companion (a window that is given a parent later), above its window.
+  if (fillScreen && !window.parentWidget()) return;
   if (!window.isVisible()) return;  // the window manager places it when it is shown
   // pos() is the frame's corner, and the free area already leaves the frame's room.
   const int x = std::clamp(window.x(), free.left(),
