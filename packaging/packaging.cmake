@@ -62,6 +62,10 @@ if(EXAMORA_BUILD_GUI)
   install(DIRECTORY ${generated}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
   install(FILES ${packaging}/${EXAMORA_APP_ID}.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  # The "Examora exam" session that display managers offer at the login screen.
+  install(PROGRAMS ${packaging}/examora-exam-session DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${packaging}/examora-exam.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/wayland-sessions)
   configure_file(${packaging}/${EXAMORA_APP_ID}.metainfo.xml
                  ${generated}/${EXAMORA_APP_ID}.metainfo.xml @ONLY)
   install(FILES ${generated}/${EXAMORA_APP_ID}.metainfo.xml
@@ -82,7 +86,9 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core")
+# cage runs the exam session (with xwayland for the spreadsheet probe); without them the
+# program works as ever in an ordinary desktop session.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, cage, xwayland, qt6-wayland")
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 # The maintainer script makes the record keeper's group.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_LIST_DIR}/postinst)

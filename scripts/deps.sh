@@ -5,7 +5,8 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgtest-dev
           libbenchmark-dev libssl-dev fonts-dejavu-core clang-format python3 libx11-dev xvfb
           libmuparser-dev libsodium-dev zlib1g-dev libxml2-dev appstream desktop-file-utils
-          chromium)  # chromium: only the report tests use it, to render the pages headless
+          chromium  # chromium: only the report tests use it, to render the pages headless
+          cage grim xwayland qt6-wayland)  # the exam session and its test
 
 missing=()
 for p in "${packages[@]}"; do

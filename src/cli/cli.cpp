@@ -70,10 +70,12 @@ constexpr CommandInfo kCommands[] = {
      SitCommand},
     {"lab",
      "setup --folder DIR --students PLAIN [--group G] [--keeper PATH] [--tests WEBDIR] | "
-     "trust FILE [--folder DIR]",
+     "setup --exam-session ACCOUNTS | trust FILE [--folder DIR]",
      "as root: make the lab's group, results folder (2770), enciphered class list and journal "
      "key (0640), the keeper's settings and its setgid bit, and trust a web folder's tests; run "
-     "again it changes nothing that is right. trust: let the keeper accept one more test",
+     "again it changes nothing that is right. --exam-session: make the \"Examora exam\" session "
+     "the default of these accounts (login names and @group, separated by commas) for LightDM "
+     "and GDM. trust: let the keeper accept one more test",
      LabCommand},
     {"invigilate", "[--folder DIR] [--watch]",
      "one line per sitting: student, name, test, state (running, interrupted, ended-unsaved, "

@@ -7,12 +7,14 @@
 #include <thread>
 
 #include <grp.h>
+#include <pwd.h>
 #include <sodium.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "app/exam_session.h"
 #include "app/students.h"
 #include "cli/cli_common.h"
 #include "common/error.h"
@@ -24,6 +26,8 @@ extern char** environ;
 
 namespace examora::cli {
 namespace {
+
+constexpr const char* kAccountsServiceUsers = "/var/lib/AccountsService/users";
 
 std::string Hex(const unsigned char* bytes, std::size_t size) {
   std::string hex(size * 2 + 1, '\0');
@@ -115,13 +119,69 @@ RecordsSetup SetupFor(const Arguments& parsed) {
   return ReadKeeperConfig(Configured(parsed));
 }
 
+// The login names of a comma-separated list of accounts and @groups (a group's members and
+// the accounts whose own group it is).
+std::vector<std::string> Accounts(const std::string& list) {
+  std::vector<std::string> names;
+  for (const auto& item : SplitAt(list, ',')) {
+    const std::string name = Trim(item);
+    if (name.empty()) continue;
+    if (!name.starts_with('@')) {
+      if (!::getpwnam(name.c_str())) throw UsageError("no account \"" + name + "\"");
+      names.push_back(name);
+      continue;
+    }
+    const struct group* g = ::getgrnam(name.c_str() + 1);
+    if (!g) throw UsageError("no group \"" + name.substr(1) + "\"");
+    const gid_t gid = g->gr_gid;
+    for (char** member = g->gr_mem; *member; ++member) names.emplace_back(*member);
+    ::setpwent();
+    while (const struct passwd* pw = ::getpwent()) {
+      if (pw->pw_gid == gid) names.emplace_back(pw->pw_name);
+    }
+    ::endpwent();
+  }
+  std::sort(names.begin(), names.end());
+  names.erase(std::unique(names.begin(), names.end()), names.end());
+  if (names.empty()) throw UsageError("--exam-session names no account");
+  return names;
+}
+
+// LightDM and GDM both take an account's default session from AccountsService's file.
+void ExamSessionDefault(const std::string& list, const std::filesystem::path& folder,
+                        std::ostream& out) {
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  for (const auto& name : Accounts(list)) {
+    const auto file = folder / name;
+    std::string old;
+    if (std::filesystem::exists(file, ec)) old = ReadFileBytes(file, 64 * 1024);
+    const std::string wanted = WithDefaultSession(old, kExamSessionName);
+    if (wanted == old) continue;
+    WriteFileAtomically(file, wanted, NewFile::kOwnerOnly);
+    out << "exam session by default: " << name << '\n';
+  }
+  out << "a running accounts-daemon reads them when restarted "
+         "(systemctl try-restart accounts-daemon)\n";
+}
+
 int LabSetup(const CommandArgs& args, std::ostream& out) {
-  const Arguments parsed = ParseArguments(
-      args, {"--folder", "--students", "--group", "--keeper", "--tests", "--config"}, 0);
-  if (!parsed.Option("--folder") || !parsed.Option("--students")) {
-    throw UsageError("lab setup needs --folder DIR and --students PLAIN");
+  const Arguments parsed =
+      ParseArguments(args,
+                     {"--folder", "--students", "--group", "--keeper", "--tests", "--config",
+                      "--exam-session", "--accounts-folder"},
+                     0);
+  const auto examSession = parsed.Option("--exam-session");
+  const bool records = parsed.Option("--folder") || parsed.Option("--students");
+  if ((!examSession || records) && (!parsed.Option("--folder") || !parsed.Option("--students"))) {
+    throw UsageError("lab setup needs --folder DIR and --students PLAIN, or --exam-session");
   }
   if (::geteuid() != 0) throw FileError("lab setup must be run as root");
+  if (examSession) {
+    ExamSessionDefault(*examSession,
+                       parsed.Option("--accounts-folder").value_or(kAccountsServiceUsers), out);
+    if (!records) return 0;
+  }
   if (sodium_init() < 0) throw Error("the cryptography library could not start");
   const std::filesystem::path folder = std::filesystem::absolute(*parsed.Option("--folder"));
   const std::string group = parsed.Option("--group").value_or("examora");

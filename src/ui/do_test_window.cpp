@@ -6,10 +6,14 @@
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QKeyEvent>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <unistd.h>
+
+#include "app/exam_session.h"
 #include "common/numtext.h"
 #include "platform/window_probe.h"
 #include "results/journal.h"
@@ -43,7 +47,12 @@ DoTest::DoTest(AppContext& app, std::string testFolderName, QWidget* parent)
   model_->onBuildBars = [this] { ShowWindowState(); };
   model_->onEndtheTest = [this] { ShowEndScreen(); };
   probe_ = std::make_unique<X11WindowProbe>();
-  model_->spreadsheetOpen = [this] { return probe_->SpreadsheetOpen(); };
+  // In the exam session the display holds this program alone; a spreadsheet the student opens
+  // in a second session beside it shows up among their processes.
+  const bool examSession = InExamSession(app.env);
+  model_->spreadsheetOpen = [this, examSession] {
+    return probe_->SpreadsheetOpen() || (examSession && UserRunsSpreadsheet("/proc", ::getuid()));
+  };
   BuildControls();
 }
 
@@ -438,14 +447,25 @@ void DoTest::ListRecent_Click(int row) {
 
 void DoTest::cmdConvert_Click() {
   // The program's own unit converter stands in for the web folder's converter program.
-  if (!converter_) converter_ = std::make_unique<UnitConverter>();
+  if (!converter_) converter_ = Companion(std::make_unique<UnitConverter>());
   converter_->show();
   converter_->raise();
 }
 
 void DoTest::cmdInfo_Click() {
-  if (!info_) info_ = std::make_unique<frm_Info>(app_);
+  if (!info_) info_ = Companion(std::make_unique<frm_Info>(app_));
   info_->show();
+}
+
+template <typename Window>
+std::unique_ptr<Window> DoTest::Companion(std::unique_ptr<Window> window) {
+  if (!InExamSession(app_.env)) return window;
+  // With no title bar and no task switching a companion must stay above the test window, as
+  // its dialog, and close with Escape; otherwise nothing would lead back to the test.
+  window->setParent(this, Qt::Dialog);
+  auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), window.get());
+  connect(close, &QShortcut::activated, window.get(), &QWidget::close);
+  return window;
 }
 
 bool DoTest::eventFilter(QObject* watched, QEvent* event) {

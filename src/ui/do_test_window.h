@@ -85,6 +85,9 @@ class DoTest : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // A window the test window opens beside itself, fitted to the session it runs in.
+  template <typename Window>
+  std::unique_ptr<Window> Companion(std::unique_ptr<Window> window);
   void BuildControls();
   void ApplyDoTestAccessibility();
   QGroupBox* BuildNumericPanel();

@@ -4,13 +4,16 @@
 #include <iostream>
 #include <set>
 
+#include "app/exam_session.h"
 #include "app/help_text.h"
 #include "app/module_examora.h"
 #include "common/error.h"
 #include "platform/environment.h"
+#include "ui/drill.h"
 #include "ui/login_window.h"
 #include "ui/page_fetcher.h"
 #include "ui/qt_prompter.h"
+#include "ui/screen_fit.h"
 
 namespace {
 
@@ -68,7 +71,8 @@ int TerminalOnly(std::vector<std::string> args, const examora::Environment& env)
   const auto print = std::find(args.begin(), args.end(), "--print-settings");
   const bool printing = print != args.end();
   if (printing) args.erase(print);
-  const auto settings = examora::LoadDeploymentSettings(args, env);
+  auto settings = examora::LoadDeploymentSettings(args, env);
+  examora::ApplyExamSession(settings, env);
   RefuseUnknown(args);
   if (!printing && !HasDisplay(args, env)) {
     std::cerr << "examora: no display to show the windows on (DISPLAY is not set); run it in a "
@@ -105,10 +109,13 @@ int main(int argc, char** argv) {
   examora::DeploymentSettings settings;
   try {
     settings = examora::LoadDeploymentSettings(args, env);
+    examora::ApplyExamSession(settings, env);
   } catch (const examora::Error& e) {
     return UsageMistake(e.what());
   }
-  examora::QtPrompter prompter;
+  const bool examSession = examora::InExamSession(env);
+  examora::SetWindowsFillScreen(examSession);
+  examora::QtPrompter prompter(nullptr, examSession);
   if (!settings.problems.empty()) {
     // The program goes on with the other values; the problems are said where an administrator
     // starting it from a terminal sees them, and in a box for whoever sits in front of it.
@@ -126,6 +133,10 @@ int main(int argc, char** argv) {
   examora::PageFetcher fetcher;
   examora::AppContext app{m, settings, env, clock, random, prompter, fetcher};
   examora::Login login(app);
+  // For the session tests only: no keyboard reaches a headless kiosk compositor.
+  if (auto drill = env.Variable("EXAMORA_DRILL"); drill && !drill->empty()) {
+    examora::StartDrill(*drill);
+  }
   login.Form_Load();
   return QApplication::exec();
 }

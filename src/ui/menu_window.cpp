@@ -13,6 +13,7 @@
 #include "ui/marks_window.h"
 #include "ui/qtext.h"
 #include "ui/reports_window.h"
+#include "ui/screen_fit.h"
 #include "ui/sittings_window.h"
 
 namespace examora {
@@ -71,23 +72,25 @@ Menu::Menu(AppContext& app, QWidget* parent)
     if (!encrypt_) {
       encrypt_ = std::make_unique<Encrypt>(app_);
       encrypt_->SetOnDone([this] { show(); });
+      CloseOnEscapeWhenFilling(*encrypt_);
     }
     encrypt_->show();
   });
   connect(cmdMarks_, &QPushButton::clicked, this, [this] {
-    if (!marks_) marks_ = std::make_unique<Marks>(app_);
+    if (!marks_) CloseOnEscapeWhenFilling(*(marks_ = std::make_unique<Marks>(app_)));
     marks_->show();
   });
   connect(cmdReports_, &QPushButton::clicked, this, [this] {
-    if (!reports_) reports_ = std::make_unique<frm_Reports>(app_);
+    if (!reports_) CloseOnEscapeWhenFilling(*(reports_ = std::make_unique<frm_Reports>(app_)));
     reports_->show();
   });
   connect(cmdSittings_, &QPushButton::clicked, this, [this] {
-    if (!sittings_) sittings_ = std::make_unique<frm_Sittings>(app_);
+    if (!sittings_) CloseOnEscapeWhenFilling(*(sittings_ = std::make_unique<frm_Sittings>(app_)));
     sittings_->cmdRefresh_Click();
     sittings_->show();
   });
   ApplyAccessibility(*this, MenuControls());
+  CloseOnEscapeWhenFilling(*this);  // back to the sign-in window
   tmrRefresh_.SetEnabled(true);
   Refresh();
 }

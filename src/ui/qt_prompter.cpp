@@ -1,5 +1,6 @@
 #include "ui/qt_prompter.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -92,10 +93,26 @@ void MakeRoomForTitle(QMessageBox& box) {
 
 }  // namespace
 
+QFileDialog::Options QtPrompter::FileDialogOptions() const {
+  // A desktop's own file dialog may be another program, with its own ways out.
+  return examSession_ ? QFileDialog::DontUseNativeDialog : QFileDialog::Options();
+}
+
+QWidget* QtPrompter::Owner() const {
+  if (parent_ || !examSession_) return parent_;
+  if (QWidget* active = QApplication::activeWindow()) return active;
+  // Without keyboard focus there is no active window: the window shown on top is the one.
+  QWidget* owner = nullptr;
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window->isVisible() && window->windowType() == Qt::Window) owner = window;
+  }
+  return owner;
+}
+
 MessageAnswer QtPrompter::ShowMessage(const std::string& title, const std::string& text,
                                       MessageButtons buttons, MessageIcon icon,
                                       std::optional<MessageAnswer> defaultButton) {
-  QMessageBox box(IconOf(icon), ToQString(title), ShownText(text), ButtonsOf(buttons), parent_);
+  QMessageBox box(IconOf(icon), ToQString(title), ShownText(text), ButtonsOf(buttons), Owner());
   if (defaultButton) box.setDefaultButton(ButtonOf(*defaultButton));
   MakeRoomForTitle(box);
   const int pressed = box.exec();
@@ -107,7 +124,7 @@ MessageAnswer QtPrompter::ShowMessage(const std::string& title, const std::strin
 std::optional<std::string> QtPrompter::AskInput(const std::string& title, const std::string& prompt,
                                                 const std::string& initial) {
   bool ok = false;
-  const QString text = QInputDialog::getText(parent_, ToQString(title), ShownText(prompt),
+  const QString text = QInputDialog::getText(Owner(), ToQString(title), ShownText(prompt),
                                              QLineEdit::Normal, ToQString(initial), &ok);
   if (!ok) return std::nullopt;
   return FromQString(text);
@@ -116,7 +133,7 @@ std::optional<std::string> QtPrompter::AskInput(const std::string& title, const 
 std::optional<std::string> QtPrompter::AskSecret(const std::string& title,
                                                  const std::string& prompt) {
   bool ok = false;
-  const QString text = QInputDialog::getText(parent_, ToQString(title), ShownText(prompt),
+  const QString text = QInputDialog::getText(Owner(), ToQString(title), ShownText(prompt),
                                              QLineEdit::Password, QString(), &ok);
   if (!ok) return std::nullopt;
   return FromQString(text);
@@ -124,8 +141,8 @@ std::optional<std::string> QtPrompter::AskSecret(const std::string& title,
 
 std::optional<std::string> QtPrompter::ChooseOpenFile(const std::string& title,
                                                       const std::string& filter) {
-  const QString name =
-      QFileDialog::getOpenFileName(parent_, ToQString(title), QString(), ToQString(filter));
+  const QString name = QFileDialog::getOpenFileName(
+      Owner(), ToQString(title), QString(), ToQString(filter), nullptr, FileDialogOptions());
   if (name.isEmpty()) return std::nullopt;
   return name.toStdString();  // native paths stay in the system's encoding (UTF-8)
 }
@@ -133,9 +150,10 @@ std::optional<std::string> QtPrompter::ChooseOpenFile(const std::string& title,
 std::optional<std::string> QtPrompter::ChooseSaveFile(const std::string& title,
                                                       const std::string& filter,
                                                       const std::string& suggested) {
-  QFileDialog dialog(parent_, ToQString(title), QString::fromStdString(suggested),
+  QFileDialog dialog(Owner(), ToQString(title), QString::fromStdString(suggested),
                      ToQString(filter));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setOptions(FileDialogOptions());
   // A name typed without the filter's extension gets it before the dialog asks whether to
   // replace a file of that name.
   const QRegularExpressionMatch pattern =

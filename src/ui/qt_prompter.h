@@ -1,6 +1,8 @@
 // Real dialogs for the core's prompter seam.
 #pragma once
 
+#include <QFileDialog>
+
 #include "common/prompter.h"
 
 class QWidget;
@@ -9,7 +11,10 @@ namespace examora {
 
 class QtPrompter : public Prompter {
  public:
-  explicit QtPrompter(QWidget* parent = nullptr) : parent_(parent) {}
+  /// In the exam session (`examSession`) every dialog belongs to the active window, so the
+  /// compositor keeps it above that window, and file dialogs are Qt's own.
+  explicit QtPrompter(QWidget* parent = nullptr, bool examSession = false)
+      : parent_(parent), examSession_(examSession) {}
 
  protected:
   MessageAnswer ShowMessage(const std::string& title, const std::string& text,
@@ -25,7 +30,10 @@ class QtPrompter : public Prompter {
                                             const std::string& suggested) override;
 
  private:
+  QWidget* Owner() const;
+  QFlags<QFileDialog::Option> FileDialogOptions() const;
   QWidget* parent_;
+  bool examSession_;
 };
 
 }  // namespace examora

@@ -15,6 +15,7 @@
 #include "ui/accessibility.h"
 #include "ui/browser_load_window.h"
 #include "ui/qtext.h"
+#include "ui/screen_fit.h"
 
 namespace examora {
 namespace {
@@ -169,7 +170,15 @@ void Test::PlaceControls() {
   place(img_connect_, 740, 424, 40, 40);
   place(Image1_, 790, 424, 50, 50);
   place(cmdQuit_, 790, 516, 90, 30);
-  setFixedSize(static_cast<int>(kWidth * scale), static_cast<int>(kHeight * scale));
+  const QSize size(static_cast<int>(kWidth * scale), static_cast<int>(kHeight * scale));
+  if (WindowsFillScreen()) {
+    // A fixed size would keep the window from filling the screen (the compositor takes a
+    // window that cannot grow for a dialog).
+    setMinimumSize(size);
+    FitToScreen(*this, size);
+  } else {
+    setFixedSize(size);
+  }
 }
 
 Test::~Test() = default;
