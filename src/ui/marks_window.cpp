@@ -73,7 +73,7 @@ Marks::Marks(AppContext& app, QWidget* parent)
   List1_ = new QListWidget(this);
   List1_->setObjectName(QStringLiteral("List1"));
   grid->addWidget(List1_, 2, 1);
-  report_ = new ReportPanel(app.fetcher, app.prompter, app.opener, this);
+  report_ = new ReportPanel(app.fetcher, app.prompter, app.opener, app.env, this);
   report_->setObjectName(QStringLiteral("pnlReport"));
   grid->addWidget(report_, 0, 2, 3, 1);
   report_->setMinimumWidth(Twips(3000));  // a report page stays readable on a small screen

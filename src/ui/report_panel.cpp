@@ -10,6 +10,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/exam_session.h"
 #include "common/error.h"
 #include "reports/report_preview.h"
 #include "ui/browser_panel.h"
@@ -22,8 +23,11 @@ bool DesktopUrlOpener::Open(const std::string& url) {
 }
 
 ReportPanel::ReportPanel(PageFetcher& fetcher, Prompter& prompter, UrlOpener* opener,
-                         QWidget* parent)
-    : QWidget(parent), prompter_(prompter), opener_(opener ? *opener : desktop_) {
+                         const Environment& env, QWidget* parent)
+    : QWidget(parent),
+      prompter_(prompter),
+      opener_(opener ? *opener : desktop_),
+      refusal_(SystemOpenerRefusal(env)) {
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(0, 0, 0, 0);
   auto* row = new QHBoxLayout;
@@ -36,6 +40,7 @@ ReportPanel::ReportPanel(PageFetcher& fetcher, Prompter& prompter, UrlOpener* op
   cmdOpenInBrowser_->setEnabled(false);
   row->addWidget(lblPreviewNote_, 1);
   row->addWidget(cmdOpenInBrowser_);
+  cmdOpenInBrowser_->setVisible(!refusal_);
   views_ = new QStackedWidget(this);
   column->addWidget(views_, 1);
   txtReport_ = new QPlainTextEdit(this);
@@ -78,6 +83,10 @@ void ReportPanel::Show(const std::filesystem::path& folder, const std::string& n
 
 void ReportPanel::cmdOpenInBrowser_Click() {
   if (page_.empty()) return;
+  if (refusal_) {
+    prompter_.Message("Reports", *refusal_, MessageButtons::Ok, MessageIcon::Warning);
+    return;
+  }
   const QUrl url = QUrl::fromLocalFile(QString::fromStdString(page_.string()));
   if (!opener_.Open(url.toString(QUrl::FullyEncoded).toStdString())) {
     prompter_.Message("Reports", kNotOpenedInBrowser, MessageButtons::Ok, MessageIcon::Warning);

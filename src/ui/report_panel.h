@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include <QWidget>
@@ -19,6 +20,7 @@ class QStackedWidget;
 namespace examora {
 
 class BrowserPanel;
+class Environment;
 class PageFetcher;
 
 /// Opens addresses with QDesktopServices (xdg-open on Linux).
@@ -30,7 +32,8 @@ class DesktopUrlOpener : public UrlOpener {
 class ReportPanel : public QWidget {
  public:
   /// `opener` null: the desktop's.
-  ReportPanel(PageFetcher& fetcher, Prompter& prompter, UrlOpener* opener,
+  /// In the exam session (`env`) no page is handed to another program: the button is hidden.
+  ReportPanel(PageFetcher& fetcher, Prompter& prompter, UrlOpener* opener, const Environment& env,
               QWidget* parent = nullptr);
 
   /// Shows the report `name` of the native folder, or says why it cannot.
@@ -44,6 +47,7 @@ class ReportPanel : public QWidget {
   Prompter& prompter_;
   UrlOpener& opener_;
   DesktopUrlOpener desktop_;
+  std::optional<std::string> refusal_;  // why no page may leave the program here
   std::filesystem::path page_;
   QLabel* lblPreviewNote_;
   QPushButton* cmdOpenInBrowser_;

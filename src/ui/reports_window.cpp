@@ -71,7 +71,7 @@ frm_Reports::frm_Reports(AppContext& app, QWidget* parent)
   List1_ = new QListWidget(this);
   List1_->setObjectName(QStringLiteral("List1"));
   grid->addWidget(List1_, 4, 0, 1, 4);
-  report_ = new ReportPanel(app.fetcher, app.prompter, app.opener, this);
+  report_ = new ReportPanel(app.fetcher, app.prompter, app.opener, app.env, this);
   report_->setObjectName(QStringLiteral("pnlReport"));
   grid->addWidget(report_, 0, 4, 5, 1);
   report_->setMinimumWidth(Twips(3000));  // a report page stays readable on a small screen

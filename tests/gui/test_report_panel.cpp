@@ -108,5 +108,22 @@ TEST(ReportPanel, APageIsAQuickLookAndOpensWholeInTheDesktopBrowser) {
   EXPECT_EQ(lab.prompter.prompts()[0].text, "The report could not be opened in the browser here.");
 }
 
+// In the locked exam session no report leaves the program, whatever the window is asked.
+TEST(ReportPanel, TheExamSessionOpensNoBrowser) {
+  for (const bool session : {true, false}) {
+    Lab lab;
+    if (session) lab.env.variables["EXAMORA_EXAM_SESSION"] = "1";
+    WriteFileAtomically(lab.results / "masterfile5.htm", "<p>Available Tests: 2</p>");
+    frm_Reports window(lab.app);
+    window.show();
+    QTest::mouseClick(window.findChild<QPushButton*>("cmdReport5"), Qt::LeftButton);
+    auto* open = window.findChild<QPushButton*>("cmdOpenInBrowser");
+    EXPECT_EQ(open->isVisible(), !session);
+    QMetaObject::invokeMethod(open, "click");
+    EXPECT_EQ(lab.opener.opened.size(), session ? 0u : 1u);
+    EXPECT_EQ(lab.prompter.prompts().size(), session ? 1u : 0u);
+  }
+}
+
 }  // namespace
 }  // namespace examora
