@@ -83,7 +83,8 @@ constexpr CommandInfo kCommands[] = {
      "last)",
      StudentsCommand},
     {"results",
-     "rebuild|split|sort|reports --folder DIR [--students FILE] [--testlist FILE] | "
+     "rebuild|split|sort|reports|all|create-missing --folder DIR [--students FILE] "
+     "[--testlist FILE] | "
      "stats TESTNUMBER --folder DIR [--test FILE] [--testlist FILE] | recover [--folder DIR]",
      "the result file processor's steps on a results folder, printing the lines its window logs",
      ResultsCommand},

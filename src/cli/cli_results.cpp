@@ -88,14 +88,34 @@ int Stats(const Setup& s, std::ostream& out) {
   return 0;
 }
 
+// The year's four steps in one run: the split and the sort use the rebuilt lines as they are,
+// and the master file is read back only by the reports.
+void AllSteps(const Setup& s, std::ostream& out, std::ostream& err) {
+  const std::vector<StudentRow> students = ReadStudents(s, err, true);
+  const std::vector<std::string> numbers = StudentNumbers(students);
+  ResultProcessor processor(s.folder, s.testList);
+  Print(out, processor.RebuildMaster(numbers));
+  Print(out, processor.BuildTestRecords());
+  Print(out, processor.ByDate(numbers));
+  Print(out, SortSN(s.folder, students, processor.Tests()));
+}
+
+bool KnownStep(const std::string& step) {
+  for (const char* known :
+       {"rebuild", "split", "sort", "reports", "all", "create-missing", "stats", "recover"}) {
+    if (step == known) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int ResultsCommand(const CommandArgs& args, std::istream&, std::ostream& out, std::ostream& err) {
   const std::string step = args.size() > 1 ? args[1] : "";
   // Checked first: without a step there are no arguments left to name in a message.
-  if (step != "rebuild" && step != "split" && step != "sort" && step != "reports" &&
-      step != "stats" && step != "recover") {
-    throw UsageError("results takes rebuild, split, sort, reports, stats or recover");
+  if (!KnownStep(step)) {
+    throw UsageError(
+        "results takes rebuild, split, sort, reports, all, create-missing, stats or recover");
   }
   CommandArgs rest(args.begin() + 1, args.end());
   rest[0] = "results " + step;
@@ -111,6 +131,10 @@ int ResultsCommand(const CommandArgs& args, std::istream&, std::ostream& out, st
     Print(out, processor.ByDate(StudentNumbers(ReadStudents(s, err, true))));
   } else if (step == "reports") {
     Print(out, SortSN(s.folder, ReadStudents(s, err, false), OptionalTestList(s)));
+  } else if (step == "all") {
+    AllSteps(s, out, err);
+  } else if (step == "create-missing") {
+    Print(out, processor.CreateMissingStudentRecords(StudentNumbers(ReadStudents(s, err, true))));
   } else {
     return Stats(s, out);
   }
