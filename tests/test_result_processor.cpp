@@ -1,6 +1,7 @@
 #include "reports/result_processor.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "common/error.h"
 #include "platform/files.h"
@@ -229,6 +230,24 @@ TEST(ResultProcessor, WhatTheRebuildWritesTheNextStepsRead) {
             "= 999");
   f.Put("1.txt", file + "x");
   EXPECT_THROW(f.processor.RebuildMaster({"1"}), FileError);
+}
+
+TEST(WriteFileIfChanged, LeavesAFileWithTheSameBytesAloneAndWritesAnyOther) {
+  testing::TempDir dir;
+  const auto path = dir / "f.txt";
+  EXPECT_TRUE(WriteFileIfChanged(path, "abc"));
+  const auto inode = [&] {
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st.st_ino;
+  };
+  const auto first = inode();
+  EXPECT_FALSE(WriteFileIfChanged(path, "abc"));  // the call made twice
+  EXPECT_EQ(inode(), first);
+  EXPECT_TRUE(WriteFileIfChanged(path, "abd"));  // same size, other bytes
+  EXPECT_EQ(ReadFileBytes(path), "abd");
+  EXPECT_TRUE(WriteFileIfChanged(path, "ab"));
+  EXPECT_EQ(ReadFileBytes(path), "ab");
 }
 
 TEST(ResultFolder, WindowsStylePathsShowAsTypedAndMapToTheDriveFolder) {

@@ -82,13 +82,20 @@ std::string RecordProblem(std::string_view line) {
   return {};
 }
 
+std::vector<bool> SoundRecords(const std::vector<std::string>& lines) {
+  std::vector<bool> sound(lines.size());
+  for (std::size_t i = 0; i < lines.size(); ++i) sound[i] = RecordProblem(lines[i]).empty();
+  return sound;
+}
+
 std::vector<std::string> DamagedRecordLog(const std::vector<std::string>& lines,
-                                          const std::string& where, std::size_t shown) {
+                                          const std::vector<bool>& sound, const std::string& where,
+                                          std::size_t shown) {
   std::vector<std::string> log;
   std::size_t damaged = 0;
   for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (sound[i] || ++damaged > shown) continue;
     const std::string problem = RecordProblem(lines[i]);
-    if (problem.empty() || ++damaged > shown) continue;
     // A damaged line may be anything: only its start is shown.
     const std::string start = lines[i].substr(0, 40) + (lines[i].size() > 40 ? "..." : "");
     log.push_back("Damaged record left out, " + where + " line " + std::to_string(i + 1) + " (" +
@@ -151,8 +158,9 @@ std::vector<std::string> ResultFileLines(std::string_view bytes) {
 void AppendRecordLines(std::string_view bytes, std::vector<std::string>& records) {
   std::size_t start = 0;
   while (start < bytes.size()) {
-    std::size_t end = bytes.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) end = bytes.size();
+    // A plain scan: find_first_of would search the two line ends once for every byte.
+    std::size_t end = start;
+    while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
     std::string_view line = bytes.substr(start, end - start);
     while (!line.empty() && line.front() == ' ') line.remove_prefix(1);
     while (!line.empty() && line.back() == ' ') line.remove_suffix(1);

@@ -24,10 +24,15 @@ bool IsTestNumber(std::string_view text);
 /// listed and counts nowhere.
 std::string RecordProblem(std::string_view line);
 
-/// Log lines naming the damaged records among `lines` (1-based line numbers in `where`), at most
-/// `shown` of them and then how many more; nothing when all are sound.
+/// Whether each line is a sound record (RecordProblem says nothing).
+std::vector<bool> SoundRecords(const std::vector<std::string>& lines);
+
+/// Log lines naming the damaged records among `lines` (`sound` from SoundRecords; 1-based line
+/// numbers in `where`), at most `shown` of them and then how many more; nothing when all are
+/// sound.
 std::vector<std::string> DamagedRecordLog(const std::vector<std::string>& lines,
-                                          const std::string& where, std::size_t shown = 20);
+                                          const std::vector<bool>& sound, const std::string& where,
+                                          std::size_t shown = 20);
 
 /// Date and time of a record as one number yyyymmddhhnn, from the digits at their fixed
 /// places (year, month, day, hour, minute). Missing or non-digit characters end the number

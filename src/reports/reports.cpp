@@ -132,11 +132,8 @@ MarkTable BuildMarkTable(const std::vector<std::string>& masterLines,
                          const std::vector<ReportStudent>& students,
                          const std::vector<TestIdEntry>& tests) {
   MarkTable table;
-  std::vector<bool> sound(masterLines.size());
-  for (std::size_t i = 0; i < masterLines.size(); ++i) {
-    sound[i] = RecordProblem(masterLines[i]).empty();
-    table.summary.damaged += sound[i] ? 0 : 1;
-  }
+  const std::vector<bool> sound = SoundRecords(masterLines);
+  table.summary.damaged = static_cast<int>(std::count(sound.begin(), sound.end(), false));
   table.columns = Columns(masterLines, sound, tests);
   std::unordered_map<std::string, std::size_t> column, row;
   for (std::size_t c = 0; c < table.columns.size(); ++c) column[table.columns[c].number] = c;
@@ -192,11 +189,12 @@ std::vector<std::string> SortSN(const ResultFolder& folder,
   AppendRecordLines(ReadFileBytes(folder.Native("masterfile.txt"), kMaxMasterBytes), lines);
   const ReportSet set = BuildReports(lines, students, tests);
   std::filesystem::create_directories(folder.Native("css\\images"));
-  WriteFileAtomically(folder.Native("css\\results.css"), ResultsStyleSheet());
+  // The style sheet and the pictures seldom change: rewritten only when they do.
+  WriteFileIfChanged(folder.Native("css\\results.css"), ResultsStyleSheet());
   for (const auto& test : set.columns) {
     const std::string text = test.name.empty() ? test.number : test.name;
-    WriteFileAtomically(folder.Native("css\\images\\" + test.number + ".PNG"),
-                        EncodePng(HeadingImage(text)));
+    WriteFileIfChanged(folder.Native("css\\images\\" + test.number + ".PNG"),
+                       EncodePng(HeadingImage(text)));
   }
   WriteFileAtomically(folder.Native("masterfile2.txt"), set.byStudentNumber);
   WriteFileAtomically(folder.Native("masterfile3.txt"), set.bySurname);
@@ -205,7 +203,8 @@ std::vector<std::string> SortSN(const ResultFolder& folder,
   std::vector<std::string> log = {std::string(kLogRule),           "Reports written",
                                   folder.Shown("masterfile2.txt"), folder.Shown("masterfile3.txt"),
                                   folder.Shown("masterfile4.htm"), folder.Shown("masterfile5.htm")};
-  const auto damaged = DamagedRecordLog(lines, "master file (without its empty lines)");
+  const auto damaged =
+      DamagedRecordLog(lines, SoundRecords(lines), "master file (without its empty lines)");
   log.insert(log.end(), damaged.begin(), damaged.end());
   log.push_back("Total Test Events: " + std::to_string(set.summary.testEvents));
   log.push_back("Participating Students: " + std::to_string(set.summary.students));

@@ -37,6 +37,20 @@ bool IsDigits(std::string_view text) {
 
 }  // namespace
 
+bool WriteFileIfChanged(const std::filesystem::path& path, std::string_view bytes) {
+  std::error_code ec;
+  // Only a regular file of the same size is compared; anything else is written.
+  if (std::filesystem::is_regular_file(path, ec) &&
+      std::filesystem::file_size(path, ec) == bytes.size() && !ec) {
+    try {
+      if (ReadFileBytes(path, bytes.size()) == bytes) return false;
+    } catch (const FileError&) {
+    }
+  }
+  WriteFileAtomically(path, bytes);
+  return true;
+}
+
 std::string ResultFolder::Shown(std::string_view relative) const {
   std::string shown = chosenPath + std::string(relative);
   if (!chosenPath.empty() && chosenPath.back() == '/')
@@ -168,21 +182,23 @@ std::vector<std::string> ResultProcessor::BuildTestRecords() {
   for (const auto& test : tests_) log.push_back(test.number + ".txt");
   log.push_back("  ");
 
-  const auto damaged = DamagedRecordLog(masterLines_, "master file");
+  const std::vector<bool> sound = SoundRecords(masterLines_);
+  const auto damaged = DamagedRecordLog(masterLines_, sound, "master file");
   log.insert(log.end(), damaged.begin(), damaged.end());
   std::map<std::string, std::string, std::less<>> byTest;
   for (const auto& test : tests_) byTest[test.number];
-  for (const auto& line : masterLines_) {
-    if (!RecordProblem(line).empty()) continue;
-    if (auto it = byTest.find(RecordTestNumber(line)); it != byTest.end()) {
-      it->second += line + "\r\n";
+  for (std::size_t i = 0; i < masterLines_.size(); ++i) {
+    if (!sound[i]) continue;
+    const std::string_view line = masterLines_[i];
+    if (auto it = byTest.find(line.substr(0, 5)); it != byTest.end()) {
+      it->second.append(line).append("\r\n");
     }
   }
   std::filesystem::create_directories(folder_.Native("subject_files"));
   for (const auto& test : tests_) {
     log.push_back("Writing test result file " + test.number);
-    WriteFileAtomically(folder_.Native("subject_files\\" + test.number + ".txt"),
-                        byTest[test.number]);
+    WriteFileIfChanged(folder_.Native("subject_files\\" + test.number + ".txt"),
+                       byTest[test.number]);
   }
   return log;
 }
@@ -190,12 +206,18 @@ std::vector<std::string> ResultProcessor::BuildTestRecords() {
 std::vector<std::string> ResultProcessor::ByDate(const std::vector<std::string>& studentNumbers) {
   std::vector<std::string> log;
   if (masterLines_.empty()) log = RebuildMaster(studentNumbers);
-  std::vector<std::pair<long long, std::string>> keyed;
+  // Keys and places are sorted, not the lines: small pairs move fast.
+  std::vector<std::pair<long long, std::size_t>> keyed;
   keyed.reserve(masterLines_.size());
-  for (auto& line : masterLines_) keyed.emplace_back(DateTimeNum(line), std::move(line));
+  for (std::size_t i = 0; i < masterLines_.size(); ++i) {
+    keyed.emplace_back(DateTimeNum(masterLines_[i]), i);
+  }
   std::stable_sort(keyed.begin(), keyed.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (std::size_t i = 0; i < keyed.size(); ++i) masterLines_[i] = std::move(keyed[i].second);
+  std::vector<std::string> sorted;
+  sorted.reserve(masterLines_.size());
+  for (const auto& [key, i] : keyed) sorted.push_back(std::move(masterLines_[i]));
+  masterLines_ = std::move(sorted);
   log.push_back(std::string(kLogRule));
   log.push_back("Masterfile sorted by date/time order");
   WriteMaster();

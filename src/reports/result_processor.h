@@ -125,6 +125,10 @@ class ResultProcessor {
   std::vector<TestIdEntry> tests_;        // TestList 1..TestCount
 };
 
+/// WriteFileAtomically, unless the file already holds exactly these bytes (then it is left as
+/// it is and false is returned): the steps rewrite many files and seldom change most of them.
+bool WriteFileIfChanged(const std::filesystem::path& path, std::string_view bytes);
+
 /// The rule line the processor's log puts before each step.
 inline constexpr std::string_view kLogRule = "___________________________________________";
 
