@@ -30,9 +30,8 @@ bool Inside(const std::filesystem::path& path, const std::filesystem::path& fold
   return !relative.empty() && *relative.begin() != "..";
 }
 
-// The report step names a picture after each test number the records hold; one whose picture
-// would land outside the folder is a known fault of that step, kept out of the run so the
-// harness never writes elsewhere. The reports themselves are still built from such records.
+// The report step names a picture after each test number of a sound record: none may ever
+// land outside the folder.
 bool PicturesStayInside(const examora::ResultFolder& folder, const examora::ReportSet& set) {
   for (const auto& column : set.columns) {
     if (!Inside(folder.Native("css\\images\\" + column.number + ".PNG"), folder.native)) {
@@ -54,7 +53,9 @@ void Process(const examora::ResultFolder& folder, const std::filesystem::path& t
   processor.BuildTestRecords();
   processor.ByDate(numbers);
   const auto set = examora::BuildReports(processor.MasterLines(), kStudents, processor.Tests());
-  if (PicturesStayInside(folder, set)) examora::SortSN(folder, kStudents, processor.Tests());
+  // Checked before anything is written from them, so a fault never writes elsewhere.
+  if (!PicturesStayInside(folder, set)) std::abort();
+  examora::SortSN(folder, kStudents, processor.Tests());
   // The statistics read the records only for a test that asks its whole bank of three.
   examora::TestBank bank;
   bank.header.QuestionsInFile = bank.header.QuestionsToAsk = 3;
@@ -69,6 +70,7 @@ void Process(const examora::ResultFolder& folder, const std::filesystem::path& t
     examora::WriteStatsPage(folder, stats, test.name);
   }
   processor.FilesHoldingResults(numbers);
+  processor.CreateMissingStudentRecords(numbers);
   processor.AddChr13(numbers);
 }
 

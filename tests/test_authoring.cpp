@@ -24,6 +24,37 @@ std::vector<std::string> Source(std::vector<std::string> blocks) {
   return lines;
 }
 
+TEST(Authoring, LinesAfterTheMarkerAreDroppedFromTheSourceAndNotesKeptInABackup) {
+  TempDir dir;
+  const std::string bank =
+      "1\r\nB\r\nTitle: B\r\nC\r\nPassMark: 1\r\nd\r\nv\r\n"
+      "----------\r\nQ\r\n\r\n*** END OF FILE ***\r\n";
+  struct Row {
+    std::string after, message;
+    bool backup;
+  };
+  const std::vector<Row> rows = {
+      {"", "", false},
+      {"\r\n  \r\n", "2 extra blank lines removed from txt file.", false},
+      {"notes\r\n\r\n",
+       "2 extra blank lines removed from txt file.\r\nNot all of them were "
+       "blank: the file as it was is kept in \"b.txt.bak\".",
+       true}};
+  for (const Row& row : rows) {
+    WriteFileAtomically(dir / "b.txt", bank + row.after);
+    const CleanedSource cleaned = CleanUpSource(SplitLines(bank + row.after));
+    EXPECT_EQ(DropLinesAfterEnd(dir / "b.txt", cleaned), row.message);
+    EXPECT_EQ(ReadFileBytes(dir / "b.txt"), bank);
+    EXPECT_EQ(std::filesystem::exists(dir / "b.txt.bak"), row.backup);
+  }
+  EXPECT_EQ(ReadFileBytes(dir / "b.txt.bak"), bank + "notes\r\n\r\n");
+  WriteFileAtomically(dir / "b.txt", bank + "more\r\n");  // a second time: the first backup stays
+  EXPECT_NE(DropLinesAfterEnd(dir / "b.txt", CleanUpSource(SplitLines(bank + "more\r\n")))
+                .find("\"b.txt.bak2\""),
+            std::string::npos);
+  EXPECT_EQ(ReadFileBytes(dir / "b.txt.bak"), bank + "notes\r\n\r\n");
+}
+
 TEST(Authoring, CleanUpDropsLinesAfterTheEndMarker) {
   auto lines = Source({"----------", "Q", ""});
   lines.insert(lines.end(), {"", "", ""});

@@ -268,14 +268,18 @@ TEST(CliTests, AuthorWritesATestThatShowAndCheckRead) {
             "5 sittings, 0 problems\n");
 }
 
-TEST(CliTests, AuthorKeepsNotesAfterTheMarkerAndRefusesImpossibleSittings) {
+TEST(CliTests, AuthorDropsNotesAfterTheMarkerKeepingABackupAndRefusesImpossibleSittings) {
   TempDir dir;
   const std::string withNotes = std::string(kSource) + "my notes\r\n";
   WriteFileAtomically(dir / "pumps.txt", withNotes);
   const CliRun kept = Cli({"author", (dir / "pumps.txt").string()});
   EXPECT_EQ(kept.code, 0);
-  EXPECT_NE(kept.out.find("1 lines after \"*** END OF FILE ***\" were ignored"), std::string::npos);
-  EXPECT_EQ(ReadFileBytes(dir / "pumps.txt"), withNotes);
+  EXPECT_NE(kept.out.find("1 extra blank lines removed from txt file.\nNot all of them were "
+                          "blank: the file as it was is kept in \"pumps.txt.bak\"."),
+            std::string::npos)
+      << kept.out;
+  EXPECT_EQ(ReadFileBytes(dir / "pumps.txt"), std::string(kSource));
+  EXPECT_EQ(ReadFileBytes(dir / "pumps.txt.bak"), withNotes);
 
   const CliRun tooMany = Cli(
       {"author", (dir / "pumps.txt").string(), "--questions", "3", "-o", (dir / "x.eqb").string()});

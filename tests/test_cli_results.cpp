@@ -67,13 +67,46 @@ TEST(CliResults, EachStepPrintsWhatTheWindowLogsAndBadFilesExitWithOne) {
   EXPECT_EQ(Results({"sort", "--folder", folder}).code, 2);  // no class list
 }
 
+TEST(CliResults, CreateMissingThenAllRunsTheFourStepsInOneGo) {
+  testing::TempDir dir;
+  const std::string folder = dir.path().string();
+  WriteFileAtomically(dir / "students.txt",
+                      "111111111,pass,Ann,Lee\r\n222222222,word,Bob,Ray\r\n\r\n");
+  WriteFileAtomically(dir / "testlist.txt", "10101 Beams\r\n");
+  const std::string ann = "10101,111111111,02/03/2010,09:00,50,2,YX,Ann Lee,\r\n";
+  WriteFileAtomically(dir / "111111111.txt", ann);
+  const std::vector<std::string> common = {"--folder",   folder,
+                                           "--students", (dir / "students.txt").string(),
+                                           "--testlist", (dir / "testlist.txt").string()};
+  const auto with = [&](std::vector<std::string> args) {
+    args.insert(args.end(), common.begin(), common.end());
+    return Results(args);
+  };
+  ResultsRun run = with({"all"});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_NE(run.err.find("examora-cli results create-missing"), std::string::npos) << run.err;
+  run = with({"create-missing"});
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_NE(run.out.find("Created " + folder + "/222222222.txt\n"), std::string::npos) << run.out;
+  EXPECT_EQ(ReadFileBytes(dir / "111111111.txt"), ann);
+  run = with({"all"});
+  ASSERT_EQ(run.code, 0) << run.err;
+  for (const char* line : {"No of test records = 1\n", "Writing test result file 10101\n",
+                           "Masterfile sorted by date/time order\n", "Available Tests: 1\n"}) {
+    EXPECT_NE(run.out.find(line), std::string::npos) << line;
+  }
+  EXPECT_EQ(ReadFileBytes(dir / "subject_files/10101.txt"), ann);
+  EXPECT_TRUE(std::filesystem::exists(dir / "masterfile5.htm"));
+}
+
 TEST(CliResults, AMissingOrUnknownStepIsAUsageMistake) {
   testing::TempDir dir;
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{}, {"bogus", "--folder", dir.path().string()}}) {
     const ResultsRun run = Results(args);
     EXPECT_EQ(run.code, 2);
-    EXPECT_NE(run.err.find("results takes rebuild, split, sort, reports, stats, recover or export"),
+    EXPECT_NE(run.err.find("results takes rebuild, split, sort, reports, all, create-missing, "
+                           "stats, recover or export"),
               std::string::npos)
         << run.err;
   }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/students.h"
 #include "platform/files.h"
 #include "test_support.h"
 
@@ -61,14 +62,47 @@ TEST(MarksModel, ActivationFillsTheBoxesAndTheButtonsRunTheWholeYear) {
   f.model.cmdSortSN();
   EXPECT_EQ(f.model.List1.back(), "Available Tests: 1");
   EXPECT_EQ(f.model.cmdMaster(5), f.results / "masterfile5.htm");
-  f.model.cmdEncrypt();  // written under the program folder; Decrypt reads the temporary copy
+  f.model.cmdEncrypt();  // written under the program folder, then read back from there
   EXPECT_EQ(f.model.Text8, "D:\\exams\\info\\data\\std_crypt.eqb");
   EXPECT_EQ(f.model.Pic3.size(), 4u);
-  ASSERT_EQ(f.prompter.prompts().size(), 1u);  // no copy in the temporary folder yet
-  fs::create_directories(f.dir / "tmp");
-  fs::copy_file(f.dir / "exams/info/data/std_crypt.eqb", f.dir / "tmp/std_crypt.eqb");
-  f.model.cmdDecrypt();
   EXPECT_EQ(f.model.Pic4.back(), "2, 222222222, word, Bob, Ray");
+  EXPECT_TRUE(f.prompter.prompts().empty());
+}
+
+TEST(MarksModel, DecryptNeverReadsAFileAnyoneCouldPlantInTheTemporaryFolder) {
+  MarksFixture f;
+  fs::create_directories(f.dir / "tmp");
+  f.m.TempFolder = (f.dir / "tmp").string() + "/";
+  WriteStudentsCrypt(f.dir / "tmp/std_crypt.eqb", {"D:\\", {{"999999999", "evil", "E", "V"}}});
+  f.model.cmdDecrypt();  // nothing written by Encrypt yet: a message, no planted rows
+  ASSERT_EQ(f.prompter.prompts().size(), 1u);
+  EXPECT_NE(f.prompter.prompts()[0].text.find("std_crypt.eqb"), std::string::npos);
+  EXPECT_TRUE(f.m.Students.rows.empty());
+  WriteStudentsCrypt(f.dir / "exams/info/data/std_crypt.eqb",
+                     {"D:\\", {{"111111111", "pass", "Ann", "Lee"}}});
+  f.model.cmdDecrypt();
+  ASSERT_EQ(f.m.Students.rows.size(), 1u);
+  EXPECT_EQ(f.m.Students.rows[0].number, "111111111");
+}
+
+TEST(MarksModel, CreateMissingTheMasterPathAndTheLinesAsRead) {
+  MarksFixture f;
+  f.Students("111111111,pass,Ann,Lee\r\n333333333,word,Cy,Ng\r\n\r\n");
+  ASSERT_TRUE(f.model.cmdReadStudID());
+  EXPECT_EQ(f.model.Pic1,
+            (std::vector<std::string>{"111111111,pass,Ann,Lee", "333333333,word,Cy,Ng", ""}));
+  EXPECT_FALSE(f.model.cmdRebuildMaster());  // 333333333 has no file yet
+  EXPECT_NE(f.prompter.prompts().back().text.find("Create missing student files"),
+            std::string::npos);
+  const std::string ann = ReadFileBytes(f.results / "111111111.txt");
+  f.model.cmdCreateMissing();
+  EXPECT_EQ(f.model.List1.back(), "Student files created = 1, already there = 1");
+  EXPECT_EQ(ReadFileBytes(f.results / "333333333.txt"), "");
+  EXPECT_EQ(ReadFileBytes(f.results / "111111111.txt"), ann);
+  EXPECT_TRUE(f.model.cmdRebuildMaster());
+  f.m.MasterFilePath.clear();
+  EXPECT_EQ(f.model.cmdMaster(1), f.results / "masterfile.txt");
+  EXPECT_EQ(f.m.MasterFilePath, f.model.txtChosenPath + "masterfile.txt");
 }
 
 TEST(MarksModel, FailuresSayWhyAndLoseNothing) {

@@ -94,6 +94,95 @@ TEST(Reports, HeadingPictureIsNineteenByTwoFiftyOneWithTheNameInk) {
             std::string(named.pixels.begin() + 19 * 240, named.pixels.begin() + 19 * 241));
 }
 
+TEST(RecordProblem, EightSoundFieldsEachEndingWithACommaOnBothSidesOfEveryLimit) {
+  const std::string name = "Ann Lee,";
+  const std::vector<std::pair<std::string, bool>> rows = {
+      {"10101,111111111,05/02/2026,10:05,90,3,YXA,Ann Lee,", true},
+      {"10101,111111111,05/02/2026,10:05,40,3,WTF,A,", true},  // every scoring code counts
+      {"10101,1,31/12/2026,23:59,,500," + std::string(500, 'Z') + ",,", true},
+      {"10101,111111111,05/02/2026,10:05,-100,2,AB," + name, true},
+      {"10101,111111111,05/02/2026,10:05,100,2,AB," + name, true},
+      {"10101,111111111,05/02/2026,10:05,-101,2,AB," + name, false},
+      {"10101,111111111,05/02/2026,10:05,101,2,AB," + name, false},
+      {"10101,111111111,05/02/2026,10:05,1e308,2,AB," + name, false},
+      {"10101,111111111,05/02/2026,10:05,inf,2,AB," + name, false},
+      {"10101,444444444,05/02/2026,10:0", false},  // cut off by a crash
+      {"10102,444444444", false},
+      {"10101,111111111,05/02/2026,10:05,90,3,YXA,Ann Lee", false},   // no final comma
+      {"10101,111111111,05/02/2026,10:05,90,3,YXA,Ann,Lee,", false},  // nine fields
+      {std::string("../../../x") + (",111111111,05/02/2026,10:05,90,3,YXA,A,"), false},
+      {std::string("1010") + (",111111111,05/02/2026,10:05,90,3,YXA,A,"), false},
+      {std::string("101011") + (",111111111,05/02/2026,10:05,90,3,YXA,A,"), false},
+      {"10101,1111111111,05/02/2026,10:05,90,3,YXA,A,", false},
+      {"10101,,05/02/2026,10:05,90,3,YXA,A,", false},
+      {"10101,111111111,32/02/2026,10:05,90,3,YXA,A,", false},
+      {"10101,111111111,05/13/2026,10:05,90,3,YXA,A,", false},
+      {"10101,111111111,05/02/2026,24:00,90,3,YXA,A,", false},
+      {"10101,111111111,05/02/2026,10:60,90,3,YXA,A,", false},
+      {"10101,111111111,05/02/2026,10:05,90,0,YXA,A,", false},
+      {"10101,111111111,05/02/2026,10:05,90,501,YXA,A,", false},
+      {"10101,111111111,05/02/2026,10:05,90,3,,A,", false},
+      {"10101,111111111,05/02/2026,10:05,90,3,YQA,A,", false},
+      {"10101,1,31/12/2026,23:59,,500," + std::string(501, 'Z') + ",,", false},
+      {"10101,1,01/01/2026,00:00,,1,Y," + std::string(1024 - 31, 'n') + ",", true},
+      {"10101,1,01/01/2026,00:00,,1,Y," + std::string(1025 - 31, 'n') + ",", false},
+      {std::string(20000, '#'), false}};
+  for (const auto& [line, sound] : rows) {
+    EXPECT_EQ(RecordProblem(line).empty(), sound) << line.substr(0, 60);
+  }
+}
+
+TEST(Reports, DamagedRecordsCountNowhereAndNameNoColumn) {
+  const std::vector<ReportStudent> students = {{"444444444", "pw", "Di", "Ng"}};
+  const std::vector<std::string> master = {"10101,444444444,05/02/2026,10:05,90,3,YYY,Di Ng,",
+                                           "10101,444444444,05/02/2026,10:0", "10102,444444444",
+                                           "10101,444444444,05/02/2026,10:05,1e308,3,YYY,Di Ng,",
+                                           "../../../x,444444444,05/02/2026,10:05,50,3,YYY,Di Ng,"};
+  const ReportSet set = BuildReports(master, students, {});
+  EXPECT_EQ(set.summary.testEvents, 1);
+  EXPECT_EQ(set.summary.damaged, 4);
+  ASSERT_EQ(set.columns.size(), 1u);
+  EXPECT_EQ(set.columns[0].number, "10101");
+  EXPECT_NE(set.studentPage.find("<th scope=\"row\">444444444</th><td>90</td></tr>"),
+            std::string::npos);
+  EXPECT_EQ(set.studentPage.find("inf"), std::string::npos);
+  EXPECT_NE(set.studentPage.find("<li>Damaged records left out (listed in masterfile2.txt): 4"),
+            std::string::npos);
+  // Listed first in the text files, nothing lost.
+  EXPECT_EQ(set.byStudentNumber.find("MASTERFILE SORTED BY STUDENT NUMBER\r\n" + master[1]), 0u);
+}
+
+TEST(Reports, HostileRecordsNeverBecomePathsNorStopTheStep) {
+  testing::TempDir dir;
+  const auto folder = dir / "res";
+  std::filesystem::create_directories(folder);
+  const std::string good = "10101,111111111,05/02/2026,10:05,90,3,YYY,Ann Lee,";
+  std::string master = good + "\r\n";
+  const std::vector<std::string> hostile = {"../../../x", "../../y", (dir / "abs").string(), "a/b",
+                                            "12/45"};
+  for (const std::string& number : hostile) {
+    master += number + ",111111111,05/02/2026,10:05,50,3,YYY,Ann Lee,\r\n";
+  }
+  std::string junk;  // 20 KB of junk in one student's file, commas and slashes among it
+  for (int i = 0; i < 20 * 1024; ++i) junk += "ab/,\x9c."[i % 6];
+  master += junk + "\r\n";
+  WriteFileAtomically(folder / "masterfile.txt", master);
+  const auto log = SortSN(NativeResultFolder(folder), {}, {{"10101", "Beams"}});
+  EXPECT_EQ(log.back(), "Available Tests: 1");
+  EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                          [](const std::string& l) { return l.starts_with("Damaged record"); }),
+            6);
+  std::vector<std::string> pictures;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(folder / "css/images")) {
+    pictures.push_back(e.path().filename().string());
+  }
+  EXPECT_EQ(pictures, std::vector<std::string>{"10101.PNG"});
+  for (const char* stray : {"x.PNG", "y.PNG", "abs.PNG", "res/css/a", "res/css/images/a"}) {
+    EXPECT_FALSE(std::filesystem::exists(dir / stray)) << stray;
+  }
+  EXPECT_TRUE(std::filesystem::exists(folder / "masterfile5.htm"));
+}
+
 TEST(Reports, SortSNWritesEveryFileBesideTheMasterFile) {
   testing::TempDir dir;
   const Sample s;

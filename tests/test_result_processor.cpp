@@ -1,6 +1,7 @@
 #include "reports/result_processor.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "common/error.h"
 #include "platform/files.h"
@@ -155,6 +156,98 @@ TEST(ResultProcessor, EmptyFilesAndTheCarriageReturnRepair) {
   EXPECT_EQ(f.Get("1.txt"), "");
   EXPECT_EQ(f.Get("4.txt"), "");
   EXPECT_EQ(f.processor.FilesHoldingResults({"1", "4"}), 0);
+}
+
+TEST(ResultProcessor, ANumberThatIsNotDigitsNeverLeadsAPathOutOfTheFolder) {
+  Folder f;
+  const auto outside =
+      f.dir.path().parent_path() / (f.dir.path().filename().string() + "-secret.txt");
+  WriteFileAtomically(outside, "secret\r\n");
+  const std::string hostile = "../" + f.dir.path().filename().string() + "-secret";
+  f.Put("111111111.txt", Rec("10101", "111111111", "01/01/2010", "08:00") + "\r\n");
+  f.Put("masterfile.txt", "kept\r\n");
+  for (const std::vector<std::string>& numbers :
+       {std::vector<std::string>{"111111111", hostile}, {"111111111", ""}, {"1234567890"}}) {
+    EXPECT_THROW(f.processor.RebuildMaster(numbers), FormatError);
+    EXPECT_THROW(f.processor.CreateEmptyStudentRecords(numbers), FormatError);
+    EXPECT_THROW(f.processor.CreateMissingStudentRecords(numbers), FormatError);
+    EXPECT_THROW(f.processor.AddChr13(numbers), FormatError);
+  }
+  EXPECT_EQ(ReadFileBytes(outside), "secret\r\n");
+  std::filesystem::remove(outside);
+  EXPECT_EQ(f.Get("masterfile.txt"), "kept\r\n");
+  EXPECT_NE(f.Get("111111111.txt"), "");  // checked before any file was emptied
+}
+
+TEST(ResultProcessor, CreateMissingMakesOnlyTheMissingFilesAndTheRebuildSaysSo) {
+  Folder f;
+  const std::string kept = Rec("10101", "111111111", "01/01/2010", "08:00") + "\r\n";
+  f.Put("111111111.txt", kept);
+  try {
+    f.processor.RebuildMaster({"111111111", "222222222"});
+    FAIL() << "rebuilt without a student file";
+  } catch (const FileError& e) {
+    EXPECT_EQ(std::string(e.what()), "Student file \"" + f.Shown("222222222.txt") +
+                                         "\" does not exist; the master file was left as it was. " +
+                                         std::string(kCreateMissingHint) + ".");
+  }
+  const auto log = f.processor.CreateMissingStudentRecords({"111111111", "222222222"});
+  EXPECT_EQ(log,
+            (std::vector<std::string>{std::string(kLogRule), "Creating missing student files...",
+                                      "Created " + f.Shown("222222222.txt"),
+                                      "Student files created = 1, already there = 1"}));
+  EXPECT_EQ(f.Get("111111111.txt"), kept);
+  EXPECT_EQ(f.Get("222222222.txt"), "");
+  EXPECT_EQ(f.processor.CreateMissingStudentRecords({"111111111", "222222222"}).back(),
+            "Student files created = 0, already there = 2");
+  EXPECT_EQ(f.processor.RebuildMaster({"111111111", "222222222"}).back(), "No of test records = 1");
+  std::filesystem::create_symlink(f.dir / "elsewhere.txt", f.dir / "333333333.txt");
+  f.processor.CreateMissingStudentRecords({"333333333"});  // a dangling link is not followed
+  EXPECT_FALSE(std::filesystem::exists(f.dir / "elsewhere.txt"));
+}
+
+TEST(ResultProcessor, WhatTheRebuildWritesTheNextStepsRead) {
+  Folder f;
+  // Over 16 MiB: a year of 2000 students with 100 records each is about 20 MiB.
+  std::string master;
+  const std::string record = Rec("10101", "111111111", "01/01/2010", "08:00") + "\r\n";
+  while (master.size() <= (std::size_t{17} << 20)) master += record;
+  f.Put("masterfile.txt", master);
+  f.Put("testlist.txt", "10101 Beams\r\n");
+  f.processor.LoadMaster();
+  EXPECT_EQ(static_cast<std::size_t>(f.processor.MasterCount()), master.size() / record.size());
+  EXPECT_EQ(f.processor.BuildTestRecords().back(), "Writing test result file 10101");
+  EXPECT_EQ(ReadFileBytes(f.dir / "subject_files/10101.txt", kMaxMasterBytes).size(),
+            master.size());
+  EXPECT_EQ(kMaxMasterBytes, kMaxStudents * kMaxStudentFileLines * (kMaxRecordBytes + 2));
+  // A student file of the most lines of the longest records is read; a byte more is refused.
+  const std::string longest = std::string(kMaxRecordBytes, 'x') + "\r\n";
+  std::string file;
+  for (std::size_t i = 0; i < kMaxStudentFileLines; ++i) file += longest;
+  f.Put("1.txt", file);
+  EXPECT_EQ(f.processor.RebuildMaster({"1"}).back(),
+            "Damaged records (kept here, counted nowhere; the split and the reports list them) "
+            "= 999");
+  f.Put("1.txt", file + "x");
+  EXPECT_THROW(f.processor.RebuildMaster({"1"}), FileError);
+}
+
+TEST(WriteFileIfChanged, LeavesAFileWithTheSameBytesAloneAndWritesAnyOther) {
+  testing::TempDir dir;
+  const auto path = dir / "f.txt";
+  EXPECT_TRUE(WriteFileIfChanged(path, "abc"));
+  const auto inode = [&] {
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st.st_ino;
+  };
+  const auto first = inode();
+  EXPECT_FALSE(WriteFileIfChanged(path, "abc"));  // the call made twice
+  EXPECT_EQ(inode(), first);
+  EXPECT_TRUE(WriteFileIfChanged(path, "abd"));  // same size, other bytes
+  EXPECT_EQ(ReadFileBytes(path), "abd");
+  EXPECT_TRUE(WriteFileIfChanged(path, "ab"));
+  EXPECT_EQ(ReadFileBytes(path), "ab");
 }
 
 TEST(ResultFolder, WindowsStylePathsShowAsTypedAndMapToTheDriveFolder) {

@@ -76,6 +76,36 @@ TEST(PlainStudents, AtMostTwoThousandStudents) {
   EXPECT_THROW(ParsePlainStudents(text + "000000000,pass,A,B\r\n\r\n", "f"), FormatError);
 }
 
+TEST(PlainStudents, AFileOverTheMostSaysHowManyItHolds) {
+  for (const int count : {2001, 4000}) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += "000000000,pass,A,B\r\n";
+    try {
+      ParsePlainStudents(text + "\r\n", "f");
+      FAIL() << count << " students taken";
+    } catch (const FormatError& e) {
+      EXPECT_EQ(std::string(e.what()),
+                "\"f\" holds " + std::to_string(count) + " students; at most 2000 are allowed");
+    }
+  }
+}
+
+TEST(StudentsCrypt, EveryRowStartsWithANineDigitNumber) {
+  TempDir dir;
+  for (const std::string& row :
+       std::vector<std::string>{"../secret,abcd,A,B", "12345678,abcd,A,B", "12345678a,abcd,A,B",
+                                "123456789,abcd,A," + std::string(240, 'n')}) {
+    WriteEncipheredFile(dir / "s.eqb", {" 2", "R:\\", "012345678,aaaa,A,B", row});
+    EXPECT_THROW(ReadStudentsCrypt(dir / "s.eqb"), FormatError) << row;
+    EXPECT_THROW(WriteStudentsCrypt(dir / "w.eqb", {"R:\\", {ParseStudentLine(row)}}), FormatError)
+        << row;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "w.eqb"));
+  const std::string longest = "123456789,abcd,A," + std::string(239, 'n');  // 256 characters
+  WriteEncipheredFile(dir / "s.eqb", {" 1", "R:\\", longest});
+  EXPECT_EQ(ReadStudentsCrypt(dir / "s.eqb").rows.at(0).lastName, std::string(239, 'n'));
+}
+
 TEST(StudentsCrypt, RoundTripsAndKeepsTheLayout) {
   TempDir dir;
   const StudentsTable table{

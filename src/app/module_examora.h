@@ -29,6 +29,7 @@ struct ModuleExamora {
   int StudentIndex = 0;            // row of the signed-in student in the students table
   StudentsTable Students;          // the class list exam sign-in checks (rows from 1)
   std::string StudentFilesFolder;  // per-student result files; ends with "\"
+  std::string MasterFilePath;      // the master file of all attempts, as last shown or rebuilt
   std::string TempFolder;          // where downloaded tests are stored
   std::string SittingFileName;     // file name of the current sitting's downloaded test
   bool ContinueAllowed = false;    // the chosen test may be continued after an interruption

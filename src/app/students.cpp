@@ -22,7 +22,11 @@ bool IsStudentNumber(std::string_view text) {
 
 // Says what is wrong with a student line, or "" when it has the layout the table needs.
 std::string LineProblem(std::string_view line) {
+  // The number names the student's result file: nothing else may ever lead that path.
   if (!IsStudentNumber(line.substr(0, 9))) return "does not start with a 9-digit student number";
+  if (line.size() > kMaxStudentLineBytes) {
+    return "is longer than " + std::to_string(kMaxStudentLineBytes) + " characters";
+  }
   if (line.size() < 14 || line[9] != ',') {
     return "needs a comma and a 4-character password after the student number";
   }
@@ -69,9 +73,12 @@ PlainStudentsFile ParsePlainStudents(std::string_view text, const std::string& n
       throw FormatError("\"" + name + "\" line " + std::to_string(i + 1) + ": " + problem);
     }
     file.rows.push_back(ParseStudentLine(lines[i]));
-    CheckCount(file.rows.size(), name);
   }
+  // Counted to the end, so the message tells how many the file really holds.
+  CheckCount(file.rows.size(), name);
   file.missingEndLine = i == lines.size();
+  file.linesRead.assign(lines.begin(),
+                        lines.begin() + static_cast<std::ptrdiff_t>(std::min(i + 1, lines.size())));
   // Rows after the ending line would be dropped without a word; refuse instead.
   for (std::size_t j = i + 1; j < lines.size(); ++j) {
     if (lines[j].size() >= kShortLine) {
@@ -98,7 +105,14 @@ void WriteStudentsCrypt(const std::filesystem::path& path, const StudentsTable& 
   CheckCount(table.rows.size(), path.string());
   std::vector<std::string> values = {SpacedNumber(static_cast<double>(table.rows.size())),
                                      table.folder};
-  for (const auto& row : table.rows) values.push_back(StudentLine(row));
+  for (std::size_t i = 0; i < table.rows.size(); ++i) {
+    // What is written here must read back.
+    values.push_back(StudentLine(table.rows[i]));
+    if (const std::string problem = LineProblem(values.back()); !problem.empty()) {
+      throw FormatError("Student " + std::to_string(i + 1) + " (\"" + values.back() + "\") " +
+                        problem + "; \"" + path.string() + "\" was not written");
+    }
+  }
   WriteEncipheredFile(path, values);
 }
 
@@ -122,7 +136,13 @@ StudentsTable ReadStudentsCrypt(const std::filesystem::path& path) {
                       std::to_string(content.lines.size() - 2));
   }
   StudentsTable table{content.lines[1], {}};
-  for (std::size_t i = 0; i < n; ++i) table.rows.push_back(ParseStudentLine(content.lines[i + 2]));
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::string& line = content.lines[i + 2];
+    if (const std::string problem = LineProblem(line); !problem.empty()) {
+      throw FormatError("\"" + name + "\" line " + std::to_string(i + 3) + ": " + problem);
+    }
+    table.rows.push_back(ParseStudentLine(line));
+  }
   return table;
 }
 

@@ -18,6 +18,9 @@ inline constexpr std::string_view kStudentsCryptFileName = "std_crypt.eqb";
 /// far more likely to be the wrong file than a real class.
 inline constexpr std::size_t kMaxStudents = 2000;
 
+/// The longest student data line taken: it bounds the name that every results record carries.
+inline constexpr std::size_t kMaxStudentLineBytes = 256;
+
 /// One row of `Students`.
 struct StudentRow {
   std::string number;    // the 9-digit student number (kept as text: leading zeros matter)
@@ -43,10 +46,13 @@ std::string StudentLine(const StudentRow& row);
 
 /// Reads the plain student data file: one student a line, the list ended by a line of fewer
 /// than four characters. Throws FormatError (with the line number) for a malformed student
-/// line, more than `kMaxStudents` students, or student lines after the ending line; a file
-/// without the ending line is read whole, with `missingEndLine` set so callers can say so.
+/// line (not a 9-digit number first, or longer than kMaxStudentLineBytes), more than
+/// `kMaxStudents` students (naming how many the file holds), or student lines after the ending
+/// line; a file without the ending line is read whole, with `missingEndLine` set so callers can say
+/// so.
 struct PlainStudentsFile {
   std::vector<StudentRow> rows;
+  std::vector<std::string> linesRead;  // as read: the student lines and the short one after them
   bool missingEndLine = false;
 };
 PlainStudentsFile ReadPlainStudentsFile(const std::filesystem::path& path);
@@ -56,11 +62,13 @@ PlainStudentsFile ParsePlainStudents(std::string_view text, const std::string& n
 void WritePlainStudentsFile(const std::filesystem::path& path, const std::vector<StudentRow>& rows);
 
 /// Writes "std_crypt.eqb": the count (a number with a leading blank), the folder, one line a
-/// student, each enciphered under the fixed key. Throws FormatError over `kMaxStudents`.
+/// student, each enciphered under the fixed key. Throws FormatError over `kMaxStudents` or for
+/// a row that would not read back.
 void WriteStudentsCrypt(const std::filesystem::path& path, const StudentsTable& table);
 
 /// Reads "std_crypt.eqb". Throws FileError when it cannot be read and FormatError when it is
-/// damaged, enciphered under another key, or holds fewer rows than its count says.
+/// damaged, enciphered under another key, holds fewer rows than its count says, or holds a
+/// row laid out unlike a plain student line (a 9-digit number first).
 StudentsTable ReadStudentsCrypt(const std::filesystem::path& path);
 
 /// The 1-based row of a student number, or 0 when it is not in the table.

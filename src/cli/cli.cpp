@@ -90,7 +90,8 @@ constexpr CommandInfo kCommands[] = {
      "last)",
      StudentsCommand},
     {"results",
-     "rebuild|split|sort|reports --folder DIR [--students FILE] [--testlist FILE] | "
+     "rebuild|split|sort|reports|all|create-missing --folder DIR [--students FILE] "
+     "[--testlist FILE] | "
      "export --folder DIR --students FILE [--format moodle|csv] [-o OUT.csv] | "
      "stats TESTNUMBER --folder DIR [--test FILE] [--journal-key FILE] [--testlist FILE] | "
      "recover [--folder DIR]",

@@ -1,6 +1,9 @@
 // examora-cli results: the result file processor's steps on a folder of result files, each
 // printing the lines the `Marks` window logs.
 #include <iostream>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include "app/settings.h"
 #include "cli/cli_common.h"
@@ -123,19 +126,51 @@ int Export(const Setup& s, std::ostream& out, std::ostream& err) {
   return 0;
 }
 
+// The year's four steps in one run: the split and the sort use the rebuilt lines as they are,
+// and the master file is read back only by the reports.
+void AllSteps(const Setup& s, std::ostream& out, std::ostream& err) {
+  const std::vector<StudentRow> students = ReadStudents(s, err, true);
+  const std::vector<std::string> numbers = StudentNumbers(students);
+  ResultProcessor processor(s.folder, s.testList);
+  Print(out, processor.RebuildMaster(numbers));
+  Print(out, processor.BuildTestRecords());
+  Print(out, processor.ByDate(numbers));
+  Print(out, SortSN(s.folder, students, processor.Tests()));
+}
+
+// The steps build and drop several buffers the size of the master file in turn: kept in the
+// process rather than handed back to the system and faulted in afresh each time.
+void KeepFreedMemory() {
+#ifdef __GLIBC__
+  mallopt(M_MMAP_THRESHOLD, 256 << 20);
+  mallopt(M_TRIM_THRESHOLD, 1 << 30);
+  mallopt(M_TOP_PAD, 64 << 20);
+#endif
+}
+
+bool KnownStep(const std::string& step) {
+  for (const char* known : {"rebuild", "split", "sort", "reports", "all", "create-missing", "stats",
+                            "recover", "export"}) {
+    if (step == known) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int ResultsCommand(const CommandArgs& args, std::istream&, std::ostream& out, std::ostream& err) {
   const std::string step = args.size() > 1 ? args[1] : "";
   // Checked first: without a step there are no arguments left to name in a message.
-  if (step != "rebuild" && step != "split" && step != "sort" && step != "reports" &&
-      step != "stats" && step != "recover" && step != "export") {
-    throw UsageError("results takes rebuild, split, sort, reports, stats, recover or export");
+  if (!KnownStep(step)) {
+    throw UsageError(
+        "results takes rebuild, split, sort, reports, all, create-missing, stats, recover or "
+        "export");
   }
   CommandArgs rest(args.begin() + 1, args.end());
   rest[0] = "results " + step;
   if (step == "recover") return RecoverCommand(rest, out);
   const Setup s = Prepare(rest, step == "stats" ? 1 : 0);
+  KeepFreedMemory();
   ResultProcessor processor(s.folder, s.testList);
   if (step == "rebuild") {
     Print(out, processor.RebuildMaster(StudentNumbers(ReadStudents(s, err, true))));
@@ -148,6 +183,10 @@ int ResultsCommand(const CommandArgs& args, std::istream&, std::ostream& out, st
     return Export(s, out, err);
   } else if (step == "reports") {
     Print(out, SortSN(s.folder, ReadStudents(s, err, false), OptionalTestList(s)));
+  } else if (step == "all") {
+    AllSteps(s, out, err);
+  } else if (step == "create-missing") {
+    Print(out, processor.CreateMissingStudentRecords(StudentNumbers(ReadStudents(s, err, true))));
   } else {
     return Stats(s, out);
   }

@@ -26,14 +26,6 @@ std::vector<std::string> SourceLines(const std::filesystem::path& path) {
   return SplitLines(SourceTextToCp1252(ReadFileBytes(path)));
 }
 
-// Keeps the source's own bytes (and encoding) for the lines it keeps.
-void DropLinesAfterMarker(const std::filesystem::path& path, std::size_t keep) {
-  const auto raw = SplitLines(ReadFileBytes(path));
-  std::string text;
-  for (std::size_t i = 0; i < keep && i < raw.size(); ++i) text += raw[i] + "\r\n";
-  WriteFileAtomically(path, text);
-}
-
 }  // namespace
 
 bool IsPlainSource(const std::filesystem::path& path) {
@@ -64,19 +56,17 @@ int AuthorCommand(const CommandArgs& args, std::istream&, std::ostream& out, std
       parsed.Option("--minutes") ? NumberArgument(*parsed.Option("--minutes"), "--minutes") : 1;
   const ComputeResult computed = Compute(bank, questions, minutes);
   out << computed.message << '\n';
-  if (cleaned.extraLines > 0 && cleaned.extraAllBlank) {
+  if (cleaned.extraLines > 0) {
     // Tidying the source is a courtesy: a read-only source or a full disk must not cost the
     // teacher the test.
     try {
-      DropLinesAfterMarker(source, cleaned.lines.size());
-      out << cleaned.Notice() << '\n';
+      std::string message = DropLinesAfterEnd(source, cleaned);
+      std::erase(message, '\r');
+      out << Cp1252ToUtf8(message) << '\n';
     } catch (const FileError& e) {
-      out << "The blank lines after \"*** END OF FILE ***\" were left in the source: " << e.what()
+      out << "The lines after \"*** END OF FILE ***\" were left in the source: " << e.what()
           << '\n';
     }
-  } else if (cleaned.extraLines > 0) {
-    out << cleaned.extraLines << " lines after \"*** END OF FILE ***\" were ignored; the source "
-        << "was left as it is.\n";
   }
   if (!computed.ok) {
     err << "examora-cli: no test written: a sitting needs 1 to " << bank.header.QuestionsInFile

@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -77,16 +78,23 @@ std::string ReadFileBytes(const std::filesystem::path& path, std::size_t limit) 
   if (S_ISDIR(st.st_mode)) Fail("read", path, EISDIR);
   if (!S_ISREG(st.st_mode)) Fail("read", path, "it is not a regular file");
   if (static_cast<std::uintmax_t>(st.st_size) > limit) TooLarge(path, limit);
-  std::string bytes;
-  std::vector<char> buffer(65536);
+  // Straight into the string, sized from the file (one byte more to see it grow): reading a
+  // folder of thousands of files copies nothing through a buffer.
+  std::string bytes(static_cast<std::size_t>(st.st_size) + 1, '\0');
+  std::size_t have = 0;
   for (;;) {
-    const ssize_t got = ::read(fd.get(), buffer.data(), buffer.size());
+    if (have == bytes.size()) {
+      if (have > limit) TooLarge(path, limit);  // it grew while being read
+      bytes.resize(std::min(2 * have, limit + 1));
+    }
+    const ssize_t got = ::read(fd.get(), bytes.data() + have, bytes.size() - have);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) Fail("read", path, errno);
     if (got == 0) break;
-    bytes.append(buffer.data(), static_cast<std::size_t>(got));
-    if (bytes.size() > limit) TooLarge(path, limit);  // it grew while being read
+    have += static_cast<std::size_t>(got);
   }
+  if (have > limit) TooLarge(path, limit);
+  bytes.resize(have);
   return bytes;
 }
 
@@ -117,6 +125,15 @@ void WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
     ::unlink(temporary.c_str());
     throw;
   }
+}
+
+bool CreateFileIfMissing(const std::filesystem::path& path) {
+  // O_EXCL: a file that appears meanwhile is left alone, never emptied.
+  Descriptor fd(
+      ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, NewFileMode()));
+  if (fd.get() >= 0) return true;
+  if (errno == EEXIST) return false;
+  Fail("create", path, errno);
 }
 
 }  // namespace examora

@@ -36,4 +36,8 @@ enum class NewFile { kShared, kOwnerOnly };
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          NewFile newFile = NewFile::kShared);
 
+/// Creates the file empty unless something of that name exists (a link is not followed);
+/// returns whether it was created. Throws FileError naming the file for any other failure.
+bool CreateFileIfMissing(const std::filesystem::path& path);
+
 }  // namespace examora

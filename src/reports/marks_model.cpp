@@ -67,7 +67,7 @@ bool MarksModel::cmdReadStudID() {
     Pic2.clear();
     const auto path = settings_.Paths().ToNative(txtStudInfoText);
     const PlainStudentsFile read = ReadPlainStudentsFile(path);
-    for (const auto& row : read.rows) Pic1.push_back(StudentLine(row));
+    Pic1 = read.linesRead;
     Text3 = std::to_string(read.rows.size());
     m_.Students.rows = read.rows;
     for (std::size_t i = 0; i < read.rows.size(); ++i) {
@@ -85,10 +85,15 @@ bool MarksModel::cmdReadStudID() {
   });
 }
 
+// Where Encrypt writes the enciphered class list: the program folder's, which exam sign-in reads.
+static std::string CryptPath(const DeploymentSettings& settings) {
+  return settings.programFolder + "\\info\\data\\std_crypt.eqb";
+}
+
 void MarksModel::cmdEncrypt() {
   const bool written = Guarded([&] {
     Pic3.clear();
-    Text8 = settings_.programFolder + "\\info\\data\\std_crypt.eqb";
+    Text8 = CryptPath(settings_);
     const auto path = settings_.Paths().ToNative(Text8);
     std::filesystem::create_directories(path.parent_path());
     m_.StudentFilesFolder = txtChosenPath;
@@ -102,8 +107,8 @@ void MarksModel::cmdEncrypt() {
 void MarksModel::cmdDecrypt() {
   Guarded([&] {
     Pic4.clear();
-    const std::string temp = m_.TempFolder.empty() ? env_.TempFolder() : m_.TempFolder;
-    const StudentsTable table = ReadStudentsCrypt(std::filesystem::path(temp) / "std_crypt.eqb");
+    if (Text8.empty()) Text8 = CryptPath(settings_);
+    const StudentsTable table = ReadStudentsCrypt(settings_.Paths().ToNative(Text8));
     Pic4.push_back(SpacedNumber(static_cast<double>(table.rows.size())));
     Pic4.push_back(table.folder);
     for (std::size_t i = 0; i < table.rows.size(); ++i) {
@@ -129,6 +134,13 @@ void MarksModel::cmdCreateEmptyStudentRecords() {
   });
 }
 
+void MarksModel::cmdCreateMissing() {
+  Guarded([&] {
+    const auto lines = CurrentProcessor().CreateMissingStudentRecords(Numbers());
+    List1.insert(List1.end(), lines.begin(), lines.end());
+  });
+}
+
 bool MarksModel::cmdRebuildMaster() {
   List1.push_back(std::string(kLogRule));
   List1.push_back("Rebuilding...");
@@ -137,6 +149,7 @@ bool MarksModel::cmdRebuildMaster() {
     auto lines = CurrentProcessor().RebuildMaster(Numbers());
     List1.insert(List1.end(), lines.begin() + 2, lines.end());  // the first two are logged
     m_.StudentFilesFolder = txtChosenPath;
+    m_.MasterFilePath = CurrentProcessor().MasterFilePath();
   });
 }
 
@@ -216,6 +229,7 @@ std::optional<std::filesystem::path> MarksModel::cmdMaster(int which) {
                       MessageIcon::Warning);
     return std::nullopt;
   }
+  if (which == 1) m_.MasterFilePath = folder.Shown(kFiles[0]);
   return path;
 }
 

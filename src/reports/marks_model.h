@@ -33,9 +33,13 @@ class MarksModel {
   /// Reads the plain student data file and fills `Students`; false after a message.
   bool cmdReadStudID();
   void cmdEncrypt();
+  /// Deciphers the enciphered class list in `Text8` (the one Encrypt writes when empty): a file
+  /// only the teacher controls, never a fixed name in a temporary folder others can write.
   void cmdDecrypt();
   /// Asks first, naming how many files hold results; empties nothing when told No.
   void cmdCreateEmptyStudentRecords();
+  /// Creates the files of listed students who have none, empty; touches no existing file.
+  void cmdCreateMissing();
   /// Reads the students, then rebuilds; false after a message.
   bool cmdRebuildMaster();
   void cmdBuildTestRecords();
@@ -46,7 +50,7 @@ class MarksModel {
   /// Moodle's gradebook or for a spreadsheet (asked first, then where to save it).
   void cmdExport();
   /// `cmdMaster1` .. `cmdMaster5`: the native file to show in `WebBrowser1`, or nothing after
-  /// a message when it does not exist.
+  /// a message when it does not exist. The first also sets `MasterFilePath`.
   std::optional<std::filesystem::path> cmdMaster(int which);
 
   const ResultProcessor& Processor();

@@ -77,8 +77,13 @@ std::string ReportPage(const MarkTable& table, bool teacher) {
   page += "</tbody>\r\n</table>\r\n</div>\r\n<ul class=\"summary\">\r\n<li>Total Test Events: " +
           std::to_string(s.testEvents) +
           "</li>\r\n<li>Participating Students: " + std::to_string(s.students) +
-          "</li>\r\n<li>Available Tests: " + std::to_string(s.tests) +
-          "</li>\r\n</ul>\r\n</body>\r\n</html>\r\n";
+          "</li>\r\n<li>Available Tests: " + std::to_string(s.tests) + "</li>\r\n";
+  if (s.damaged > 0) {
+    page +=
+        "<li>Damaged records left out (listed in masterfile2.txt): " + std::to_string(s.damaged) +
+        "</li>\r\n";
+  }
+  page += "</ul>\r\n</body>\r\n</html>\r\n";
   return page;
 }
 

@@ -36,20 +36,20 @@ std::size_t Fields(std::string_view line, FieldViews& fields) {
   return count;
 }
 
-// The columns: listed tests first, then tests found only in the records, by number.
+// The columns: listed tests first, then tests found only in sound records, by number. Only a
+// five-digit number ever becomes a column, for it names the column's picture file.
 std::vector<TestIdEntry> Columns(const std::vector<std::string>& masterLines,
+                                 const std::vector<bool>& sound,
                                  const std::vector<TestIdEntry>& tests) {
   std::vector<TestIdEntry> columns;
   std::set<std::string> seen;
   for (const auto& t : tests) {
-    if (seen.insert(t.number).second) columns.push_back(t);
+    if (IsTestNumber(t.number) && seen.insert(t.number).second) columns.push_back(t);
   }
   std::set<std::string> extra;
-  for (const auto& line : masterLines) {
-    FieldViews fields;
-    const std::size_t count = Fields(line, fields);
-    const std::string number(fields[0]);
-    if (count >= 2 && !number.empty() && !seen.count(number)) extra.insert(number);
+  for (std::size_t i = 0; i < masterLines.size(); ++i) {
+    std::string number = RecordTestNumber(masterLines[i]);
+    if (sound[i] && !seen.count(number)) extra.insert(std::move(number));
   }
   for (const auto& number : extra) columns.push_back({number, ""});
   return columns;
@@ -132,7 +132,9 @@ MarkTable BuildMarkTable(const std::vector<std::string>& masterLines,
                          const std::vector<ReportStudent>& students,
                          const std::vector<TestIdEntry>& tests) {
   MarkTable table;
-  table.columns = Columns(masterLines, tests);
+  const std::vector<bool> sound = SoundRecords(masterLines);
+  table.summary.damaged = static_cast<int>(std::count(sound.begin(), sound.end(), false));
+  table.columns = Columns(masterLines, sound, tests);
   std::unordered_map<std::string, std::size_t> column, row;
   for (std::size_t c = 0; c < table.columns.size(); ++c) column[table.columns[c].number] = c;
   const auto addRow = [&](const ReportStudent& s) {
@@ -145,7 +147,8 @@ MarkTable BuildMarkTable(const std::vector<std::string>& masterLines,
   table.recordRow.assign(masterLines.size(), -1);
   for (std::size_t i = 0; i < masterLines.size(); ++i) {
     FieldViews fields;
-    if (Fields(masterLines[i], fields) < 2 || fields[0].empty()) continue;
+    if (!sound[i]) continue;  // listed first in the text files, counted nowhere
+    Fields(masterLines[i], fields);
     const std::string key = StudentKey(fields[1]);
     auto found = row.find(key);
     if (found == row.end()) {
@@ -183,31 +186,30 @@ std::vector<std::string> SortSN(const ResultFolder& folder,
                                 const std::vector<ReportStudent>& students,
                                 const std::vector<TestIdEntry>& tests) {
   std::vector<std::string> lines;
-  for (const auto& line : ResultFileLines(ReadFileBytes(folder.Native("masterfile.txt")))) {
-    std::string trimmed = Trim(line);
-    if (!trimmed.empty()) lines.push_back(std::move(trimmed));
-  }
+  AppendRecordLines(ReadFileBytes(folder.Native("masterfile.txt"), kMaxMasterBytes), lines);
   const ReportSet set = BuildReports(lines, students, tests);
   std::filesystem::create_directories(folder.Native("css\\images"));
-  WriteFileAtomically(folder.Native("css\\results.css"), ResultsStyleSheet());
+  // The style sheet and the pictures seldom change: rewritten only when they do.
+  WriteFileIfChanged(folder.Native("css\\results.css"), ResultsStyleSheet());
   for (const auto& test : set.columns) {
     const std::string text = test.name.empty() ? test.number : test.name;
-    WriteFileAtomically(folder.Native("css\\images\\" + test.number + ".PNG"),
-                        EncodePng(HeadingImage(text)));
+    WriteFileIfChanged(folder.Native("css\\images\\" + test.number + ".PNG"),
+                       EncodePng(HeadingImage(text)));
   }
   WriteFileAtomically(folder.Native("masterfile2.txt"), set.byStudentNumber);
   WriteFileAtomically(folder.Native("masterfile3.txt"), set.bySurname);
   WriteFileAtomically(folder.Native("masterfile4.htm"), set.studentPage);
   WriteFileAtomically(folder.Native("masterfile5.htm"), set.teacherPage);
-  return {std::string(kLogRule),
-          "Reports written",
-          folder.Shown("masterfile2.txt"),
-          folder.Shown("masterfile3.txt"),
-          folder.Shown("masterfile4.htm"),
-          folder.Shown("masterfile5.htm"),
-          "Total Test Events: " + std::to_string(set.summary.testEvents),
-          "Participating Students: " + std::to_string(set.summary.students),
-          "Available Tests: " + std::to_string(set.summary.tests)};
+  std::vector<std::string> log = {std::string(kLogRule),           "Reports written",
+                                  folder.Shown("masterfile2.txt"), folder.Shown("masterfile3.txt"),
+                                  folder.Shown("masterfile4.htm"), folder.Shown("masterfile5.htm")};
+  const auto damaged =
+      DamagedRecordLog(lines, SoundRecords(lines), "master file (without its empty lines)");
+  log.insert(log.end(), damaged.begin(), damaged.end());
+  log.push_back("Total Test Events: " + std::to_string(set.summary.testEvents));
+  log.push_back("Participating Students: " + std::to_string(set.summary.students));
+  log.push_back("Available Tests: " + std::to_string(set.summary.tests));
+  return log;
 }
 
 }  // namespace examora

@@ -19,6 +19,7 @@ struct ReportSummary {
   int testEvents = 0;  // records counted in the tables
   int students = 0;    // students with at least one record
   int tests = 0;       // test columns
+  int damaged = 0;     // records left out of the tables
 };
 
 /// Everything the report step writes, as file contents.
@@ -34,8 +35,8 @@ struct ReportSet {
 /// Builds the reports from the master records. Columns: the tests of `tests`, then any other
 /// test number the records hold, in number order. Rows: the students of `students`, then any
 /// other student number the records hold (named from the record). A repeated test shows the
-/// average of its marks with one decimal. Records with fewer than two fields are only listed
-/// in the text files.
+/// average of its marks with one decimal. Damaged records (RecordProblem) are only listed, first,
+/// in the text files; they count nowhere and never name a column or a picture.
 ReportSet BuildReports(const std::vector<std::string>& masterLines,
                        const std::vector<ReportStudent>& students,
                        const std::vector<TestIdEntry>& tests);

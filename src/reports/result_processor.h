@@ -12,11 +12,24 @@
 
 #include "app/students.h"
 #include "platform/paths.h"
+#include "reports/master_record.h"
 
 namespace examora {
 
 /// Longest student file the processor takes, in lines.
 inline constexpr std::size_t kMaxStudentFileLines = 999;
+
+/// Largest student file read: its most lines, each a longest record with its line end.
+inline constexpr std::size_t kMaxStudentFileBytes = kMaxStudentFileLines * (kMaxRecordBytes + 2);
+
+/// Largest master file (and so subject file) read: what the rebuild writes from the most
+/// students' largest files, so every step reads whatever the one before it wrote.
+inline constexpr std::size_t kMaxMasterBytes = kMaxStudents * kMaxStudentFileBytes;
+
+/// The stop message's hint when a listed student has no result file yet.
+inline constexpr std::string_view kCreateMissingHint =
+    "\"Create missing student files\" (examora-cli results create-missing) creates the files of "
+    "students added since, empty, and touches no other file";
 
 /// The student-files folder as `txtChosenPath` shows it and the native folder it stands for.
 struct ResultFolder {
@@ -56,11 +69,14 @@ class ResultProcessor {
 
   /// `cmdRebuildMaster`: the students' files, in the order given, become the master file
   /// (trimmed, without empty lines). Throws before touching the master file when a student
-  /// file is missing, unreadable or longer than kMaxStudentFileLines.
+  /// number is not 1 to 9 digits, or a student file is missing (naming the step that creates
+  /// it), unreadable, or over kMaxStudentFileLines or kMaxStudentFileBytes. Damaged records stay
+  /// in the master file (nothing is lost) and are counted in the log.
   std::vector<std::string> RebuildMaster(const std::vector<std::string>& studentNumbers);
 
   /// `cmdBuildTestRecords`: every test of the test list gets its subject file, rewritten with
-  /// the master lines of this run that start with its number (none before a rebuild or sort).
+  /// the sound master lines of this run that start with its number (none before a rebuild or
+  /// sort); damaged ones are listed in the log and left out.
   std::vector<std::string> BuildTestRecords();
 
   /// `cmdByDate`: the master lines (rebuilt first when there are none) in date/time order,
@@ -73,6 +89,11 @@ class ResultProcessor {
   /// `cmdCreateEmptyStudentRecords`: every student's file exists and is empty. The caller has
   /// asked for confirmation, naming FilesHoldingResults.
   void CreateEmptyStudentRecords(const std::vector<std::string>& studentNumbers);
+
+  /// Creates, empty, the file of every student who has none; an existing file is never
+  /// touched. Returns the lines logged: each file created and a count.
+  std::vector<std::string> CreateMissingStudentRecords(
+      const std::vector<std::string>& studentNumbers);
 
   /// `cmdchr13`: a line holding one carriage return is appended to every non-empty student
   /// file; returns how many were changed. All files are read before any is written.
@@ -91,7 +112,11 @@ class ResultProcessor {
   std::string MasterFilePath() const { return folder_.Shown("masterfile.txt"); }
 
  private:
-  std::vector<std::string> ReadStudentFile(const std::string& number) const;
+  /// Appends the student's records (trimmed, empty lines left out) to `records`.
+  void ReadStudentFile(const std::string& number, std::vector<std::string>& records) const;
+  /// The native path of a student's file; throws FormatError for a number that is not 1 to 9
+  /// digits, so no class-list row can lead a path out of the folder.
+  std::filesystem::path StudentFile(const std::string& number) const;
   void WriteMaster() const;
 
   ResultFolder folder_;
@@ -99,6 +124,10 @@ class ResultProcessor {
   std::vector<std::string> masterLines_;  // MasterLines 1..MasterCount, growable
   std::vector<TestIdEntry> tests_;        // TestList 1..TestCount
 };
+
+/// WriteFileAtomically, unless the file already holds exactly these bytes (then it is left as
+/// it is and false is returned): the steps rewrite many files and seldom change most of them.
+bool WriteFileIfChanged(const std::filesystem::path& path, std::string_view bytes);
 
 /// The rule line the processor's log puts before each step.
 inline constexpr std::string_view kLogRule = "___________________________________________";

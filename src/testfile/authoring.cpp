@@ -6,6 +6,7 @@
 #include "common/error.h"
 #include "common/numtext.h"
 #include "common/text.h"
+#include "platform/files.h"
 
 namespace examora {
 namespace {
@@ -62,6 +63,32 @@ CleanedSource CleanUpSource(const std::vector<std::string>& lines) {
     if (!Trim(lines[i]).empty()) cleaned.extraAllBlank = false;
   }
   return cleaned;
+}
+
+std::string DropLinesAfterEnd(const std::filesystem::path& source, const CleanedSource& cleaned) {
+  if (cleaned.extraLines == 0) return {};
+  const std::string raw = ReadFileBytes(source);
+  std::string message = cleaned.Notice();
+  if (!cleaned.extraAllBlank) {
+    std::filesystem::path backup;
+    for (int n = 1; n < 100 && backup.empty(); ++n) {
+      std::filesystem::path candidate = source;
+      candidate += n == 1 ? ".bak" : ".bak" + std::to_string(n);
+      if (CreateFileIfMissing(candidate)) backup = candidate;
+    }
+    if (backup.empty()) throw FileError("No free backup name beside \"" + source.string() + "\"");
+    WriteFileAtomically(backup, raw);
+    message += "\r\nNot all of them were blank: the file as it was is kept in \"" +
+               backup.filename().string() + "\".";
+  }
+  // The source keeps its own bytes for the lines it keeps.
+  const std::vector<std::string> rawLines = SplitLines(raw);
+  std::string text;
+  for (std::size_t i = 0; i < cleaned.lines.size() && i < rawLines.size(); ++i) {
+    text += rawLines[i] + "\r\n";
+  }
+  WriteFileAtomically(source, text);
+  return message;
 }
 
 TestBank ParseSource(const std::vector<std::string>& lines) {

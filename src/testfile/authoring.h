@@ -28,6 +28,13 @@ struct CleanedSource {
 /// FormatError when there is none or the source is longer than 5000 lines.
 CleanedSource CleanUpSource(const std::vector<std::string>& lines);
 
+/// The clean-up's rewrite: the source keeps its own bytes up to and including the end marker
+/// and loses what followed. When any of that was not blank it is first kept whole, as the
+/// source's name with ".bak" (or ".bak2", ...) added, so nothing is lost. Returns the message to
+/// show ("" when nothing followed the marker); throws FileError when the source cannot be
+/// rewritten (the source is then as it was).
+std::string DropLinesAfterEnd(const std::filesystem::path& source, const CleanedSource& cleaned);
+
 /// Parses a cleaned source into a bank: header lines 1 to 7, then blocks each introduced by a
 /// line starting "----------". Questions to ask default to the whole bank and one minute per
 /// question. Throws FormatError naming the line or question for a block of fewer than 2 or more

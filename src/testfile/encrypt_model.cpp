@@ -56,15 +56,16 @@ void EncryptModel::Open(const std::filesystem::path& source) {
   const std::string raw = ReadFileBytes(source);
   const CleanedSource cleaned = CleanUpSource(SplitLines(SourceTextToCp1252(raw)));
   TestBank bank = ParseSource(cleaned.lines);
-  if (cleaned.extraLines > 0 && cleaned.extraAllBlank) {
-    // The source keeps its own bytes for the lines it keeps.
-    const auto rawLines = SplitLines(raw);
-    std::string text;
-    for (std::size_t i = 0; i < cleaned.lines.size() && i < rawLines.size(); ++i) {
-      text += rawLines[i] + "\r\n";
+  if (cleaned.extraLines > 0) {
+    // Tidying the source is a courtesy: a read-only source must not cost the teacher the test.
+    try {
+      prompter_->Message(std::string(kEncryptTitle), DropLinesAfterEnd(source, cleaned));
+    } catch (const FileError& e) {
+      prompter_->Message(std::string(kEncryptTitle),
+                         "The lines after \"*** END OF FILE ***\" were left in the source: " +
+                             std::string(e.what()),
+                         MessageButtons::Ok, MessageIcon::Warning);
     }
-    WriteFileAtomically(source, text);
-    prompter_->Message(std::string(kEncryptTitle), cleaned.Notice());
   }
   lblProblems.clear();
   try {

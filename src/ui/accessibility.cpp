@@ -132,6 +132,8 @@ constexpr AccessibleControl kMarks[] = {
     {"Pic2", "Students deciphered", "The students with their passwords"},
     {"Pic3", "Encrypted file", "The lines of the enciphered student file"},
     {"Pic4", "Students decrypted", "The students read back from the enciphered file"},
+    {"cmdCreateMissing", "Create missing result files",
+     "Create, empty, the files of students who have none; existing files are not touched", 'G'},
     {"cmdchr13", "Add line ends", "End every student result file with a line end", 'H'},
     {"cmdCreateEmptyStudentRecords", "Create empty result files",
      "Once a year: empty every student's result file, after a question", 'F'},

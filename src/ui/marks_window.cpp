@@ -32,6 +32,8 @@ Marks::Marks(AppContext& app, QWidget* parent)
   AddButton("cmdCreateEmptyStudentRecords",
             "Annually - Create empty student result files. CAREFUL !",
             &Marks::cmdCreateEmptyStudentRecords_Click);
+  AddButton("cmdCreateMissing", "Create missing student result files (existing ones kept)",
+            &Marks::cmdCreateMissing_Click);
   AddButton("cmdRebuildMaster", "REBUILD MASTERFILE Direct from student files. (SLOW)",
             &Marks::cmdRebuildMaster_Click);
   AddButton("cmdBuildTestRecords", "REBUILD Separate Test Files from Masterfile",
@@ -124,6 +126,10 @@ void Marks::cmdDecrypt_Click() {
 
 void Marks::cmdCreateEmptyStudentRecords_Click() {
   Run(&MarksModel::cmdCreateEmptyStudentRecords);
+}
+
+void Marks::cmdCreateMissing_Click() {
+  Run(&MarksModel::cmdCreateMissing);
 }
 
 void Marks::cmdBuildTestRecords_Click() {

@@ -37,6 +37,7 @@ class Marks : public QWidget {
   void cmdEncrypt_Click();
   void cmdDecrypt_Click();
   void cmdCreateEmptyStudentRecords_Click();
+  void cmdCreateMissing_Click();
   void cmdRebuildMaster_Click();
   void cmdBuildTestRecords_Click();
   void cmdByDate_Click();

@@ -52,7 +52,7 @@ TEST(MarksWindow, ButtonsRunTheStepsAndTheWindowShowsWhatTheModelHolds) {
   for (const char* name :
        {"cmdAutoDrive", "cmdReadStudID", "cmdDecipherStudData", "cmdEncrypt", "cmdDecrypt",
         "cmdCreateEmptyStudentRecords", "cmdRebuildMaster", "cmdBuildTestRecords", "cmdByDate",
-        "cmdchr13", "cmdSortSN", "cmdMaster1", "cmdMaster5"}) {
+        "cmdchr13", "cmdSortSN", "cmdMaster1", "cmdMaster5", "cmdCreateMissing"}) {
     EXPECT_NE(window.findChild<QPushButton*>(name), nullptr) << name;
   }
   QTest::mouseClick(window.findChild<QPushButton*>("cmdRebuildMaster"), Qt::LeftButton);
@@ -61,6 +61,9 @@ TEST(MarksWindow, ButtonsRunTheStepsAndTheWindowShowsWhatTheModelHolds) {
   EXPECT_EQ(list->item(list->count() - 1)->text(), "No of test records = 1");
   EXPECT_EQ(window.findChild<QLineEdit*>("Text3")->text(), "1");
   EXPECT_EQ(window.findChild<QPlainTextEdit*>("Pic2")->toPlainText(), "1 111111111 pass Ann Lee");
+  EXPECT_EQ(window.findChild<QPlainTextEdit*>("Pic1")->toPlainText(), "111111111,pass,Ann,Lee\n");
+  QTest::mouseClick(window.findChild<QPushButton*>("cmdCreateMissing"), Qt::LeftButton);
+  EXPECT_EQ(list->item(list->count() - 1)->text(), "Student files created = 0, already there = 1");
 
   QTest::mouseClick(window.findChild<QPushButton*>("cmdSortSN"), Qt::LeftButton);
   EXPECT_EQ(list->item(list->count() - 1)->text(), "Available Tests: 1");
