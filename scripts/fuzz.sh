@@ -15,7 +15,7 @@ flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fsanitize=f
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_CXX_FLAGS="$flags" -DEXAMORA_BUILD_GUI=OFF -DEXAMORA_BUILD_TESTS=OFF \
   -DEXAMORA_BUILD_BENCH=OFF -DEXAMORA_BUILD_FUZZ=ON >/dev/null
-targets=(evaluator formula testfile_loader journal students records settings keeper_protocol)
+targets=(evaluator formula testfile_loader journal students records settings keeper_protocol html_text)
 cmake --build build-fuzz -j2 --target "${targets[@]/#/fuzz_}" examora-cli
 # Every target runs even when one fails, so one finding does not hide another.
 failed=()

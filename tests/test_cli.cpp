@@ -288,6 +288,23 @@ TEST(CliTests, AuthorKeepsNotesAfterTheMarkerAndRefusesImpossibleSittings) {
   EXPECT_NE(broken.err.find("*** END OF FILE ***"), std::string::npos);
 }
 
+TEST(CliTests, AuthorNeverWritesOverItsSource) {
+  TempDir dir;
+  WriteFileAtomically(dir / "pumps.txt", kSource);
+  WriteFileAtomically(dir / "bank.eqb", kSource);
+  std::filesystem::create_symlink(dir / "pumps.txt", dir / "link.txt");
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"author", (dir / "pumps.txt").string(), "-o", (dir / "pumps.txt").string()},
+           {"author", (dir / "pumps.txt").string(), "-o", (dir / "link.txt").string()},
+           {"author", (dir / "bank.eqb").string()}}) {
+    const CliRun run = Cli(args);
+    EXPECT_EQ(run.code, 2) << args.back();
+    EXPECT_NE(run.err.find("is the question bank itself"), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(ReadFileBytes(dir / "pumps.txt"), kSource);
+  EXPECT_EQ(ReadFileBytes(dir / "bank.eqb"), kSource);
+}
+
 TEST(CliTests, AuthorWritesTheTestEvenWhenTheSourceCannotBeTidied) {
   TempDir dir;
   WriteFileAtomically(dir / "pumps.txt", std::string(kSource) + "\r\n\r\n");

@@ -41,6 +41,10 @@ constexpr CommandInfo kCommands[] = {
     {"units", "", "list the units catalogue, tab-separated", UnitsCommand},
     {"author", "SOURCE.txt [--questions N] [--minutes M] [-o OUT]",
      "convert a plain question bank into an enciphered test", AuthorCommand},
+    {"publish", "FILE.eqb --web DIR",
+     "put an enciphered test into the web folder DIR (tests/<number> <name>/<name>-BF.txt) and "
+     "its line into info/data/testlist.txt; a number another test has is refused",
+     PublishCommand},
     {"show", "FILE", "print a test's header and question blocks", ShowCommand},
     {"check", "FILE [--sittings N] [--seed S]",
      "prepare N sittings (default 200) and report broken questions; exit status 1 when there "

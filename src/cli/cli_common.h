@@ -72,6 +72,7 @@ int SigfigCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream
 int ConvertCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
 int UnitsCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
 int AuthorCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
+int PublishCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
 int ShowCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
 int CheckCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
 int SitCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
