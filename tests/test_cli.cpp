@@ -305,6 +305,26 @@ TEST(CliTests, AuthorNeverWritesOverItsSource) {
   EXPECT_EQ(ReadFileBytes(dir / "bank.eqb"), kSource);
 }
 
+TEST(CliTests, PublishPutsTheTestAndItsLineIntoTheWebFolder) {
+  TempDir dir;
+  WriteFileAtomically(dir / "pumps.txt", kSource);
+  ASSERT_EQ(Cli({"author", (dir / "pumps.txt").string()}).code, 0);
+  std::filesystem::create_directories(dir / "web");
+  const std::string web = (dir / "web").string();
+  const CliRun publish = Cli({"publish", (dir / "pumps.eqb").string(), "--web", web});
+  EXPECT_EQ(publish.code, 0) << publish.err;
+  EXPECT_EQ(publish.out, "Published " + web +
+                             "/tests/10160 Pumps/Pumps-BF.txt\nTest list line: "
+                             "10160 Pumps\n");
+  EXPECT_NE(publish.err.find("numbered 101"), std::string::npos);
+  EXPECT_EQ(ReadFileBytes(dir / "web" / "info" / "data" / "testlist.txt"), "10160 Pumps\r\n");
+  EXPECT_EQ(Cli({"publish", (dir / "pumps.eqb").string(), "--web", web}).out.substr(0, 9),
+            "Replaced ");
+  EXPECT_EQ(Cli({"publish", (dir / "pumps.eqb").string()}).code, 2);  // no --web
+  EXPECT_EQ(Cli({"publish", (dir / "pumps.txt").string(), "--web", web}).code,
+            1);  // not enciphered
+}
+
 TEST(CliTests, AuthorWritesTheTestEvenWhenTheSourceCannotBeTidied) {
   TempDir dir;
   WriteFileAtomically(dir / "pumps.txt", std::string(kSource) + "\r\n\r\n");

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "app/ini_file.h"
+#include "app/publish.h"
 #include "app/web_address.h"
 #include "common/error.h"
 #include "common/text.h"
@@ -458,6 +459,15 @@ DeploymentSettings LoadDeploymentSettings(std::vector<std::string>& args, const 
     }
   }
   return s;
+}
+
+std::filesystem::path ProcessorTestListFile(const DeploymentSettings& settings) {
+  const auto own = settings.Paths().ToNative(settings.programFolder + "\\data\\testlist.txt");
+  std::error_code ec;
+  if (std::filesystem::exists(own, ec)) return own;
+  const std::string web = WebFolderOnDisk(settings.webBase);
+  if (web.empty()) return own;
+  return std::filesystem::path(web) / "info" / "data" / "testlist.txt";
 }
 
 std::string FormatSettings(const DeploymentSettings& settings) {

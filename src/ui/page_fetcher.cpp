@@ -60,7 +60,16 @@ std::string FailureText(const QNetworkReply& reply, int deadlineMs) {
   }
   const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
   if (status >= 400) return "the server answered " + std::to_string(status);
-  return FromQString(reply.errorString());
+  const QString qt = reply.errorString();
+  // Qt refuses a compressed body that unpacks to far more than it holds ("Decompression
+  // failed: " and no reason): say what that means.
+  if (qt.startsWith(QLatin1String("Decompression failed"))) {
+    const QString why = qt.section(QLatin1Char(':'), 1).trimmed();
+    return "its compressed content could not be unpacked: " +
+           (why.isEmpty() ? std::string("it unpacks to far more than a page may be")
+                          : FromQString(why));
+  }
+  return FromQString(qt);
 }
 
 // What one fetch holds while it runs.

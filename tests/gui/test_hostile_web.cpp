@@ -55,6 +55,9 @@ TEST_F(HostileWebTest, TestsThatHangDripAreHugeOrLoopFailWithTheirReasonInBounde
       {"drip-tests", "could not be fetched: no answer within 0.6 s."},
       {"huge-tests", "could not be fetched: it is larger than 1 MiB, the most a page may be."},
       {"loop-tests", "could not be fetched: it redirects too often."},
+      {"bomb-tests",
+       "could not be fetched: its compressed content could not be unpacked: it unpacks to far "
+       "more than a page may be."},
   };
   for (const auto& [mode, says] : rows) {
     auto s = Start(mode);
