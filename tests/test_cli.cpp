@@ -316,7 +316,7 @@ TEST(CliTests, PublishPutsTheTestAndItsLineIntoTheWebFolder) {
   EXPECT_EQ(publish.out, "Published " + web +
                              "/tests/10160 Pumps/Pumps-BF.txt\nTest list line: "
                              "10160 Pumps\n");
-  EXPECT_NE(publish.err.find("numbered 101"), std::string::npos);
+  EXPECT_EQ(publish.err, "");  // 10160 starts with 101: the loader takes the list
   EXPECT_EQ(ReadFileBytes(dir / "web" / "info" / "data" / "testlist.txt"), "10160 Pumps\r\n");
   EXPECT_EQ(Cli({"publish", (dir / "pumps.eqb").string(), "--web", web}).out.substr(0, 9),
             "Replaced ");
