@@ -11,7 +11,7 @@ MODE decides the answer:
   drip   promises 1000 bytes and sends one every 0.2 s
   huge   a 500 MB body, generated as it is sent (nothing stored)
   loop   a redirect to itself, for ever
-  bomb   a small gzip body (Content-Encoding: gzip) that unpacks to 200 MB
+  bomb   a small gzip body (Content-Encoding: gzip) that unpacks to 64 MB
 Each request's path is appended to LOG, so a test can see what the program asked for.
 The server ends itself after LIFETIME_SECONDS whatever happens.
 """
@@ -27,20 +27,19 @@ import urllib.parse
 ROOT, PORT, LOG, LIFETIME = sys.argv[1], int(sys.argv[2]), sys.argv[3], float(sys.argv[4])
 HUGE = 500 * 1024 * 1024
 log_lock = threading.Lock()
-bomb_lock = threading.Lock()
-bomb_cache = []
 
 
-def bomb_body():
-    with bomb_lock:
-        if not bomb_cache:
-            out = io.BytesIO()
-            with gzip.GzipFile(fileobj=out, mode="wb", compresslevel=9, mtime=0) as z:
-                block = b"1" * (1 << 20)
-                for _ in range(200):
-                    z.write(block)
-            bomb_cache.append(out.getvalue())
-        return bomb_cache[0]
+def make_bomb():
+    """A small gzip body that unpacks to 64 MB, made once when the server starts."""
+    out = io.BytesIO()
+    with gzip.GzipFile(fileobj=out, mode="wb", compresslevel=9, mtime=0) as z:
+        block = b"1" * (1 << 20)
+        for _ in range(64):
+            z.write(block)
+    return out.getvalue()
+
+
+BOMB = make_bomb()
 
 
 def hostile_here(where, rest):
@@ -107,7 +106,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(chunk)
 
     def play_bomb(self):
-        body = bomb_body()
+        body = BOMB
         self.send_response(200)
         self.send_header("Content-Type", "text/plain")
         self.send_header("Content-Encoding", "gzip")
