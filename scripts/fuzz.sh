@@ -1,11 +1,12 @@
-#!/usr/bin/env bash
-# Builds the libFuzzer targets with clang and the address and undefined-behaviour sanitizers,
-# then runs each for the given number of seconds (default 60) on a copy of its seed corpus.
-# Usage: bash scripts/fuzz.sh [SECONDS]     (installs clang when it is missing)
-set -euo pipefail
-cd "$(dirname "$0")/.."
-seconds=${1:-60}
-if ! command -v clang++-14 >/dev/null || ! ls /usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; then
+#!/ usr / bin / env bash
+#Builds the libFuzzer targets with clang and the address and undefined - behaviour sanitizers,
+#then runs each for the given number of seconds(default 60) on a copy of its seed corpus.
+#Usage : bash scripts / fuzz.sh[SECONDS](installs clang when it is missing)
+set - euo pipefail cd "$(dirname " $0 ")/.." seconds = $ {
+  1 : -60
+}
+if
+!command - v clang++ - 14 > / dev / null || !ls / usr / lib / llvm - 14 / lib / clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; then
   as_root=(); [ "$(id -u)" -ne 0 ] && as_root=(sudo)
   "${as_root[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends \
@@ -16,7 +17,7 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_
   -DCMAKE_CXX_FLAGS="$flags" -DEXAMORA_BUILD_GUI=OFF -DEXAMORA_BUILD_TESTS=OFF \
   -DEXAMORA_BUILD_BENCH=OFF -DEXAMORA_BUILD_FUZZ=ON >/dev/null
 targets=(evaluator formula testfile_loader journal students records settings keeper_protocol
-         import_moodle_xml import_gift)
+         import_moodle_xml import_gift html_text)
 cmake --build build-fuzz -j2 --target "${targets[@]/#/fuzz_}" examora-cli
 # Every target runs even when one fails, so one finding does not hide another.
 failed=()

@@ -22,6 +22,9 @@ TEST(AdminPassword, OnlyASaltedHashIsKeptAndOnlyTheRightPasswordMatches) {
   EXPECT_FALSE(CheckAdminPassword("damaged", "s3cret!8"));
   EXPECT_THROW(HashAdminPassword("seven77"), FormatError);
   EXPECT_THROW(HashAdminPassword("nine99999"), FormatError);
+  EXPECT_THROW(HashAdminPassword("        "), FormatError);
+  EXPECT_THROW(HashAdminPassword("\t \t \t \t "), FormatError);
+  EXPECT_TRUE(CheckAdminPassword(HashAdminPassword("       x"), "       x"));
 }
 
 TEST(AdminPassword, SetPasswordAsksTwiceAndWritesTheHash) {
@@ -30,6 +33,9 @@ TEST(AdminPassword, SetPasswordAsksTwiceAndWritesTheHash) {
   std::ostringstream out, err;
   std::istringstream differ("abcdefgh\nabcdefgX\n");
   EXPECT_EQ(RunCli({"admin", "set-password", "--file", file}, differ, out, err), 1);
+  EXPECT_FALSE(std::filesystem::exists(file));
+  std::istringstream blanks("        \n        \n");
+  EXPECT_EQ(RunCli({"admin", "set-password", "--file", file}, blanks, out, err), 1);
   EXPECT_FALSE(std::filesystem::exists(file));
   std::istringstream same("abcdefgh\r\nabcdefgh\r\n");
   EXPECT_EQ(RunCli({"admin", "set-password", "--file", file}, same, out, err), 0);

@@ -121,6 +121,33 @@ TEST(Authoring, ComputeMessages) {
   EXPECT_EQ(EncryptedName("/t/beams.txt"), "/t/beams.eqb");
 }
 
+// The bank is never the output: by name, through "..", through a symbolic or a hard link; a
+// different file is fine, also one that does not exist yet.
+TEST(Authoring, AnOutputThatIsTheSourceIsRefused) {
+  TempDir dir;
+  WriteFileAtomically(dir / "bank.txt", "x");
+  WriteFileAtomically(dir / "other.txt", "x");
+  std::filesystem::create_symlink(dir / "bank.txt", dir / "link.eqb");
+  std::filesystem::create_hard_link(dir / "bank.txt", dir / "hard.eqb");
+  std::filesystem::create_directory(dir / "sub");
+  const struct {
+    std::filesystem::path source, output;
+    bool refused;
+  } rows[] = {
+      {dir / "bank.txt", dir / "bank.txt", true},
+      {dir / "bank.txt", dir / "sub" / ".." / "bank.txt", true},
+      {dir / "bank.txt", dir / "link.eqb", true},
+      {dir / "bank.txt", dir / "hard.eqb", true},
+      {dir / "bank.eqb", EncryptedName(dir / "bank.eqb"), true},
+      {dir / "bank.txt", dir / "other.txt", false},
+      {dir / "bank.txt", EncryptedName(dir / "bank.txt"), false},
+  };
+  for (const auto& row : rows) {
+    const std::string why = OutputOverwritesSource(row.source, row.output);
+    EXPECT_EQ(!why.empty(), row.refused) << row.output << ": " << why;
+  }
+}
+
 TEST(Authoring, EncryptitWritesWhatTheLoaderReads) {
   TempDir dir;
   TestBank bank = ParseSource(Source({"----------", "Q", "", "Right", "Wrong"}));

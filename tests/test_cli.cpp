@@ -293,6 +293,43 @@ TEST(CliTests, AuthorDropsNotesAfterTheMarkerKeepingABackupAndRefusesImpossibleS
   EXPECT_NE(broken.err.find("*** END OF FILE ***"), std::string::npos);
 }
 
+TEST(CliTests, AuthorNeverWritesOverItsSource) {
+  TempDir dir;
+  WriteFileAtomically(dir / "pumps.txt", kSource);
+  WriteFileAtomically(dir / "bank.eqb", kSource);
+  std::filesystem::create_symlink(dir / "pumps.txt", dir / "link.txt");
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"author", (dir / "pumps.txt").string(), "-o", (dir / "pumps.txt").string()},
+           {"author", (dir / "pumps.txt").string(), "-o", (dir / "link.txt").string()},
+           {"author", (dir / "bank.eqb").string()}}) {
+    const CliRun run = Cli(args);
+    EXPECT_EQ(run.code, 2) << args.back();
+    EXPECT_NE(run.err.find("is the question bank itself"), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(ReadFileBytes(dir / "pumps.txt"), kSource);
+  EXPECT_EQ(ReadFileBytes(dir / "bank.eqb"), kSource);
+}
+
+TEST(CliTests, PublishPutsTheTestAndItsLineIntoTheWebFolder) {
+  TempDir dir;
+  WriteFileAtomically(dir / "pumps.txt", kSource);
+  ASSERT_EQ(Cli({"author", (dir / "pumps.txt").string()}).code, 0);
+  std::filesystem::create_directories(dir / "web");
+  const std::string web = (dir / "web").string();
+  const CliRun publish = Cli({"publish", (dir / "pumps.eqb").string(), "--web", web});
+  EXPECT_EQ(publish.code, 0) << publish.err;
+  EXPECT_EQ(publish.out, "Published " + web +
+                             "/tests/10160 Pumps/Pumps-BF.txt\nTest list line: "
+                             "10160 Pumps\n");
+  EXPECT_EQ(publish.err, "");  // 10160 starts with 101: the loader takes the list
+  EXPECT_EQ(ReadFileBytes(dir / "web" / "info" / "data" / "testlist.txt"), "10160 Pumps\r\n");
+  EXPECT_EQ(Cli({"publish", (dir / "pumps.eqb").string(), "--web", web}).out.substr(0, 9),
+            "Replaced ");
+  EXPECT_EQ(Cli({"publish", (dir / "pumps.eqb").string()}).code, 2);  // no --web
+  EXPECT_EQ(Cli({"publish", (dir / "pumps.txt").string(), "--web", web}).code,
+            1);  // not enciphered
+}
+
 TEST(CliTests, AuthorWritesTheTestEvenWhenTheSourceCannotBeTidied) {
   TempDir dir;
   WriteFileAtomically(dir / "pumps.txt", std::string(kSource) + "\r\n\r\n");

@@ -135,5 +135,48 @@ TEST(EncryptModel, ImportSavesReportsAndOpensTheBank) {
   EXPECT_EQ(prompter.prompts().back().text.substr(0, 32), "8 questions imported, 0 left out");
 }
 
+TEST(EncryptModel, ABankNamedLikeItsTestIsNotOverwritten) {
+  testing::TempDir dir;
+  const std::string bank = ReadFileBytes(EXAMORA_SAMPLES_DIR "/beams.txt");
+  WriteFileAtomically(dir / "beams.eqb", bank);
+  ScriptedPrompter prompter;
+  EncryptModel model("http://web/", prompter);
+  prompter.SetNextText((dir / "beams.eqb").string());
+  model.cmdOpen_Click();
+  ASSERT_TRUE(model.opened);
+  model.cmdOK_Click();
+  EXPECT_FALSE(model.written);
+  EXPECT_TRUE(model.inputsEnabled);
+  EXPECT_NE(prompter.prompts().back().text.find("is the question bank itself"), std::string::npos);
+  EXPECT_EQ(ReadFileBytes(dir / "beams.eqb"), bank);
+}
+
+// Publishing asks for the web folder (the deployment's own, when on disk) and puts the test
+// and its list line there; before the test is written there is nothing to publish.
+TEST(EncryptModel, PublishPutsTheWrittenTestIntoTheWebFolder) {
+  testing::TempDir dir;
+  WriteFileAtomically(dir / "beams.txt", ReadFileBytes(EXAMORA_SAMPLES_DIR "/beams.txt"));
+  std::filesystem::create_directories(dir / "web");
+  ScriptedPrompter prompter;
+  EncryptModel model("file://" + (dir / "web").string() + "/", prompter);
+  model.cmdPublish_Click();
+  EXPECT_TRUE(prompter.prompts().empty());
+  prompter.SetNextText((dir / "beams.txt").string());
+  model.cmdOpen_Click();
+  model.cmdOK_Click();
+  ASSERT_TRUE(model.written);
+  prompter.SetNextText((dir / "web").string() + "/");
+  model.cmdPublish_Click();
+  const auto& prompts = prompter.prompts();
+  ASSERT_GE(prompts.size(), 2u);
+  EXPECT_EQ(prompts.back().text.rfind("Published ", 0), 0u) << prompts.back().text;
+  EXPECT_EQ(ReadFileBytes(dir / "web" / "info" / "data" / "testlist.txt"), "10101 Beams\r\n");
+  EXPECT_TRUE(std::filesystem::exists(dir / "web" / "tests" / "10101 Beams" / "Beams-BF.txt"));
+
+  prompter.SetNextText((dir / "none").string());
+  model.cmdPublish_Click();
+  EXPECT_EQ(prompter.prompts().back().text.rfind("Not published: ", 0), 0u);
+}
+
 }  // namespace
 }  // namespace examora

@@ -1,5 +1,7 @@
 // The test list and the web loader's request chain, with a host that records what the loader
 // asks for and lets the test deliver pages and fire timers.
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "app/browser_load.h"
@@ -37,6 +39,24 @@ TEST(GetTestsWeb, ShortLinesAreSkippedAndLineFeedsDoNotEndLines) {
   EXPECT_EQ(t.TestList[1][2], "A10102 B10103 C");
   GetTestsWeb("", t);
   EXPECT_EQ(t.TestCount, 0);
+}
+
+// The list holds 500 tests: a longer list gives its first 500 and says how many were left out;
+// 500 exactly leaves nothing out.
+TEST(GetTestsWeb, AtMost500TestsAndTheRestCounted) {
+  for (const int lines : {500, 501, 100001}) {
+    std::string text;
+    for (int i = 0; i < lines; ++i) text += std::to_string(10000 + i % 90000) + " T\r\n";
+    TestListTable t;
+    const auto shown = GetTestsWeb(text, t);
+    EXPECT_EQ(t.TestCount, 500);
+    EXPECT_EQ(t.TestListLine.size(), 501u);
+    EXPECT_EQ(t.TestListLine[500], "10499 T");
+    const std::string note =
+        std::to_string(lines - 500) + " more tests were left out: the list holds 500";
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), note), lines > 500 ? 1 : 0) << lines;
+    EXPECT_EQ(shown.size(), 2u + 500 + (lines > 500 ? 1 : 0) + 6);
+  }
 }
 
 TEST(GetTestsWeb, TestAddressesAreEncoded) {

@@ -55,7 +55,8 @@ TEST(MarksModel, ActivationFillsTheBoxesAndTheButtonsRunTheWholeYear) {
   f.model.cmdByDate();  // nothing loaded yet: rebuilds first
   EXPECT_EQ(f.model.Text3, "2");
   EXPECT_EQ(f.model.List1[1], "Rebuilding...");
-  EXPECT_EQ(f.model.List1[3], f.model.txtChosenPath + "111111111.txt");
+  EXPECT_EQ(f.model.List1[3],  // the native file, not "D:\~..."
+            (f.results / "111111111.txt").string());
   EXPECT_EQ(f.model.List1.back(), "Masterfile sorted by date/time order");
   EXPECT_EQ(ReadFileBytes(f.results / "masterfile.txt").substr(0, 15), "10101,222222222");
   f.model.cmdBuildTestRecords();

@@ -4,8 +4,10 @@
 #include <zlib.h>
 
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "reports/mark_table.h"
 #include "reports/png.h"
+#include "reports/reports_model.h"
 #include "test_support.h"
 
 namespace examora {
@@ -198,6 +200,37 @@ TEST(Reports, SortSNWritesEveryFileBesideTheMasterFile) {
   }
   EXPECT_EQ(ReadFileBytes(dir / "masterfile2.txt"),
             BuildReports(s.master, s.students, s.tests).byStudentNumber);
+}
+
+// An installed program has no list in its own folder: the web folder's list is read, and with
+// none at all the window says so, also when a statistics button is pressed.
+TEST(ReportsModel, TheTestListComesFromTheProgramOrTheWebFolderAndItsAbsenceIsSaid) {
+  testing::TempDir dir;
+  ModuleExamora m;
+  DeploymentSettings settings;
+  settings.programFolder = "D:\\exams";
+  settings.programFolderNative = dir / "exams";
+  settings.webBase = FolderFileUrl(dir / "web");
+  ScriptedPrompter prompter;
+  ReportsModel model(m, settings, prompter);
+  model.Load();
+  EXPECT_TRUE(model.tests.empty());
+  EXPECT_EQ(model.testListProblem.rfind("No tests to choose: Cannot read", 0), 0u);
+  EXPECT_EQ(model.List1, std::vector<std::string>{model.testListProblem});
+  model.cmdStats(0);
+  EXPECT_EQ(prompter.prompts().back().text, model.testListProblem);
+
+  std::filesystem::create_directories(dir / "web" / "info" / "data");
+  std::filesystem::create_directories(dir / "exams" / "data");
+  WriteFileAtomically(dir / "web" / "info" / "data" / "testlist.txt", "10101 Beams\r\n");
+  model.Load();
+  ASSERT_EQ(model.tests.size(), 1u);
+  EXPECT_EQ(model.tests[0].name, "Beams");
+  EXPECT_TRUE(model.testListProblem.empty());
+  WriteFileAtomically(dir / "exams" / "data" / "testlist.txt", "10102 Fluids\r\n");
+  model.Load();
+  ASSERT_EQ(model.tests.size(), 1u);
+  EXPECT_EQ(model.tests[0].name, "Fluids");
 }
 
 }  // namespace

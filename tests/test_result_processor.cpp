@@ -250,11 +250,12 @@ TEST(WriteFileIfChanged, LeavesAFileWithTheSameBytesAloneAndWritesAnyOther) {
   EXPECT_EQ(ReadFileBytes(path), "ab");
 }
 
-TEST(ResultFolder, WindowsStylePathsShowAsTypedAndMapToTheDriveFolder) {
+// The log names the file the program opened, not the Windows-style name it was chosen by.
+TEST(ResultFolder, WindowsStylePathsShowAsTheNativeFileAndMapToTheDriveFolder) {
   const PathMapper paths("D:\\exams", "/opt/exams", {{'R', "/srv/r"}}, "/drives");
   const ResultFolder folder = ResultFolderFor("R:\\results", paths);
   EXPECT_EQ(folder.chosenPath, "R:\\results\\");
-  EXPECT_EQ(folder.Shown("subject_files\\10101.txt"), "R:\\results\\subject_files\\10101.txt");
+  EXPECT_EQ(folder.Shown("subject_files\\10101.txt"), "/srv/r/results/subject_files/10101.txt");
   EXPECT_EQ(folder.Native("subject_files\\10101.txt"),
             std::filesystem::path("/srv/r/results/subject_files/10101.txt"));
 }

@@ -376,5 +376,65 @@ TEST(IniFile, AMalformedLineIsQuotedUpTo80Characters) {
             "a section header must end with \"]\": \"[" + eighty.substr(1) + "...\"");
 }
 
+// Control characters and NUL in a quoted line are written as escapes, so a message stays one
+// readable line; an unknown key is cut like any quoted line.
+TEST(IniFile, QuotedTextIsEscapedAndCut) {
+  EXPECT_EQ(QuotedInMessage(std::string("a\0b\x1b[2J\x7F\xE9", 9)), "\"a\\x00b\\x1B[2J\\x7F\xE9\"");
+  EXPECT_EQ(QuotedInMessage(""), "\"\"");
+  TempDir dir;
+  WriteConf(dir / "user", std::string(900, 'k') + " = 1\n");
+  auto env = Machine(dir);
+  std::vector<std::string> args;
+  const auto s = LoadDeploymentSettings(args, env);
+  ASSERT_EQ(s.problems.size(), 1u);
+  EXPECT_NE(s.problems[0].find("unknown key \"" + std::string(80, 'k') + "...\" (known keys"),
+            std::string::npos)
+      << s.problems[0].size();
+}
+
+// A file of nothing but bad lines reports its first ten problems and counts the rest, whatever
+// the mix of malformed lines, unknown and repeated keys; ten problems are shown whole.
+TEST(IniFile, ManyProblemsAreCountedNotAllListed) {
+  const struct {
+    std::string line;
+    int count;
+    std::size_t shown;
+  } rows[] = {{"no equals\n", 10, 10},
+              {"no equals\n", 11, 11},
+              {"x = 1\n", 60000, 11},
+              {"mode = exam\n", 30, 11},
+              {"no equals\n", 100000, 11}};
+  for (const auto& row : rows) {
+    TempDir dir;
+    std::string text;
+    for (int i = 0; i < row.count; ++i) text += row.line;
+    WriteConf(dir / "user", text);
+    auto env = Machine(dir);
+    std::vector<std::string> args;
+    const auto s = LoadDeploymentSettings(args, env);
+    ASSERT_EQ(s.problems.size(), row.shown) << row.line << row.count;
+    const std::string file = (dir / "user/examora/examora.conf").string();
+    const int repeated = row.line == "mode = exam\n" ? 1 : 0;  // its first line is fine
+    if (row.shown == 11) {
+      const int more = row.count - 10 - repeated;
+      EXPECT_EQ(s.problems.back(), file + ": " + std::to_string(more) + " more problem" +
+                                       (more == 1 ? "" : "s") + " not shown");
+    }
+    EXPECT_EQ(s.problems[0].rfind(file + ":" + std::to_string(1 + repeated) + ": ", 0), 0u);
+  }
+}
+
+TEST(IniFile, AConfigurationFileThatIsALinkLoopIsAProblem) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "user" / "examora");
+  std::filesystem::create_symlink("examora.conf", dir / "user" / "examora" / "examora.conf");
+  auto env = Machine(dir);
+  std::vector<std::string> args;
+  const auto s = LoadDeploymentSettings(args, env);
+  ASSERT_EQ(s.problems.size(), 1u);
+  EXPECT_EQ(s.problems[0], (dir / "user/examora/examora.conf").string() +
+                               ": cannot be read: Too many levels of symbolic links");
+}
+
 }  // namespace
 }  // namespace examora

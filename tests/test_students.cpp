@@ -141,6 +141,47 @@ TEST(StudentsCrypt, TheFolderEndsWithTheSeparatorItIsWrittenWith) {
   for (const auto& [typed, stored] : cases) EXPECT_EQ(FolderWithSeparator(typed), stored) << typed;
 }
 
+// A count that is not a plain whole number is damage, not an empty class; 0 itself is a class.
+TEST(StudentsCrypt, ACountThatIsNoWholeNumberIsRefused) {
+  TempDir dir;
+  for (const char* count : {"nan", " nan", "1e400", "inf", "-1", "2001", "", "1.5"}) {
+    WriteEncipheredFile(dir / "c.eqb", {count, "F\\"});
+    EXPECT_THROW(ReadStudentsCrypt(dir / "c.eqb"), FormatError) << count;
+  }
+  WriteEncipheredFile(dir / "c.eqb", {" 0", "F\\"});
+  EXPECT_TRUE(ReadStudentsCrypt(dir / "c.eqb").rows.empty());
+}
+
+// A class list typed in UTF-8 is stored in Windows-1252; a name the code page cannot hold is
+// refused with its line, and nothing is written.
+TEST(StudentsCli, EncryptConvertsUtf8AndRefusesWhatItCannotConvert) {
+  TempDir dir;
+  WriteFileAtomically(dir / "plain.txt", "012345678,ab1Z,Chlo\xC3\xA9,C\xC3\xB4t\xC3\xA9\r\n\r\n");
+  std::istringstream in;
+  std::ostringstream out, err;
+  const std::string crypt = (dir / "c.eqb").string();
+  ASSERT_EQ(RunCli({"students", "encrypt", (dir / "plain.txt").string(), "--folder", "/srv/r", "-o",
+                    crypt},
+                   in, out, err),
+            0)
+      << err.str();
+  const StudentsTable table = ReadStudentsCrypt(crypt);
+  ASSERT_EQ(table.rows.size(), 1u);
+  EXPECT_EQ(table.rows[0].firstName, "Chlo\xE9");
+  EXPECT_EQ(table.rows[0].lastName, "C\xF4t\xE9");
+
+  WriteFileAtomically(dir / "plain.txt",
+                      "012345678,ab1Z,Chlo\xC3\xA9,A\r\n012345679,ab1Z,\xE5\xBC\xA0,Wei\r\n\r\n");
+  const std::string crypt2 = (dir / "d.eqb").string();
+  EXPECT_EQ(RunCli({"students", "encrypt", (dir / "plain.txt").string(), "--folder", "/srv/r", "-o",
+                    crypt2},
+                   in, out, err),
+            1);
+  EXPECT_NE(err.str().find("line 2: the name \"?,Wei\" holds a character"), std::string::npos)
+      << err.str();
+  EXPECT_FALSE(std::filesystem::exists(crypt2));
+}
+
 TEST(StudentsCli, EncryptThenShowPrintsTheTable) {
   TempDir dir;
   WriteFileAtomically(dir / "plain.txt", "012345678,ab1Z,Mary,Smith\r\n987654321,zz99,Li\r\n\r\n");

@@ -21,6 +21,10 @@ std::string HashAdminPassword(std::string_view password) {
                       std::to_string(kAdminPasswordLength) + " characters, not " +
                       std::to_string(password.size()));
   }
+  // Eight blanks pass the length rule and are the first thing anyone tries.
+  if (password.find_first_not_of(" \t") == std::string_view::npos) {
+    throw FormatError("The administrator password must not be only blanks");
+  }
   InitSodium();
   char hash[crypto_pwhash_STRBYTES];
   if (crypto_pwhash_str(hash, password.data(), password.size(), crypto_pwhash_OPSLIMIT_INTERACTIVE,

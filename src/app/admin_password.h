@@ -14,7 +14,7 @@ namespace examora {
 inline constexpr std::size_t kAdminPasswordLength = 8;
 
 /// A fresh salted hash of the password, as text. Throws FormatError when the password is not
-/// kAdminPasswordLength characters long.
+/// kAdminPasswordLength characters long or only blanks.
 std::string HashAdminPassword(std::string_view password);
 
 /// True when the password matches the hash; false for a malformed hash.

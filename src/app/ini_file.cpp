@@ -22,24 +22,17 @@ std::string Unquoted(std::string value) {
   return value;
 }
 
-// A line quoted in a message: a long one is cut, so the message still fits on a screen.
-std::string Quoted(const std::string& line) {
-  constexpr std::size_t kMostQuoted = 80;
-  if (line.size() <= kMostQuoted) return "\"" + line + "\"";
-  return "\"" + line.substr(0, kMostQuoted) + "...\"";
-}
-
 // Reads one non-comment line into `section` or `file.entries`; returns a problem or "".
 std::string ParseLine(const std::string& line, int number, std::string& section, IniFile& file) {
   if (line.front() == '[') {
-    if (line.back() != ']') return "a section header must end with \"]\": " + Quoted(line);
+    if (line.back() != ']') return "a section header must end with \"]\": " + QuotedInMessage(line);
     section = Stripped(std::string_view(line).substr(1, line.size() - 2));
     if (section == "General") section.clear();  // Qt writes top-level keys there
     return {};
   }
   const auto equals = line.find('=');
   if (equals == std::string::npos) {
-    return "expected \"key = value\" or \"[section]\", got " + Quoted(line);
+    return "expected \"key = value\" or \"[section]\", got " + QuotedInMessage(line);
   }
   const std::string key = Stripped(std::string_view(line).substr(0, equals));
   if (key.empty()) return "a key is missing before \"=\"";
@@ -49,6 +42,34 @@ std::string ParseLine(const std::string& line, int number, std::string& section,
 }
 
 }  // namespace
+
+std::string QuotedInMessage(std::string_view text) {
+  constexpr std::size_t kMostQuoted = 80;
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out = "\"";
+  for (const char c : text.substr(0, kMostQuoted)) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      out += "\\x";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out + (text.size() > kMostQuoted ? "...\"" : "\"");
+}
+
+std::vector<std::string> ProblemLines(const std::string& path,
+                                      const std::vector<IniProblem>& problems, int leftOut) {
+  std::vector<std::string> lines;
+  for (const auto& problem : problems) lines.push_back(problem.Text());
+  if (leftOut > 0) {
+    lines.push_back(path + ": " + std::to_string(leftOut) + " more problem" +
+                    (leftOut == 1 ? "" : "s") + " not shown");
+  }
+  return lines;
+}
 
 std::string IniProblem::Text() const {
   return file + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + message;
@@ -64,8 +85,12 @@ IniFile ParseIni(std::string_view text, const std::string& path) {
     ++number;
     const std::string line = Stripped(raw);
     if (line.empty() || line.front() == ';' || line.front() == '#') continue;
-    if (auto problem = ParseLine(line, number, section, file); !problem.empty()) {
+    const std::string problem = ParseLine(line, number, section, file);
+    if (problem.empty()) continue;
+    if (file.problems.size() < kMostProblemsKept) {
       file.problems.push_back({path, number, problem});
+    } else {
+      ++file.problemsLeftOut;
     }
   }
   return file;
@@ -73,7 +98,10 @@ IniFile ParseIni(std::string_view text, const std::string& path) {
 
 IniFile ReadIniFile(const std::filesystem::path& path) {
   std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) return IniFile{path.string(), {}, {}};
+  // A missing file is no problem; one that cannot even be looked at (a link loop) is.
+  if (!std::filesystem::exists(path, ec) && !ec) return IniFile{path.string(), {}, {}};
+  if (ec)
+    return IniFile{path.string(), {}, {{path.string(), 0, "cannot be read: " + ec.message()}}};
   try {
     return ParseIni(ReadFileBytes(path, kMaxIniBytes), path.string());
   } catch (const FileError& e) {

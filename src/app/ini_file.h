@@ -32,8 +32,22 @@ struct IniProblem {
 struct IniFile {
   std::string path;
   std::vector<IniEntry> entries;
-  std::vector<IniProblem> problems;
+  std::vector<IniProblem> problems;  // the first kMostProblemsKept, in line order
+  int problemsLeftOut = 0;           // those found after them
 };
+
+/// The most problems of one file that are kept and shown: a file of nothing but bad lines must
+/// not flood the screen; the rest are counted.
+inline constexpr std::size_t kMostProblemsKept = 10;
+
+/// A piece of a line quoted in a message: in double quotes, cut after 80 characters ("..."),
+/// control characters, NUL and DEL written as \xNN so the message stays one readable line.
+std::string QuotedInMessage(std::string_view text);
+
+/// The problems to show for `file`: each kept one as IniProblem::Text(), then, when some were
+/// left out, "FILE: N more problems not shown".
+std::vector<std::string> ProblemLines(const std::string& path,
+                                      const std::vector<IniProblem>& problems, int leftOut);
 
 /// Parses INI text. Blank lines and lines starting with ";" or "#" are skipped; a value is
 /// taken as written, trimmed, without one pair of enclosing double quotes. A line that is

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "app/ini_file.h"
+#include "app/publish.h"
 #include "app/web_address.h"
 #include "common/error.h"
 #include "common/text.h"
@@ -159,21 +160,30 @@ std::string KnownKeyList(std::span<const SettingKey> keys) {
 void AddFile(std::span<const SettingKey> keys, const IniFile& file, Layer& layer,
              std::vector<std::string>& problems) {
   std::vector<IniProblem> found = file.problems;
+  int leftOut = file.problemsLeftOut;
+  // The file's own problems are its first ones by line; of those found here, as many again in
+  // line order are enough to know the first of all, and the rest are only counted.
+  std::size_t foundHere = 0;
+  const auto report = [&](int line, std::string message) {
+    if (foundHere++ < kMostProblemsKept) {
+      found.push_back({file.path, line, std::move(message)});
+    } else {
+      ++leftOut;
+    }
+  };
   std::map<std::string, int> firstLine;  // the keys this file names, at their first line
   std::set<std::string> setHere;         // those whose value this file put in the layer
   for (const auto& entry : file.entries) {
     const auto known = KnownKey(keys, entry.key);
     if (!known) {
-      found.push_back(
-          {file.path, entry.line,
-           "unknown key \"" + entry.key + "\" (known keys: " + KnownKeyList(keys) + ")"});
+      report(entry.line, "unknown key " + QuotedInMessage(entry.key) +
+                             " (known keys: " + KnownKeyList(keys) + ")");
       continue;
     }
     const std::string& key = known->key;
     if (const auto first = firstLine.find(key); first != firstLine.end()) {
-      found.push_back({file.path, entry.line,
-                       "\"" + entry.key + "\" is set again (first at line " +
-                           std::to_string(first->second) + "); this line counts"});
+      report(entry.line, "\"" + entry.key + "\" is set again (first at line " +
+                             std::to_string(first->second) + "); this line counts");
       if (setHere.erase(key)) layer.erase(key);
     } else {
       firstLine[key] = entry.line;
@@ -187,7 +197,11 @@ void AddFile(std::span<const SettingKey> keys, const IniFile& file, Layer& layer
   // In the order of the file, as someone mending it reads it.
   std::stable_sort(found.begin(), found.end(),
                    [](const IniProblem& a, const IniProblem& b) { return a.line < b.line; });
-  for (const auto& problem : found) problems.push_back(problem.Text());
+  if (found.size() > kMostProblemsKept) {
+    leftOut += static_cast<int>(found.size() - kMostProblemsKept);
+    found.resize(kMostProblemsKept);
+  }
+  for (auto& line : ProblemLines(file.path, found, leftOut)) problems.push_back(std::move(line));
 }
 
 std::filesystem::path ConfigHome(const Environment& env) {
@@ -445,6 +459,15 @@ DeploymentSettings LoadDeploymentSettings(std::vector<std::string>& args, const 
     }
   }
   return s;
+}
+
+std::filesystem::path ProcessorTestListFile(const DeploymentSettings& settings) {
+  const auto own = settings.Paths().ToNative(settings.programFolder + "\\data\\testlist.txt");
+  std::error_code ec;
+  if (std::filesystem::exists(own, ec)) return own;
+  const std::string web = WebFolderOnDisk(settings.webBase);
+  if (web.empty()) return own;
+  return std::filesystem::path(web) / "info" / "data" / "testlist.txt";
 }
 
 std::string FormatSettings(const DeploymentSettings& settings) {

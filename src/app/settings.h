@@ -101,6 +101,11 @@ std::filesystem::path DefaultWebFolder(const std::filesystem::path& executableFo
 /// One line per value, "key<TAB>value<TAB>source", after "#" lines naming the files consulted.
 std::string FormatSettings(const DeploymentSettings& settings);
 
+/// The test-list file the result processor and the reports read: "data/testlist.txt" in the
+/// program's folder when there is one there, else the web folder's own list when the web folder
+/// is a folder on this computer (an installed program's data holds no list of its own).
+std::filesystem::path ProcessorTestListFile(const DeploymentSettings& settings);
+
 /// Adds the "/" a web folder address must end with.
 std::string WithTrailingSlash(std::string address);
 

@@ -90,8 +90,33 @@ PlainStudentsFile ParsePlainStudents(std::string_view text, const std::string& n
   return file;
 }
 
+namespace {
+
+// A class list typed in UTF-8 is converted as every typed text is, line by line, so a name the
+// code page cannot hold is named with its line instead of turning into "?" in every record.
+std::string PlainStudentsText(const std::string& raw, const std::string& name) {
+  const std::string converted = SourceTextToCp1252(raw);
+  if (converted == raw) return raw;  // ASCII, or Windows-1252 already
+  std::string text;
+  int number = 0;
+  for (const auto& line : SplitLines(raw)) {
+    ++number;
+    const auto exact = Utf8ToCp1252Exactly(line);
+    if (!exact) {
+      // The names alone are quoted: the password before them stays out of messages.
+      const std::string names = line.size() > 15 ? Utf8ToCp1252(line.substr(15)) : std::string();
+      throw FormatError("\"" + name + "\" line " + std::to_string(number) + ": the name \"" +
+                        names + "\" holds a character Windows-1252 cannot hold (shown as \"?\")");
+    }
+    text += *exact + "\r\n";
+  }
+  return text;
+}
+
+}  // namespace
+
 PlainStudentsFile ReadPlainStudentsFile(const std::filesystem::path& path) {
-  return ParsePlainStudents(ReadFileBytes(path), path.string());
+  return ParsePlainStudents(PlainStudentsText(ReadFileBytes(path), path.string()), path.string());
 }
 
 void WritePlainStudentsFile(const std::filesystem::path& path,
@@ -125,7 +150,12 @@ StudentsTable ReadStudentsCrypt(const std::filesystem::path& path) {
                            ? std::string(", too short)")
                            : " at line " + std::to_string(content.damaged.front()) + ")"));
   }
-  const double count = std::round(LeadingNumber(content.lines[0]));
+  // Only digits: "nan" or "1e400" read as a number would be 0 students, not a damaged file.
+  const std::string countText = Trim(content.lines[0]);
+  const bool digits =
+      !countText.empty() && countText.size() <= 9 &&
+      std::all_of(countText.begin(), countText.end(), [](char c) { return c >= '0' && c <= '9'; });
+  const double count = digits ? std::round(LeadingNumber(countText)) : -1;
   if (count < 0 || count > static_cast<double>(kMaxStudents)) {
     throw FormatError("\"" + name + "\" gives a student count of " + Trim(content.lines[0]) +
                       "; it must be 0 to " + std::to_string(kMaxStudents));

@@ -11,6 +11,8 @@ namespace {
 
 constexpr std::size_t kShortestLine = 6;  // five-digit number, separator, name
 constexpr int kHighestTestNumber = 99999;
+// The selection window's list, like every per-test table, holds this many tests.
+constexpr std::size_t kMostTests = 500;
 
 std::string WithoutCont(std::string line) {
   for (std::size_t pos; (pos = line.find("(cont)")) != std::string::npos;) line.erase(pos, 6);
@@ -37,11 +39,16 @@ std::vector<std::string> GetTestsWeb(const std::string& text, TestListTable& tab
   table.TestListLine.emplace_back();
   table.TestContinuable.push_back(false);
   table.TestList.emplace_back();
+  std::size_t leftOut = 0;
   for (const auto& raw : lines) {
     const std::string line = WithoutCont(raw);
     // A line that is only "(cont)" is as short as an empty one; a line whose folder would lead
     // out of "tests/" is as unusable.
     if (line.size() < kShortestLine || !IsSafeFolderName(line)) continue;
+    if (table.TestListLine.size() > kMostTests) {
+      ++leftOut;
+      continue;
+    }
     table.TestListLine.push_back(line);
     table.TestContinuable.push_back(raw.size() - line.size() > 5);
   }
@@ -57,6 +64,10 @@ std::vector<std::string> GetTestsWeb(const std::string& text, TestListTable& tab
     if (table.TestNumber >= 0 && table.TestNumber <= kHighestTestNumber) {
       table.TestNameByNumber[table.TestNumber] = name;
     }
+  }
+  if (leftOut > 0) {
+    shown.push_back(std::to_string(leftOut) + " more tests were left out: the list holds " +
+                    std::to_string(kMostTests));
   }
   shown.insert(shown.end(), 5, "");
   shown.push_back("                                GET TEST --->");

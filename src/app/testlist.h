@@ -24,7 +24,8 @@ struct TestListTable {
 /// the number of tests, each cleaned line, five empty lines and the "GET TEST --->" line.
 /// Lines too short to hold a number and a name (under six characters once every "(cont)" is
 /// removed), and lines that cannot name a folder of "tests/" ("..", "/", "\"), are skipped and
-/// not counted.
+/// not counted. The first 500 tests are taken; a line after the tests says how many more
+/// were left out.
 std::vector<std::string> GetTestsWeb(const std::string& text, TestListTable& table);
 
 /// The web address of test i: WebBase & "tests/" & line & "/" & name & "-BF.txt", with the

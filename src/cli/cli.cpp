@@ -46,6 +46,10 @@ constexpr CommandInfo kCommands[] = {
      "SOURCE: FILE.txt; more than one bank when it holds over 500 questions), listing every "
      "question left out with the reason",
      ImportCommand},
+    {"publish", "FILE.eqb --web DIR",
+     "put an enciphered test into the web folder DIR (tests/<number> <name>/<name>-BF.txt) and "
+     "its line into info/data/testlist.txt; a number another test has is refused",
+     PublishCommand},
     {"show", "FILE", "print a test's header and question blocks", ShowCommand},
     {"check", "FILE [--sittings N] [--seed S]",
      "prepare N sittings (default 200) and report broken questions; exit status 1 when there "

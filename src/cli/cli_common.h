@@ -73,6 +73,7 @@ int ConvertCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostrea
 int UnitsCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
 int AuthorCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
 int ImportCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
+int PublishCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
 int ShowCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
 int CheckCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);
 int SitCommand(const CommandArgs&, std::istream&, std::ostream&, std::ostream&);

@@ -30,11 +30,10 @@ struct Setup {
   bool testListGiven = false;
 };
 
-// The test list: as given, else the program folder's "data\testlist.txt".
+// The test list: as given, else the one the desktop processor reads.
 std::filesystem::path DefaultTestList() {
   std::vector<std::string> none;
-  const DeploymentSettings settings = LoadDeploymentSettings(none, SystemEnvironment());
-  return settings.Paths().ToNative(settings.programFolder + "\\data\\testlist.txt");
+  return ProcessorTestListFile(LoadDeploymentSettings(none, SystemEnvironment()));
 }
 
 Setup Prepare(const CommandArgs& args, std::size_t positional) {

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <map>
 
+#include "app/publish.h"
 #include "cli/cli_common.h"
 #include "common/error.h"
 #include "common/numtext.h"
@@ -46,6 +47,11 @@ TestBank ReadAnyTest(const std::filesystem::path& path) {
 int AuthorCommand(const CommandArgs& args, std::istream&, std::ostream& out, std::ostream& err) {
   const Arguments parsed = ParseArguments(args, {"--questions", "--minutes", "-o"}, 1);
   const std::filesystem::path source = parsed.positional[0];
+  const std::filesystem::path target = parsed.Option("-o").value_or(EncryptedName(source).string());
+  // Checked before anything is read or tidied: the bank is the one file that must survive.
+  if (const std::string clash = OutputOverwritesSource(source, target); !clash.empty()) {
+    throw UsageError(clash);
+  }
   const CleanedSource cleaned = CleanUpSource(SourceLines(source));
   TestBank bank = ParseSource(cleaned.lines);
   ValidateBlocks(bank, "\"" + source.filename().string() + "\"");
@@ -73,9 +79,20 @@ int AuthorCommand(const CommandArgs& args, std::istream&, std::ostream& out, std
         << " questions and some time per question\n";
     return 1;
   }
-  const std::filesystem::path target = parsed.Option("-o").value_or(EncryptedName(source).string());
   Encryptit(bank, target);
   out << "Wrote " << bank.header.QuestionsInFile << " questions to " << target.string() << '\n';
+  return 0;
+}
+
+int PublishCommand(const CommandArgs& args, std::istream&, std::ostream& out, std::ostream& err) {
+  const Arguments parsed = ParseArguments(args, {"--web"}, 1);
+  const auto web = parsed.Option("--web");
+  if (!web)
+    throw UsageError("publish needs --web DIR (the web folder that holds info/ and tests/)");
+  const Published done = PublishTest(parsed.positional[0], *web);
+  out << (done.replaced ? "Replaced " : "Published ") << Utf8(done.testFile.string()) << '\n'
+      << "Test list line: " << Utf8(done.line) << '\n';
+  if (!done.warning.empty()) err << "examora-cli: " << done.warning << '\n';
   return 0;
 }
 

@@ -97,6 +97,20 @@ std::string Utf8ToCp1252(std::string_view utf8) {
   return out;
 }
 
+std::optional<std::string> Utf8ToCp1252Exactly(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t pos = 0; pos < utf8.size();) {
+    char32_t cp = 0;
+    const std::size_t len = DecodeUtf8(utf8, pos, cp);
+    const int byte = len == 0 ? -1 : ByteOf(cp);
+    if (byte < 0) return std::nullopt;
+    out += static_cast<char>(byte);
+    pos += len;
+  }
+  return out;
+}
+
 bool IsValidUtf8(std::string_view text) {
   std::size_t pos = 0;
   while (pos < text.size()) {

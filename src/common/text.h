@@ -2,6 +2,7 @@
 // edges and provide the few string operations the rest of the program relies on.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,10 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 /// UTF-8 to Windows-1252. Characters the code page cannot hold, and malformed UTF-8 sequences,
 /// become "?" (the code page's replacement character).
 std::string Utf8ToCp1252(std::string_view utf8);
+
+/// UTF-8 to Windows-1252 when every character has a byte there; nothing otherwise (a character
+/// the code page lacks, or malformed UTF-8), for callers that must refuse rather than guess.
+std::optional<std::string> Utf8ToCp1252Exactly(std::string_view utf8);
 
 /// True when the text is well-formed UTF-8 (plain ASCII included).
 bool IsValidUtf8(std::string_view text);

@@ -34,8 +34,7 @@ bool MarksModel::Guarded(Step step) {
 ResultProcessor& MarksModel::CurrentProcessor() {
   const ResultFolder folder = ResultFolderFor(txtChosenPath, settings_.Paths());
   if (!processor_ || processor_->Folder().chosenPath != folder.chosenPath) {
-    processor_.emplace(
-        folder, settings_.Paths().ToNative(settings_.programFolder + "\\data\\testlist.txt"));
+    processor_.emplace(folder, ProcessorTestListFile(settings_));
   }
   return *processor_;
 }

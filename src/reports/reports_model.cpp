@@ -20,13 +20,15 @@ ResultFolder ReportsModel::Folder() const {
 void ReportsModel::Load() {
   folder = m_.StudentFilesFolder;
   tests.clear();
-  const auto list = settings_.Paths().ToNative(settings_.programFolder + "\\data\\testlist.txt");
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(list, ec)) return;
+  testListProblem.clear();
+  const auto list = ProcessorTestListFile(settings_);
   try {
     tests = ReadTestIdList(ReadFileBytes(list), list.string());
   } catch (const Error& e) {
-    prompter_.Message(std::string("Reports"), e.what(), MessageButtons::Ok, MessageIcon::Critical);
+    // Said where the choices would be, and again when a button needs them: an empty list of
+    // tests with no word of why looked like a broken window.
+    testListProblem = std::string("No tests to choose: ") + e.what();
+    List1.push_back(testListProblem);
   }
 }
 
@@ -62,7 +64,11 @@ StatsRequest ReportsModel::Request(const std::string& testNumber) const {
 }
 
 void ReportsModel::cmdStats(std::size_t index) {
-  if (index >= tests.size()) return;
+  if (index >= tests.size()) {
+    prompter_.Message("Reports", testListProblem.empty() ? "Choose a test first." : testListProblem,
+                      MessageButtons::Ok, MessageIcon::Warning);
+    return;
+  }
   const TestIdEntry& test = tests[index];
   try {
     const ResultFolder where = Folder();

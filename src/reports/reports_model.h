@@ -20,6 +20,7 @@ class ReportsModel {
 
   std::string folder;              // the student-files folder, Windows-style
   std::vector<TestIdEntry> tests;  // the test choices, from the test-list file
+  std::string testListProblem;     // why `tests` is empty when the list could not be read
   std::vector<std::string> List1;  // what the steps logged
   std::vector<StatsRow> rows;      // the last statistics
   std::string statsSource;         // where they came from
@@ -30,8 +31,8 @@ class ReportsModel {
   /// The journal key; empty: the folder's own "journal.key", else the deployment's.
   std::filesystem::path journalKeyFile;
 
-  /// Takes the folder from `StudentFilesFolder` and the choices from the test-list file
-  /// (none, without a message, when there is no such file).
+  /// Takes the folder from `StudentFilesFolder` and the choices from the test-list file; when
+  /// it cannot be read, `testListProblem` and a line of `List1` say why.
   void Load();
   /// Writes the sorted master files and the HTML reports (`cmdSortSN`).
   void cmdReports();

@@ -52,10 +52,9 @@ bool WriteFileIfChanged(const std::filesystem::path& path, std::string_view byte
 }
 
 std::string ResultFolder::Shown(std::string_view relative) const {
-  std::string shown = chosenPath + std::string(relative);
-  if (!chosenPath.empty() && chosenPath.back() == '/')
-    std::replace(shown.begin(), shown.end(), '\\', '/');
-  return shown;
+  // The file the program really opened: a Windows-style name such as "C:\~..." means nothing
+  // to a teacher looking for the file on this computer.
+  return Native(relative).string();
 }
 
 std::filesystem::path ResultFolder::Native(std::string_view relative) const {

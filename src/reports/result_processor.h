@@ -36,7 +36,8 @@ struct ResultFolder {
   std::string chosenPath;  // ends with its separator ("\" or "/")
   std::filesystem::path native;
 
-  /// The shown text of a file below the folder; `relative` uses "\" between folders.
+  /// The shown text of a file below the folder, its native path; `relative` uses "\" between
+  /// folders.
   std::string Shown(std::string_view relative) const;
   /// The native path of the same file.
   std::filesystem::path Native(std::string_view relative) const;

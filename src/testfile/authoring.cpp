@@ -166,4 +166,17 @@ std::filesystem::path EncryptedName(const std::filesystem::path& source) {
   return std::filesystem::path(source).replace_extension(".eqb");
 }
 
+std::string OutputOverwritesSource(const std::filesystem::path& source,
+                                   const std::filesystem::path& output) {
+  std::error_code sourceError, outputError, linkError;
+  const auto sourceName = std::filesystem::weakly_canonical(source, sourceError);
+  const auto outputName = std::filesystem::weakly_canonical(output, outputError);
+  // equivalent() sees hard and symbolic links; the names alone cover an output not yet there.
+  const bool same = (!sourceError && !outputError && sourceName == outputName) ||
+                    std::filesystem::equivalent(source, output, linkError);
+  if (!same) return {};
+  return "\"" + output.string() + "\" is the question bank itself: writing the test there would " +
+         "replace the bank; name the bank *.txt or choose another output";
+}
+
 }  // namespace examora

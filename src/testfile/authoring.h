@@ -56,4 +56,10 @@ void Encryptit(const TestBank& bank, const std::filesystem::path& output,
 /// The default output name: the source with ".eqb" for its extension.
 std::filesystem::path EncryptedName(const std::filesystem::path& source);
 
+/// Why the enciphered test may not be written to `output`, or "" when it may: the output would
+/// replace the teacher's plain source (the same name, or the same file through a link), as a
+/// source already named "*.eqb" would by default.
+std::string OutputOverwritesSource(const std::filesystem::path& source,
+                                   const std::filesystem::path& output);
+
 }  // namespace examora

@@ -1,5 +1,6 @@
 #include "testfile/encrypt_model.h"
 
+#include "app/publish.h"
 #include "app/testlist.h"
 #include "bridge/question_import.h"
 #include "common/error.h"
@@ -116,8 +117,14 @@ void EncryptModel::cmdOK_Click() {
                        MessageButtons::Ok, MessageIcon::Warning);
     return;
   }
-  inputsEnabled = false;
   output_ = EncryptedName(source_);
+  if (const std::string clash = OutputOverwritesSource(source_, output_); !clash.empty()) {
+    lblEncrypting.clear();
+    prompter_->Message(std::string(kEncryptTitle), "No test written: " + clash, MessageButtons::Ok,
+                       MessageIcon::Warning);
+    return;
+  }
+  inputsEnabled = false;
   try {
     Encryptit(bank_, output_);
   } catch (const Error& e) {
@@ -239,6 +246,25 @@ void EncryptModel::cmdAutoCheck_Click() {
 
 void EncryptModel::cmdAnother_Click() {
   *this = EncryptModel(webBase_, *prompter_);
+}
+
+void EncryptModel::cmdPublish_Click() {
+  if (!written) return;
+  const auto folder =
+      prompter_->Input(std::string(kEncryptTitle),
+                       "The web folder to publish the test in (it holds info and tests):",
+                       WebFolderOnDisk(webBase_));
+  if (!folder || Trim(*folder).empty()) return;
+  try {
+    const Published done = PublishTest(output_, Trim(*folder));
+    prompter_->Message(std::string(kEncryptTitle),
+                       (done.replaced ? "Replaced " : "Published ") + done.testFile.string() +
+                           "\r\nTest list line: " + done.line +
+                           (done.warning.empty() ? "" : "\r\n" + done.warning));
+  } catch (const Error& e) {
+    prompter_->Message(std::string(kEncryptTitle), "Not published: " + std::string(e.what()),
+                       MessageButtons::Ok, MessageIcon::Critical);
+  }
 }
 
 }  // namespace examora

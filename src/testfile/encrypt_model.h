@@ -43,6 +43,9 @@ class EncryptModel {
   void cmdCheckLastQuestion_Click();
   void cmdAutoCheck_Click();
   void cmdAnother_Click();
+  /// Puts the written test into a web folder (the deployment's own when it is a folder on
+  /// disk, as the teacher confirms) and its line into the test list.
+  void cmdPublish_Click();
 
   const TestBank& bank() const { return bank_; }
   /// The values drawn for the question in `Picture1` (position 1), for its graph.

@@ -155,6 +155,7 @@ constexpr AccessibleControl kEncrypt[] = {
     {"cmdAnother", "Another", "Start again with another bank", 'N'},
     {"WebBrowser2", "Picture", "The question's picture"},
     {"picGraph", "Graph", "The question's graph"},
+    {"cmdPublish", "Publish", "Put the written test into the web folder and its test list", 'P'},
     {"cmdDone", "Done", "Close the encryptor", 'D'},
     {"lblTitle", "Encryptor", "What the encryptor does"},
     {"lblHeading", "Test heading", "The bank's number and name"},

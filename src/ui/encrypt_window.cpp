@@ -76,6 +76,7 @@ Encrypt::Encrypt(AppContext& app, QWidget* parent)
   f2->addWidget(lblEncrypting_ = Named(new QLabel(Frame2_), "lblEncrypting"));
   f2->addWidget(lbl25_ = Named(new QLabel(QStringLiteral("Written to:"), Frame2_), "lbl25"));
   f2->addWidget(picFileOut_ = Named(new QLabel(Frame2_), "picFileOut"));
+  f2->addWidget(cmdPublish_ = Named(new QPushButton("Publish", Frame2_), "cmdPublish"));
   f2->addWidget(cmdDone_ = Named(new QPushButton("Done", Frame2_), "cmdDone"));
   grid->addWidget(Frame2_, 4, 1);
 
@@ -108,6 +109,8 @@ Encrypt::Encrypt(AppContext& app, QWidget* parent)
           [this] { Run(&EncryptModel::cmdAutoCheck_Click); });
   connect(cmdAnother_, &QPushButton::clicked, this,
           [this] { Run(&EncryptModel::cmdAnother_Click); });
+  connect(cmdPublish_, &QPushButton::clicked, this,
+          [this] { Run(&EncryptModel::cmdPublish_Click); });
   connect(cmdDone_, &QPushButton::clicked, this, [this] {
     hide();
     if (onDone_) onDone_();
@@ -134,11 +137,12 @@ void Encrypt::Refresh() {
                      static_cast<QWidget*>(cmdCompute_), static_cast<QWidget*>(cmdOK_)}) {
     w->setEnabled(m.opened && m.inputsEnabled);
   }
-  for (QWidget* w : {static_cast<QWidget*>(lbl25_), static_cast<QWidget*>(cmdDone_),
-                     static_cast<QWidget*>(picFileOut_), static_cast<QWidget*>(Picture1_),
-                     static_cast<QWidget*>(WebBrowser2_), static_cast<QWidget*>(cmdCheckQuestion_),
-                     static_cast<QWidget*>(cmdCheckLastQuestion_),
-                     static_cast<QWidget*>(cmdAutoCheck_), static_cast<QWidget*>(cmdAnother_)}) {
+  for (QWidget* w :
+       {static_cast<QWidget*>(lbl25_), static_cast<QWidget*>(cmdDone_),
+        static_cast<QWidget*>(picFileOut_), static_cast<QWidget*>(Picture1_),
+        static_cast<QWidget*>(WebBrowser2_), static_cast<QWidget*>(cmdCheckQuestion_),
+        static_cast<QWidget*>(cmdCheckLastQuestion_), static_cast<QWidget*>(cmdAutoCheck_),
+        static_cast<QWidget*>(cmdAnother_), static_cast<QWidget*>(cmdPublish_)}) {
     w->setVisible(m.written);
   }
   lblHeading_->setText(ToQString(m.lblHeading));

@@ -34,7 +34,7 @@ class Encrypt : public QWidget {
   EncryptModel model_;
   std::function<void()> onDone_;
   QPushButton *cmdOpen_, *cmdCompute_, *cmdOK_, *cmdCheckQuestion_, *cmdCheckLastQuestion_,
-      *cmdAutoCheck_, *cmdAnother_, *cmdDone_;
+      *cmdAutoCheck_, *cmdAnother_, *cmdDone_, *cmdPublish_;
   QPushButton* cmdImport_ = nullptr;  // "Import...": a Moodle XML or GIFT file
   QLabel *lblHeading_, *lblTestDesc_, *lblVarDesc_, *lbl6_, *lbl10_, *lblEncrypting_, *picFilename_,
       *picFileOut_, *lbl25_, *lblProblems_;

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "app/html_text.h"
 #include "platform/files.h"
 #include "ui/qtext.h"
 
@@ -20,8 +21,12 @@ bool LooksLikeHtml(const QUrl& url, const QNetworkReply& reply, const QByteArray
   return bytes.trimmed().startsWith('<');
 }
 
-// What a reader sees of an HTML page: its body as plain text.
+// What a reader sees of an HTML page: its body as plain text. Laying out a page nested
+// thousands deep or of millions of elements takes minutes and hundreds of megabytes on the
+// window's thread; such a page is read in one pass instead.
 std::string ReaderText(const QByteArray& html) {
+  const std::string_view bytes(html.constData(), static_cast<std::size_t>(html.size()));
+  if (!HtmlFitsLayout(bytes)) return PlainTextOfHtml(bytes);
   QTextDocument document;
   document.setHtml(QString::fromUtf8(html));
   return FromQString(document.toPlainText().trimmed());
@@ -55,7 +60,16 @@ std::string FailureText(const QNetworkReply& reply, int deadlineMs) {
   }
   const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
   if (status >= 400) return "the server answered " + std::to_string(status);
-  return FromQString(reply.errorString());
+  const QString qt = reply.errorString();
+  // Qt refuses a compressed body that unpacks to far more than it holds ("Decompression
+  // failed: " and no reason): say what that means.
+  if (qt.startsWith(QLatin1String("Decompression failed"))) {
+    const QString why = qt.section(QLatin1Char(':'), 1).trimmed();
+    return "its compressed content could not be unpacked: " +
+           (why.isEmpty() ? std::string("it unpacks to far more than a page may be")
+                          : FromQString(why));
+  }
+  return FromQString(qt);
 }
 
 // What one fetch holds while it runs.

@@ -11,10 +11,13 @@ MODE decides the answer:
   drip   promises 1000 bytes and sends one every 0.2 s
   huge   a 500 MB body, generated as it is sent (nothing stored)
   loop   a redirect to itself, for ever
+  bomb   a small gzip body (Content-Encoding: gzip) that unpacks to 64 MB
 Each request's path is appended to LOG, so a test can see what the program asked for.
 The server ends itself after LIFETIME_SECONDS whatever happens.
 """
+import gzip
 import http.server
+import io
 import os
 import sys
 import threading
@@ -24,6 +27,19 @@ import urllib.parse
 ROOT, PORT, LOG, LIFETIME = sys.argv[1], int(sys.argv[2]), sys.argv[3], float(sys.argv[4])
 HUGE = 500 * 1024 * 1024
 log_lock = threading.Lock()
+
+
+def make_bomb():
+    """A small gzip body that unpacks to 64 MB, made once when the server starts."""
+    out = io.BytesIO()
+    with gzip.GzipFile(fileobj=out, mode="wb", compresslevel=9, mtime=0) as z:
+        block = b"1" * (1 << 20)
+        for _ in range(64):
+            z.write(block)
+    return out.getvalue()
+
+
+BOMB = make_bomb()
 
 
 def hostile_here(where, rest):
@@ -88,6 +104,15 @@ class Handler(http.server.BaseHTTPRequestHandler):
         chunk = b"1" * 65536
         for _ in range(HUGE // len(chunk)):
             self.wfile.write(chunk)
+
+    def play_bomb(self):
+        body = BOMB
+        self.send_response(200)
+        self.send_header("Content-Type", "text/plain")
+        self.send_header("Content-Encoding", "gzip")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
 
     def play_loop(self):
         self.send_response(302)
