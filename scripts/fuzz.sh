@@ -1,12 +1,11 @@
-#!/ usr / bin / env bash
-#Builds the libFuzzer targets with clang and the address and undefined - behaviour sanitizers,
-#then runs each for the given number of seconds(default 60) on a copy of its seed corpus.
-#Usage : bash scripts / fuzz.sh[SECONDS](installs clang when it is missing)
-set - euo pipefail cd "$(dirname " $0 ")/.." seconds = $ {
-  1 : -60
-}
-if
-!command - v clang++ - 14 > / dev / null || !ls / usr / lib / llvm - 14 / lib / clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; then
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and the address and undefined-behaviour sanitizers,
+# then runs each for the given number of seconds (default 60) on a copy of its seed corpus.
+# Usage: bash scripts/fuzz.sh [SECONDS]     (installs clang when it is missing)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-60}
+if ! command -v clang++-14 >/dev/null || ! ls /usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; then
   as_root=(); [ "$(id -u)" -ne 0 ] && as_root=(sudo)
   "${as_root[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends \

@@ -70,6 +70,20 @@ TEST(MarksModel, ActivationFillsTheBoxesAndTheButtonsRunTheWholeYear) {
   EXPECT_TRUE(f.prompter.prompts().empty());
 }
 
+// Activation says which of the deployment's files is missing, and only those.
+TEST(MarksModel, ActivationSaysWhichFileOrFolderIsMissing) {
+  MarksFixture f;
+  EXPECT_TRUE(f.model.List1.empty());
+  fs::remove(f.dir / "exams/info/data/working/student_data.txt");
+  fs::remove_all(f.results);
+  f.model.cmdAutoDrive();
+  ASSERT_EQ(f.model.List1.size(), 2u);
+  EXPECT_EQ(f.model.List1[0], "No student data file " +
+                                  (f.dir / "exams/info/data/working/student_data.txt").string() +
+                                  ": type the plain class list's file in \"Student data\"");
+  EXPECT_TRUE(f.model.List1[1].starts_with("No student files folder ")) << f.model.List1[1];
+}
+
 TEST(MarksModel, DecryptNeverReadsAFileAnyoneCouldPlantInTheTemporaryFolder) {
   MarksFixture f;
   fs::create_directories(f.dir / "tmp");

@@ -58,6 +58,19 @@ void MarksModel::cmdAutoDrive() {
   txtStudInfoText = values.studentDataPath;
   txtChosenPath = values.studentFilesFolder;
   txtUserName = values.userName;
+  // An installed program ships no class list or results folder: say which is missing and what
+  // to type, rather than fail at the first button.
+  std::error_code ec;
+  const auto data = settings_.Paths().ToNative(txtStudInfoText);
+  if (!std::filesystem::is_regular_file(data, ec)) {
+    List1.push_back("No student data file " + data.string() +
+                    ": type the plain class list's file in \"Student data\"");
+  }
+  const auto files = settings_.Paths().ToNative(txtChosenPath);
+  if (!std::filesystem::is_directory(files, ec)) {
+    List1.push_back("No student files folder " + files.string() +
+                    ": type the results folder in \"Student files\"");
+  }
 }
 
 bool MarksModel::cmdReadStudID() {
