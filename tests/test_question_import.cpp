@@ -395,15 +395,18 @@ TEST(QuestionImport, AWorkedOutExpressionInACalculatedTextIsRefused) {
   }
 }
 
-// Each bank names the categories of its own questions once, however many there are.
-TEST(QuestionImport, EachBankNamesItsOwnCategories) {
+// Each bank names the categories of its own questions once, and its number keeps five digits.
+TEST(QuestionImport, EachBankNamesItsOwnCategoriesAndHasFiveDigits) {
   std::string gift = "$CATEGORY: First\n\n";
   for (int i = 0; i < 501; ++i) {
     if (i == 500) gift += "$CATEGORY: Second\n\n";
     gift += "Q" + std::to_string(i) + " {T}\n\n";
   }
-  const ImportReport report = ConvertQuestions(ReadGift(gift), {"10101", "Big", "big.gift"});
+  const ImportReport report = ConvertQuestions(ReadGift(gift), {});
   ASSERT_EQ(report.sources.size(), 2u);
+  // The default number is the last one there is: the second part may not pass it.
+  EXPECT_EQ(report.sources[0].substr(0, 7), "99999\r\n");
+  EXPECT_EQ(report.sources[1].substr(0, 7), "99998\r\n");
   const std::vector<std::string> expected = {"Categories: First\r\n", "Categories: Second\r\n"};
   for (std::size_t i = 0; i < 2; ++i)
     EXPECT_NE(report.sources[i].find(expected[i]), std::string::npos) << report.sources[i];

@@ -78,7 +78,9 @@ std::string Header(const ImportOptions& options, std::size_t part, std::size_t p
   std::string name = options.name.empty() ? "Imported" : options.name;
   if (parts > 1) {
     if (number.size() == 5 && std::all_of(number.begin(), number.end(), ::isdigit)) {
-      number = std::to_string(std::stol(number) + static_cast<long>(part));
+      // Test numbers have five digits: past 99999 the parts count down instead.
+      const long base = std::stol(number), step = static_cast<long>(part);
+      number = std::to_string(base + step <= 99999 ? base + step : base - step);
       number = std::string(5 - std::min<std::size_t>(5, number.size()), '0') + number;
     }
     name += " part " + std::to_string(part + 1);
