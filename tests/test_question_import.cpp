@@ -54,7 +54,7 @@ TEST(QuestionImport, MoodleXmlEveryKind) {
   const Blocks expected = {
       {"Which support prevents rotation?", "fixed support.png", "Fixed & built-in", "Roller",
        "Pin"},
-      {"@Tick every SI base unit.<LF>A: metre<LF>B: newton<LF>C: kelvin", "", "A,C", "3"},
+      {"@Tick every SI base unit.<LF>A: newton<LF>B: metre<LF>C: kelvin", "", "B,C", "3"},
       {"Steel is stiffer than aluminium.", "", "False", "True"},
       {"%Name the fluid property that resists shearing.", "", "viscosity"},
       {"$Match each quantity with its unit.<LF>A: N<LF>B: J<LF>C: W", "", "Force,Energy", "A,B"},
@@ -76,7 +76,7 @@ TEST(QuestionImport, GiftEveryKind) {
   const TestBank bank = BankOf(report);
   const Blocks expected = {
       {"Which support prevents rotation?", "", "Fixed", "Roller", "Pin"},
-      {"@Tick every SI base unit.<LF>A: metre<LF>B: newton<LF>C: kelvin", "", "A,C", "3"},
+      {"@Tick every SI base unit.<LF>A: newton<LF>B: metre<LF>C: kelvin", "", "B,C", "3"},
       {"Steel is stiffer than aluminium.", "", "False", "True"},
       {"%Name the fluid property that resists shearing.", "", "viscosity"},
       kCommonBlocks[0],
@@ -277,7 +277,7 @@ int Cli(const std::vector<std::string>& args, std::string& output) {
 // The answer to each bank question of the imported "all_kinds.xml", right or (`wrongAt`) not;
 // the calculated one's from the solution the sitting drew.
 std::string Answers(const std::string& listing, int wrongAt) {
-  std::map<int, std::string> byBank = {{1, "A"},         {2, "A,C"}, {3, "A"},
+  std::map<int, std::string> byBank = {{1, "A"},         {2, "B,C"}, {3, "A"},
                                        {4, "viscosity"}, {5, "A,B"}, {6, "9.81 - m/s\xC2\xB2"},
                                        {7, "4 - m"}};
   byBank[wrongAt] = wrongAt == 3 ? "B" : "A";
@@ -339,13 +339,20 @@ TEST(QuestionImport, CalculatedFormulasInTheEvaluatorsLanguage) {
       {"pow({a}, 2) + sqrt({len})", "((#a)^(2))+sqrt(#b)"},
       {"log({a}) - log10(100) + log({a}, 2)", "ln(#a)-((100)@10)+((#a)@(2))"},
       {"2*pi()*{a}**2", "2*pi*#a^2"},
+      {"({a}**{len})**2 + pow({a}, 2)**3", "(#a^#b)^2+((#a)^(2))^3"},
       {"1.5e-5*{a}", "0.000015*#a"},
       {"ABS(-{a})", "abs(-#a)"},
   };
   for (const auto& [moodle, ours] : translated) EXPECT_EQ(TranslateFormula(moodle, vars), ours);
   const std::vector<std::pair<std::string, std::string>> refused = {
-      {"{a} % 2", "\"%\""},      {"x + 1", "\"x\""},          {"{z}*2", "{z}"},
-      {"floor({a})", "floor()"}, {"sin({a}", "never closed"}, {"1.2.3", "not a number"},
+      {"{a} % 2", "\"%\""},
+      {"x + 1", "\"x\""},
+      {"{z}*2", "{z}"},
+      {"floor({a})", "floor()"},
+      {"sin({a}", "never closed"},
+      {"1.2.3", "not a number"},
+      {"{a}**{len}**2", "power of a power"},
+      {"{a}**({len})**2", "power of a power"},
   };
   for (const auto& [moodle, reason] : refused) {
     try {
@@ -357,6 +364,52 @@ TEST(QuestionImport, CalculatedFormulasInTheEvaluatorsLanguage) {
   }
   EXPECT_EQ(FormulaProblem("#a/(#b-#b)+", {{'a', 1}, {'b', 2}}).empty(), false);
   EXPECT_EQ(FormulaProblem("#a*#b", {{'a', -1}, {'b', 2}}), "");
+}
+
+// Marking compares the ticks only as far as the expected labels reach: ticking every box must
+// not earn the mark of a question whose wrong options Moodle penalises.
+TEST(QuestionImport, TickingEveryBoxOfAMultiSelectIsWrong) {
+  for (const char* gift : {"Even? {~%50%2 ~%50%4 ~%-100%3}", "Even? {~%-100%3 ~%50%2 ~%50%4}",
+                           "Even? {~%50%2 ~%-100%3 ~%50%4 ~%-100%5}"}) {
+    const std::vector<std::string> block = Block(BankOf(ConvertQuestions(ReadGift(gift), {})), 1);
+    const std::string& expected = block[2];
+    const std::string everyBox = std::string("A,B,C,D,").substr(0, 2 * std::stoul(block[3]));
+    EXPECT_NE(everyBox.substr(0, expected.size()), expected) << gift;
+    EXPECT_EQ(std::count(expected.begin(), expected.end(), ','), 1) << gift;
+  }
+}
+
+TEST(QuestionImport, AWorkedOutExpressionInACalculatedTextIsRefused) {
+  ImportedQuestion q;
+  q.type = "calculated";
+  q.answers = {{"{a}*2", 100, 0.01, 1}};
+  q.datasets = {{"a", "uniform", 1, 5, 1}};
+  for (const auto& [text, refused] :
+       {std::pair{"Take {a}; twice is {={a}*2}.", true}, std::pair{"Take {a}.", false}}) {
+    q.text = text;
+    const ImportReport report = ConvertQuestions({q}, {});
+    ASSERT_EQ(report.leftOut.size(), refused ? 1u : 0u) << text;
+    if (refused) {
+      EXPECT_NE(report.leftOut[0].reason.find("{=...}"), std::string::npos);
+    }
+  }
+}
+
+// Each bank names the categories of its own questions once, and its number keeps five digits.
+TEST(QuestionImport, EachBankNamesItsOwnCategoriesAndHasFiveDigits) {
+  std::string gift = "$CATEGORY: First\n\n";
+  for (int i = 0; i < 501; ++i) {
+    if (i == 500) gift += "$CATEGORY: Second\n\n";
+    gift += "Q" + std::to_string(i) + " {T}\n\n";
+  }
+  const ImportReport report = ConvertQuestions(ReadGift(gift), {});
+  ASSERT_EQ(report.sources.size(), 2u);
+  // The default number is the last one there is: the second part may not pass it.
+  EXPECT_EQ(report.sources[0].substr(0, 7), "99999\r\n");
+  EXPECT_EQ(report.sources[1].substr(0, 7), "99998\r\n");
+  const std::vector<std::string> expected = {"Categories: First\r\n", "Categories: Second\r\n"};
+  for (std::size_t i = 0; i < 2; ++i)
+    EXPECT_NE(report.sources[i].find(expected[i]), std::string::npos) << report.sources[i];
 }
 
 }  // namespace

@@ -54,6 +54,22 @@ std::string Call(const std::string& name, const std::vector<std::string>& a) {
                        " argument(s) has no counterpart in the evaluator"};
 }
 
+// True when the formula so far ends with "^" and one operand: a power of a power. Moodle's "**"
+// groups from the right, the evaluator's "^" from the left, so such a chain would change value.
+bool EndsWithPower(std::string_view out) {
+  std::size_t end = out.size();
+  if (end > 0 && out[end - 1] == ')') {
+    int depth = 0;
+    while (end > 0) {
+      const char c = out[--end];
+      depth += c == ')' ? 1 : c == '(' ? -1 : 0;
+      if (depth == 0) break;
+    }
+  }
+  while (end > 0 && (IsNameChar(out[end - 1]) || out[end - 1] == '#' || out[end - 1] == '.')) --end;
+  return end > 0 && out[end - 1] == '^';
+}
+
 }  // namespace
 
 std::string FormulaNumber(double value) {
@@ -125,6 +141,9 @@ std::string TranslateFormula(std::string_view formula,
       out += Call(name, args);
       i = close + 1;
     } else if (c == '*' && i + 1 < formula.size() && formula[i + 1] == '*') {
+      if (EndsWithPower(out)) {
+        throw FormulaRefusal{"a power of a power (a**b**c) would be worked out from the left"};
+      }
       out += '^';
       i += 2;
     } else if (c == '+' || c == '-' || c == '*' || c == '/' || c == '(' || c == ')' || c == ' ') {

@@ -36,8 +36,11 @@ const std::unordered_map<std::string_view, char32_t>& NamedEntities() {
 // The code point of "&...;" starting at `at`, and where the reference ends; nothing when the
 // text there is not a reference this reader knows.
 bool DecodeEntity(std::string_view text, std::size_t at, char32_t& code, std::size_t& end) {
-  const std::size_t semi = text.find(';', at);
-  if (semi == std::string_view::npos || semi - at > 12 || semi == at + 1) return false;
+  // Looked for only as far as the longest reference reaches: a text of many "&" and no ";"
+  // must not be searched to its end from each of them.
+  const std::size_t near = text.substr(at, 13).find(';');
+  if (near == std::string_view::npos || near == 1) return false;
+  const std::size_t semi = at + near;
   const std::string_view body = text.substr(at + 1, semi - at - 1);
   if (body[0] == '#') {
     const bool hex = body.size() > 1 && (body[1] == 'x' || body[1] == 'X');

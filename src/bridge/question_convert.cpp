@@ -106,10 +106,17 @@ ConvertedBlock MultiSelect(const ImportedQuestion& q) {
     throw Refusal{std::to_string(q.answers.size()) + " options, more than the " +
                   std::to_string(kMaxLettered) + " labels A to Z"};
   }
+  // Marking compares the ticks only as far as the expected labels reach, so a wrong option
+  // lettered after the last right one could be ticked freely: the wrong options come first.
+  std::vector<const ImportAnswer*> ordered;
+  for (const auto& a : q.answers)
+    if (a.fraction <= 0) ordered.push_back(&a);
+  for (const auto& a : q.answers)
+    if (a.fraction > 0) ordered.push_back(&a);
   std::string right;
-  for (std::size_t i = 0; i < q.answers.size(); ++i) {
-    stem += "<LF>" + Letter(i) + ": " + ItemText(q, q.answers[i].text, "an option");
-    if (q.answers[i].fraction > 0) right += (right.empty() ? "" : ",") + Letter(i);
+  for (std::size_t i = 0; i < ordered.size(); ++i) {
+    stem += "<LF>" + Letter(i) + ": " + ItemText(q, ordered[i]->text, "an option");
+    if (ordered[i]->fraction > 0) right += (right.empty() ? "" : ",") + Letter(i);
   }
   if (right.empty()) throw Refusal{"no option earns marks"};
   block.lines[0] = "@" + stem;
@@ -301,6 +308,9 @@ ConvertedBlock Calculated(const ImportedQuestion& q) {
     throw Refusal{"its text holds \"#\", which would start a variable"};
   const auto right = std::find_if(q.answers.begin(), q.answers.end(), FullCredit);
   if (right == q.answers.end()) throw Refusal{"no answer earns full marks"};
+  // "{=...}" is worked out when the question is shown; the bank can only show drawn values.
+  if (stem.find("{=") != std::string::npos)
+    throw Refusal{"its text works out an expression in {=...}, which cannot be shown"};
   std::map<std::string, char> letters;
   std::map<char, double> middles;
   for (std::size_t at = 0; (at = stem.find('{', at)) != std::string::npos;) {
@@ -355,7 +365,8 @@ ConvertedBlock ConvertQuestion(const ImportedQuestion& q) {
   if (q.type == "calculated" || q.type == "calculatedsimple") return Calculated(q);
   if (q.type == "essay") throw Refusal{"an essay cannot be marked automatically"};
   if (q.type == "description") throw Refusal{"a description is no question"};
-  if (q.type == "multianswer") throw Refusal{"embedded answers (cloze) have no counterpart"};
+  if (q.type == "multianswer" || q.type == "cloze")
+    throw Refusal{"embedded answers (cloze) have no counterpart"};
   throw Refusal{"the kind \"" + q.type + "\" has no counterpart"};
 }
 

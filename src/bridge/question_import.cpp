@@ -3,6 +3,7 @@
 #include "bridge/question_import.h"
 
 #include <algorithm>
+#include <set>
 
 #include "bridge/import_text.h"
 #include "bridge/question_convert.h"
@@ -22,7 +23,20 @@ constexpr std::string_view kDefaultNumber = "99999";
 struct Block {
   std::string label;               // how the report names the question
   std::vector<std::string> lines;  // Windows-1252
+  std::string category;
 };
+
+// The categories of a bank's questions, each once, in the order they first come.
+std::vector<std::string> CategoriesOf(const std::vector<Block>& blocks, std::size_t from,
+                                      std::size_t to) {
+  std::vector<std::string> categories;
+  std::set<std::string> seen;
+  for (std::size_t i = from; i < to; ++i) {
+    const std::string& c = blocks[i].category;
+    if (!c.empty() && seen.insert(c).second) categories.push_back(c);
+  }
+  return categories;
+}
 
 std::string Label(const ImportedQuestion& q, std::size_t index) {
   std::string name = Trim(q.name.empty() ? HtmlToPlain(q.text) : q.name);
@@ -64,7 +78,9 @@ std::string Header(const ImportOptions& options, std::size_t part, std::size_t p
   std::string name = options.name.empty() ? "Imported" : options.name;
   if (parts > 1) {
     if (number.size() == 5 && std::all_of(number.begin(), number.end(), ::isdigit)) {
-      number = std::to_string(std::stol(number) + static_cast<long>(part));
+      // Test numbers have five digits: past 99999 the parts count down instead.
+      const long base = std::stol(number), step = static_cast<long>(part);
+      number = std::to_string(base + step <= 99999 ? base + step : base - step);
       number = std::string(5 - std::min<std::size_t>(5, number.size()), '0') + number;
     }
     name += " part " + std::to_string(part + 1);
@@ -86,8 +102,7 @@ std::string Header(const ImportOptions& options, std::size_t part, std::size_t p
   return text;
 }
 
-std::vector<std::string> Sources(const std::vector<Block>& blocks, const ImportOptions& options,
-                                 const std::vector<std::string>& categories) {
+std::vector<std::string> Sources(const std::vector<Block>& blocks, const ImportOptions& options) {
   // Parts filled greedily within both limits of one bank.
   std::vector<std::pair<std::size_t, std::size_t>> ranges;
   std::size_t start = 0, lines = kHeaderLineCount + 1;
@@ -105,7 +120,7 @@ std::vector<std::string> Sources(const std::vector<Block>& blocks, const ImportO
   std::vector<std::string> sources;
   for (std::size_t p = 0; p < ranges.size(); ++p) {
     const auto [from, to] = ranges[p];
-    std::string text = Header(options, p, ranges.size(), to - from, categories);
+    std::string text = Header(options, p, ranges.size(), to - from, CategoriesOf(blocks, from, to));
     for (std::size_t i = from; i < to; ++i) {
       text.append(kSeparator).append("\r\n");
       for (const auto& line : blocks[i].lines) text.append(line).append("\r\n");
@@ -122,24 +137,19 @@ ImportReport ConvertQuestions(const std::vector<ImportedQuestion>& questions,
                               const ImportOptions& options) {
   ImportReport report;
   std::vector<Block> blocks;
-  std::vector<std::string> categories;
   for (std::size_t i = 0; i < questions.size(); ++i) {
     const ImportedQuestion& q = questions[i];
-    if (!q.category.empty() &&
-        std::find(categories.begin(), categories.end(), q.category) == categories.end()) {
-      categories.push_back(q.category);
-    }
     const std::string label = Label(q, i);
     try {
       ConvertedBlock block = ConvertQuestion(q);
-      blocks.push_back({label, Cp1252Lines(block)});
+      blocks.push_back({label, Cp1252Lines(block), q.category});
       for (const auto& note : block.notes) report.warnings.push_back(label + ": " + note);
     } catch (const Refusal& r) {
       report.leftOut.push_back({label, r.reason});
     }
   }
   report.imported = static_cast<int>(blocks.size());
-  report.sources = Sources(blocks, options, categories);
+  report.sources = Sources(blocks, options);
   if (options.number.empty())
     report.defaults.push_back("test number " + std::string(kDefaultNumber));
   if (options.name.empty()) report.defaults.push_back("test name \"Imported\"");
