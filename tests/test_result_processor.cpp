@@ -36,6 +36,27 @@ TEST(DateTimeNum, ReadsYearMonthDayHourMinuteFromTheirPlaces) {
   EXPECT_EQ(DateTimeNum("short"), 0);
 }
 
+TEST(DateTimeNum, ReadsTheFieldsOfAStudentNumberWrittenWithoutLeadingZeros) {
+  EXPECT_EQ(DateTimeNum(Rec("10101", "23456789", "07/03/2010", "14:05")), 201003071405LL);
+  EXPECT_EQ(DateTimeNum(Rec("10101", "3456789", "31/12/2009", "23:59")), 200912312359LL);
+  EXPECT_EQ(DateTimeNum("10101,3456789,07/03/2010,14:05"), 201003071405LL);  // no comma after
+  // Fields not of their shape: the fixed places, as before.
+  EXPECT_EQ(DateTimeNum("10101,3456789,7/3/2010,14:05,"), 0);
+  EXPECT_EQ(DateTimeNum("10101,123456789,07/03/2010x14:05,"), 201003071405LL);
+}
+
+TEST(ResultProcessor, SortByDatePlacesRecordsOfShortStudentNumbersByTheirDate) {
+  Folder f;
+  f.Put("023456789.txt", Rec("10101", "23456789", "05/03/2010", "09:00") + "\r\n" +
+                             Rec("10101", "23456789", "01/03/2010", "09:00") + "\r\n");
+  f.Put("111111111.txt", Rec("10101", "111111111", "03/03/2010", "09:00") + "\r\n");
+  f.processor.RebuildMaster({"023456789", "111111111"});
+  f.processor.ByDate({"023456789", "111111111"});
+  EXPECT_EQ(f.Get("masterfile.txt"), Rec("10101", "23456789", "01/03/2010", "09:00") + "\r\n" +
+                                         Rec("10101", "111111111", "03/03/2010", "09:00") + "\r\n" +
+                                         Rec("10101", "23456789", "05/03/2010", "09:00") + "\r\n");
+}
+
 TEST(ResultProcessor, RebuildKeepsStudentOrderTrimsAndDropsBlankLines) {
   Folder f;
   f.Put("111111111.txt", "  " + Rec("10101", "111111111", "02/03/2010", "09:00") +

@@ -107,7 +107,44 @@ std::vector<std::string> DamagedRecordLog(const std::vector<std::string>& lines,
   return log;
 }
 
+namespace {
+
+// Digits of `text` at `places` ((start, length), 1-based) as one number, or -1 when any of
+// them is not a digit.
+template <std::size_t N>
+long long DigitsAt(std::string_view text, const std::size_t (&places)[N][2]) {
+  long long value = 0;
+  for (const auto& [start, length] : places) {
+    for (std::size_t i = start - 1; i < start - 1 + length; ++i) {
+      if (i >= text.size() || text[i] < '0' || text[i] > '9') return -1;
+      value = value * 10 + (text[i] - '0');
+    }
+  }
+  return value;
+}
+
+// yyyymmddhhnn from fields 3 and 4 when they read dd/mm/yyyy and hh:nn, else -1. Results saving
+// drops a student number's leading zeros, so in such records the fixed places are shifted.
+long long DateTimeFromFields(std::string_view line) {
+  std::size_t start = 0;
+  for (int field = 0; field < 2; ++field) {
+    start = line.find(',', start);
+    if (start == std::string_view::npos) return -1;
+    ++start;
+  }
+  const std::string_view rest = line.substr(start);
+  if (rest.size() < 16 || rest[2] != '/' || rest[5] != '/' || rest[10] != ',' || rest[13] != ':' ||
+      (rest.size() > 16 && rest[16] != ',')) {
+    return -1;
+  }
+  static constexpr std::size_t kParts[5][2] = {{7, 4}, {4, 2}, {1, 2}, {12, 2}, {15, 2}};
+  return DigitsAt(rest, kParts);
+}
+
+}  // namespace
+
 long long DateTimeNum(std::string_view line) {
+  if (const long long fromFields = DateTimeFromFields(line); fromFields >= 0) return fromFields;
   // Year, month, day, hour, minute: (start, length) of each, 1-based.
   static constexpr std::size_t kParts[5][2] = {{23, 4}, {20, 2}, {17, 2}, {28, 2}, {31, 2}};
   long long value = 0;

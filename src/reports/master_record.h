@@ -34,9 +34,10 @@ std::vector<std::string> DamagedRecordLog(const std::vector<std::string>& lines,
                                           const std::vector<bool>& sound, const std::string& where,
                                           std::size_t shown = 20);
 
-/// Date and time of a record as one number yyyymmddhhnn, from the digits at their fixed
-/// places (year, month, day, hour, minute). Missing or non-digit characters end the number
-/// there, as reading a leading number does.
+/// Date and time of a record as one number yyyymmddhhnn: from fields 3 and 4 when they read
+/// dd/mm/yyyy and hh:nn (a student number written without its leading zeros shifts the fixed
+/// places), else from the digits at their fixed places (year, month, day, hour, minute), where
+/// missing or non-digit characters end the number, as reading a leading number does.
 long long DateTimeNum(std::string_view line);
 
 /// Characters 1-5 of a record (fewer when the line is shorter).
