@@ -68,6 +68,7 @@ class KeptRecords : public SittingRecords {
   AnswerVerdict Answer(const JournalAnswer&) override { return {}; }
   SaveReport End() override { return {}; }
   int SecondsLeft() override { return 0; }
+  bool HasInterruptedSitting(int) override { return false; }
   std::vector<std::string> OwnRecords() override { return {}; }
   bool CheckAdminPassword(const std::string& password) override { return password == "keeper12"; }
   bool Kept() const override { return kept_; }
