@@ -69,6 +69,7 @@ class KeptRecords : public SittingRecords {
   SaveReport End() override { return {}; }
   int SecondsLeft() override { return 0; }
   std::vector<std::string> OwnRecords() override { return {}; }
+  bool HasInterruptedSitting(int) override { return false; }
   bool CheckAdminPassword(const std::string& password) override { return password == "keeper12"; }
   bool Kept() const override { return kept_; }
 
