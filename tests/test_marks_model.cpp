@@ -117,7 +117,7 @@ TEST(MarksModel, CreateMissingTheMasterPathAndTheLinesAsRead) {
   EXPECT_TRUE(f.model.cmdRebuildMaster());
   f.m.MasterFilePath.clear();
   EXPECT_EQ(f.model.cmdMaster(1), f.results / "masterfile.txt");
-  EXPECT_EQ(f.m.MasterFilePath, f.model.txtChosenPath + "masterfile.txt");
+  EXPECT_EQ(f.m.MasterFilePath, (f.results / "masterfile.txt").string());  // the native file
 }
 
 TEST(MarksModel, FailuresSayWhyAndLoseNothing) {
