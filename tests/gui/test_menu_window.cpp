@@ -70,7 +70,6 @@ class KeptRecords : public SittingRecords {
   int SecondsLeft() override { return 0; }
   bool HasInterruptedSitting(int) override { return false; }
   std::vector<std::string> OwnRecords() override { return {}; }
-  bool HasInterruptedSitting(int) override { return false; }
   bool CheckAdminPassword(const std::string& password) override { return password == "keeper12"; }
   bool Kept() const override { return kept_; }
 
