@@ -232,7 +232,7 @@ TEST(DeploymentSettings, AnExamComputersOwnFileAloneCounts) {
   const auto s = LoadDeploymentSettings(args, env);
   EXPECT_TRUE(s.examMode);
   EXPECT_EQ(s.studentsFile, "/etc/examora/class.eqb");
-  EXPECT_EQ(s.adminPasswordFile.filename(), "admin-password");  // the default, not the user's
+  EXPECT_TRUE(s.adminPasswordFile.empty());  // neither the user's nor the home folder's default
   EXPECT_EQ(s.drives.count('C'), 0u);
   const std::string why = ": ignored, as " + env.labConfigFile.string() +
                           " sets this computer up for exams and alone counts";
@@ -243,6 +243,27 @@ TEST(DeploymentSettings, AnExamComputersOwnFileAloneCounts) {
   WriteConf(dir / "lab", "mode = study\n");
   args = {};
   EXPECT_EQ(LoadDeploymentSettings(args, env).adminPasswordFile, "/home/s/mine");
+}
+
+// The locked exam session is an exam computer even without the computer's exam file: a
+// student's option, variable and own file are said and ignored, and no password file in their
+// home opens the Menu; outside the session the same values count.
+TEST(DeploymentSettings, TheExamSessionTrustsOnlyTheComputersFiles) {
+  for (const bool session : {true, false}) {
+    TempDir dir;
+    WriteConf(dir / "sys1", "web-base = /srv/web\n");
+    WriteConf(dir / "user", "students = /home/s/class.eqb\n");
+    auto env = Machine(dir);
+    if (session) env.variables["EXAMORA_EXAM_SESSION"] = "1";
+    env.variables["EXAMORA_JOURNAL_KEY"] = "/home/s/key";
+    std::vector<std::string> args = {"--web-base", "/home/s/web"};
+    const auto s = LoadDeploymentSettings(args, env);
+    EXPECT_EQ(s.webBase, session ? "file:///srv/web/" : "file:///home/s/web/") << session;
+    EXPECT_EQ(s.studentsFile == "/home/s/class.eqb", !session);
+    EXPECT_EQ(s.journalKeyFile == "/home/s/key", !session);
+    EXPECT_EQ(s.adminPasswordFile.empty(), session);
+    EXPECT_EQ(s.problems.size(), session ? 3u : 0u);
+  }
 }
 
 // The exam computer's own file may also be one of the system folders' files (under any

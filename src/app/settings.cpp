@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 
+#include "app/exam_session.h"
 #include "app/ini_file.h"
 #include "app/publish.h"
 #include "app/web_address.h"
@@ -390,6 +391,18 @@ std::vector<SettingValue> ResolveSettings(std::span<const SettingKey> keys,
     }
     layers = {{&lab, SettingSource::kSystemFile}};
     files = {file->path};
+  } else if (InExamSession(env)) {
+    // The locked exam session trusts nothing its student can set: the computer's own files
+    // alone count.
+    for (const auto& [layer, source] : layers) {
+      if (source == SettingSource::kSystemFile) continue;
+      for (const auto& [key, found] : *layer) {
+        problems.push_back(found.origin +
+                           ": ignored in the exam session, where the computer's own settings "
+                           "alone count");
+      }
+    }
+    layers = {{&system, SettingSource::kSystemFile}};
   }
   std::vector<SettingValue> values;
   auto every = [&](const std::string& key) {
@@ -453,8 +466,12 @@ DeploymentSettings LoadDeploymentSettings(std::vector<std::string>& args, const 
                                          : std::filesystem::path(v.value);
       v.value = s.journalKeyFile.string();
     } else if (v.key == "admin-password-file") {
-      s.adminPasswordFile = v.value.empty() ? DataHome(env) / "examora" / "admin-password"
-                                            : std::filesystem::path(v.value);
+      // On a computer locked for exams the home folder's default is the student's to write:
+      // only a file the computer names holds the administrator's hash.
+      const bool locked = InExamSession(env) || LabConfigOfAnExamComputer(env).has_value();
+      s.adminPasswordFile = !v.value.empty() ? std::filesystem::path(v.value)
+                            : locked         ? std::filesystem::path()
+                                             : DataHome(env) / "examora" / "admin-password";
       v.value = s.adminPasswordFile.string();
     }
   }

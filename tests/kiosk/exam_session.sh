@@ -77,6 +77,11 @@ click cmdQuit
 press Yes
 click cmdQuitAll
 STEPS
+# The session takes its settings from the computer's files alone (a student's variables are
+# ignored there), so the test's computer names them in a system folder of its own.
+mkdir -p "$work/etc/examora"
+printf 'web-base = %s\nstudents = %s\n[drives]\nC = %s\nR = %s\n' "$webroot" \
+  "$work/std_crypt.eqb" "$work/drive" "$work/drive" >"$work/etc/examora/examora.conf"
 chown -R "$account" "$work"
 chmod 0755 "$work"
 
@@ -87,9 +92,8 @@ as_student() {
 }
 
 as_student WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
-  WAYLAND_DEBUG=client EXAMORA_DRILL="$work/drill.txt" EXAMORA_WEB_BASE="$webroot" \
-  EXAMORA_KEEPER=none EXAMORA_STUDENTS="$work/std_crypt.eqb" EXAMORA_DRIVE_C="$work/drive" \
-  EXAMORA_DRIVE_R="$work/drive" examora-exam-session >"$work/session.log" 2>&1 &
+  WAYLAND_DEBUG=client EXAMORA_DRILL="$work/drill.txt" XDG_CONFIG_DIRS="$work/etc" \
+  EXAMORA_KEEPER=none examora-exam-session >"$work/session.log" 2>&1 &
 cage_pid=$!
 
 for _ in $(seq 100); do [ -S "$work/run/wayland-0" ] && break; sleep 0.1; done
