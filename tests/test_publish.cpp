@@ -117,6 +117,21 @@ TEST_F(PublishFolder, NothingIsWrittenOutsideTheWebFolder) {
   EXPECT_THROW(PublishTest(dir_ / "beams.eqb", dir_ / "none"), FileError);
 }
 
+// A folder that cannot be made (a file in its way, a folder the teacher may not write) is a
+// message naming it, and the list is left as it was.
+TEST_F(PublishFolder, AFolderThatCannotBeMadeIsAMessage) {
+  WriteFileAtomically(web_ / "tests", "a file in the way\r\n");
+  try {
+    PublishTest(dir_ / "beams.eqb", web_);
+    FAIL() << "published into a file";
+  } catch (const FileError& e) {
+    EXPECT_EQ(
+        std::string(e.what()).rfind("Cannot make the folder \"" + (web_ / "tests").string(), 0), 0u)
+        << e.what();
+  }
+  EXPECT_FALSE(std::filesystem::exists(web_ / "info" / "data" / "testlist.txt"));
+}
+
 TEST_F(PublishFolder, AListNotStartingWith101IsPublishedWithAWarning) {
   Author("heat", "20201", "Heat");
   EXPECT_NE(PublishTest(dir_ / "heat.eqb", web_).warning.find("numbered 101"), std::string::npos);

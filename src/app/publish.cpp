@@ -66,6 +66,14 @@ std::filesystem::path Inside(const std::filesystem::path& web, const std::filesy
   return path;
 }
 
+// A folder that cannot be made is a message (a teacher without write access to the web
+// folder), never an exception the window does not expect.
+void MakeFolder(const std::filesystem::path& folder) {
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  if (ec) throw FileError("Cannot make the folder \"" + folder.string() + "\": " + ec.message());
+}
+
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -133,9 +141,9 @@ Published PublishTest(const std::filesystem::path& testFile,
   const std::string newList = ListWithLine(oldList, done.line, done.replaced);
   const auto folder = Inside(webFolder, webFolder / "tests" / done.line);
   done.testFile = Inside(webFolder, folder / (name + "-BF.txt"));
-  std::filesystem::create_directories(folder);
+  MakeFolder(folder);
   WriteFileAtomically(done.testFile, bytes);
-  std::filesystem::create_directories(list.parent_path());
+  MakeFolder(list.parent_path());
   WriteFileAtomically(list, newList);
   if (!newList.starts_with("101")) {
     done.warning =
