@@ -266,14 +266,21 @@ void ToleranceNote(ConvertedBlock& block, double value, double tolerance, int ty
                         " in the file; marking accepts 1 %");
 }
 
-ConvertedBlock Numerical(const ImportedQuestion& q) {
-  ConvertedBlock block;
-  std::string stem;
+// The stem of a numeric question and its right answer, shared by numerical and calculated ones.
+std::vector<ImportAnswer>::const_iterator NumericStem(const ImportedQuestion& q,
+                                                      ConvertedBlock& block, std::string& stem) {
   StemAndPicture(q, block, stem);
   if (stem.find('#') != std::string::npos)
     throw Refusal{"its text holds \"#\", which would start a variable"};
   const auto right = std::find_if(q.answers.begin(), q.answers.end(), FullCredit);
   if (right == q.answers.end()) throw Refusal{"no answer earns full marks"};
+  return right;
+}
+
+ConvertedBlock Numerical(const ImportedQuestion& q) {
+  ConvertedBlock block;
+  std::string stem;
+  const auto right = NumericStem(q, block, stem);
   double value = 0;
   if (Trim(right->text) == "*") throw Refusal{"it accepts any number"};
   if (!ReadNumber(right->text, value))
@@ -303,11 +310,7 @@ int Figures(const ImportDataset& d) {
 ConvertedBlock Calculated(const ImportedQuestion& q) {
   ConvertedBlock block;
   std::string stem;
-  StemAndPicture(q, block, stem);
-  if (stem.find('#') != std::string::npos)
-    throw Refusal{"its text holds \"#\", which would start a variable"};
-  const auto right = std::find_if(q.answers.begin(), q.answers.end(), FullCredit);
-  if (right == q.answers.end()) throw Refusal{"no answer earns full marks"};
+  const auto right = NumericStem(q, block, stem);
   // "{=...}" is worked out when the question is shown; the bank can only show drawn values.
   if (stem.find("{=") != std::string::npos)
     throw Refusal{"its text works out an expression in {=...}, which cannot be shown"};
