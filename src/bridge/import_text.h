@@ -8,9 +8,6 @@
 
 namespace examora {
 
-/// Appends the UTF-8 form of a code point.
-void AppendUtf8(std::string& out, char32_t code);
-
 /// The code point of one UTF-8 character.
 char32_t Utf8CodePoint(std::string_view one);
 

@@ -9,6 +9,9 @@
 
 namespace examora {
 
+/// Appends the UTF-8 form of a code point.
+void AppendUtf8(std::string& out, char32_t cp);
+
 /// Windows-1252 bytes to UTF-8. The five bytes the code page leaves undefined (81 8D 8F 90 9D)
 /// map to the C1 controls of the same value, as Windows does, so every byte round-trips.
 std::string Cp1252ToUtf8(std::string_view bytes);
