@@ -16,7 +16,7 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_
   -DCMAKE_CXX_FLAGS="$flags" -DEXAMORA_BUILD_GUI=OFF -DEXAMORA_BUILD_TESTS=OFF \
   -DEXAMORA_BUILD_BENCH=OFF -DEXAMORA_BUILD_FUZZ=ON >/dev/null
 targets=(evaluator formula testfile_loader journal students records settings keeper_protocol
-         import_moodle_xml import_gift html_text)
+         import_moodle_xml import_gift html_text teacher_files)
 cmake --build build-fuzz -j2 --target "${targets[@]/#/fuzz_}" examora-cli
 # Every target runs even when one fails, so one finding does not hide another.
 failed=()
