@@ -18,22 +18,31 @@
 namespace examora {
 namespace {
 
-TEST(MenuWindow, PasswordGuardsTheToolsAndTheAccessCodeShows) {
+// A Menu over an administrator password file holding `password`'s hash.
+struct MenuLab {
+  explicit MenuLab(const char* password, double second = 0.3)
+      : clock{{2026, 12, 8, 10, 0, second}} {
+    const std::string file = dir.filePath("admin-password").toStdString();
+    WriteAdminPasswordFile(file, HashAdminPassword(password));
+    settings.adminPasswordFile = file;
+  }
   QTemporaryDir dir;
-  const std::string file = dir.filePath("admin-password").toStdString();
-  WriteAdminPasswordFile(file, HashAdminPassword("abcdefgh"));
   ModuleExamora m;
   DeploymentSettings settings;
-  settings.programFolder = "D:\\exams";
-  settings.programFolderNative = dir.filePath("exams").toStdString();
-  settings.adminPasswordFile = file;
   FixedEnvironment env;
-  ManualClock clock{{2026, 12, 8, 10, 0, 0.3}};
+  ManualClock clock;
   SeededRandom random{1};
   ScriptedPrompter prompter;
   PageFetcher fetcher;
   AppContext app{m, settings, env, clock, random, prompter, fetcher, true};
-  Menu menu(app);
+};
+
+TEST(MenuWindow, PasswordGuardsTheToolsAndTheAccessCodeShows) {
+  MenuLab lab("abcdefgh");
+  lab.settings.programFolder = "D:\\exams";
+  lab.settings.programFolderNative = lab.dir.filePath("exams").toStdString();
+  ManualClock& clock = lab.clock;
+  Menu menu(lab.app);
   menu.show();
   auto* password = menu.findChild<QLineEdit*>("txtPassword");
   auto* marks = menu.findChild<QPushButton*>("cmdMarks");
@@ -81,20 +90,10 @@ class KeptRecords : public SittingRecords {
 // keeps the records, only the keeper's password opens the menu.
 TEST(MenuWindow, WithAKeeperOnlyItsPasswordCounts) {
   for (const bool kept : {true, false}) {
-    QTemporaryDir dir;
-    const std::string file = dir.filePath("admin-password").toStdString();
-    WriteAdminPasswordFile(file, HashAdminPassword("student1"));
-    ModuleExamora m;
-    m.Records = std::make_shared<KeptRecords>(kept);
-    DeploymentSettings settings;
-    settings.adminPasswordFile = file;
-    FixedEnvironment env;
-    ManualClock clock{{2026, 12, 8, 10, 0, 0.3}};
-    SeededRandom random{1};
-    ScriptedPrompter prompter;
-    PageFetcher fetcher;
-    AppContext app{m, settings, env, clock, random, prompter, fetcher, true};
-    Menu menu(app);
+    MenuLab lab("student1");
+    lab.m.Records = std::make_shared<KeptRecords>(kept);
+    ManualClock& clock = lab.clock;
+    Menu menu(lab.app);
     menu.show();
     auto* password = menu.findChild<QLineEdit*>("txtPassword");
     QTest::keyClicks(password, "student1");
@@ -113,19 +112,9 @@ TEST(MenuWindow, WithAKeeperOnlyItsPasswordCounts) {
 // Keyboard alone: after a wrong password and its pause, the right one typed straight away goes
 // into the password box and opens the menu.
 TEST(MenuWindow, TheRightPasswordTypedAfterAWrongOneGoesToThePasswordBox) {
-  QTemporaryDir dir;
-  const std::string file = dir.filePath("admin-password").toStdString();
-  WriteAdminPasswordFile(file, HashAdminPassword("abcdefgh"));
-  ModuleExamora m;
-  DeploymentSettings settings;
-  settings.adminPasswordFile = file;
-  FixedEnvironment env;
-  ManualClock clock{{2026, 12, 8, 10, 0, 0}};
-  SeededRandom random{1};
-  ScriptedPrompter prompter;
-  PageFetcher fetcher;
-  AppContext app{m, settings, env, clock, random, prompter, fetcher, true};
-  Menu menu(app);
+  MenuLab lab("abcdefgh", 0);
+  ManualClock& clock = lab.clock;
+  Menu menu(lab.app);
   menu.show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&menu));
   auto* password = menu.findChild<QLineEdit*>("txtPassword");
